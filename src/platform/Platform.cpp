@@ -1,0 +1,205 @@
+#include "platform/Platform.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QHash>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace {
+
+class DesktopDialogs : public Dialogs
+{
+public:
+    bool message(QWidget *parent, MsgKind kind, const QString &text, bool withCancel) override
+    {
+        QMessageBox box(parent);
+        switch (kind) {
+        case MsgKind::Error:
+            box.setWindowTitle(QStringLiteral("Error"));
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MsgKind::Information:
+            box.setWindowTitle(QStringLiteral("Information"));
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgKind::Confirm:
+            box.setWindowTitle(QStringLiteral("Confirm"));
+            box.setIcon(QMessageBox::Question);
+            break;
+        }
+        box.setText(text);
+        QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        if (withCancel)
+            box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(ok);
+        box.exec();
+        return !withCancel || box.clickedButton() == ok;
+    }
+
+    void plain(QWidget *parent, const QString &text) override
+    {
+        QMessageBox box(parent);
+        box.setWindowTitle(QApplication::applicationDisplayName());
+        box.setText(text);
+        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.exec();
+    }
+
+    void errorBox(QWidget *parent, const QString &text) override
+    {
+        QMessageBox box(parent);
+        box.setWindowTitle(QStringLiteral("Varnel"));
+        box.setIcon(QMessageBox::Critical);
+        box.setText(text);
+        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.exec();
+    }
+
+    QString openFile(QWidget *parent, const FileDialogRequest &r) override
+    {
+        QFileDialog d(parent, r.caption, r.folder);
+        d.setAcceptMode(QFileDialog::AcceptOpen);
+        d.setFileMode(QFileDialog::ExistingFile);
+        return run(d, r);
+    }
+
+    QString saveFile(QWidget *parent, const FileDialogRequest &r) override
+    {
+        QFileDialog d(parent, r.caption, r.folder);
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setFileMode(QFileDialog::AnyFile);
+        if (!r.confirmOverwrite)
+            d.setOption(QFileDialog::DontConfirmOverwrite);
+        return run(d, r);
+    }
+
+    bool chooseFont(QWidget *parent, FontValue &font) override
+    {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, font.font, parent);
+        if (ok)
+            font.font = f;
+        return ok;
+    }
+
+    bool printerSetup(QWidget *parent, QPrinter *printer) override
+    {
+        QPageSetupDialog d(printer, parent);
+        return d.exec() == QDialog::Accepted;
+    }
+
+    bool printDialog(QWidget *parent, QPrinter *printer) override
+    {
+        QPrintDialog d(printer, parent);
+        return d.exec() == QDialog::Accepted;
+    }
+
+private:
+    static QString run(QFileDialog &d, const FileDialogRequest &r)
+    {
+        if (!r.filters.isEmpty())
+            d.setNameFilters(r.filters);
+        if (!r.defaultSuffix.isEmpty())
+            d.setDefaultSuffix(r.defaultSuffix);
+        if (!r.fileName.isEmpty())
+            d.selectFile(r.fileName);
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+            return QString();
+        return d.selectedFiles().constFirst();
+    }
+};
+
+// Plays a wave file found by name: first in the current folder, then beside the
+// program. A name found nowhere gets the desktop's beep instead.
+class DesktopSound : public SoundPlayer
+{
+public:
+    void play(const QString &wavName) override
+    {
+        QString path;
+        for (const QString &dir : {QDir::currentPath() + '/', ProgramFolder::path()}) {
+            if (QFileInfo::exists(dir + wavName)) {
+                path = dir + wavName;
+                break;
+            }
+        }
+        if (path.isEmpty()) {
+            QApplication::beep();
+            return;
+        }
+        QSoundEffect *&effect = m_effects[path];
+        if (!effect) {
+            effect = new QSoundEffect(qApp);
+            effect->setSource(QUrl::fromLocalFile(path));
+        }
+        effect->play();
+    }
+
+private:
+    QHash<QString, QSoundEffect *> m_effects;
+};
+
+class DesktopShell : public Shell
+{
+public:
+    bool open(const QString &target) override
+    {
+        const QUrl url = target.contains(':') && !target.startsWith('/') ? QUrl(target)
+                                                                         : QUrl::fromLocalFile(target);
+        return QDesktopServices::openUrl(url);
+    }
+};
+
+Dialogs *g_dialogs = nullptr;
+SoundPlayer *g_sound = nullptr;
+Shell *g_shell = nullptr;
+
+} // namespace
+
+Dialogs &Platform::dialogs()
+{
+    static DesktopDialogs desktop;
+    return g_dialogs ? *g_dialogs : desktop;
+}
+
+SoundPlayer &Platform::sound()
+{
+    static DesktopSound desktop;
+    return g_sound ? *g_sound : desktop;
+}
+
+Shell &Platform::shell()
+{
+    static DesktopShell desktop;
+    return g_shell ? *g_shell : desktop;
+}
+
+void Platform::setDialogs(Dialogs *d) { g_dialogs = d; }
+void Platform::setSound(SoundPlayer *s) { g_sound = s; }
+void Platform::setShell(Shell *s) { g_shell = s; }
+
+QString Platform::errorBoxText(const QString &message)
+{
+    // A message gets a closing full stop unless it already ends in one or in a
+    // character that sorts before it (blanks and most closing punctuation).
+    if (!message.isEmpty() && message.back() > QChar('.'))
+        return message + '.';
+    return message;
+}
+
+void Platform::showError(QWidget *parent, const QString &message)
+{
+    dialogs().errorBox(parent, errorBoxText(message));
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A scratch program folder holding fresh copies of the files the build puts
+// beside the program (address books, chime, county list).
+class ScratchProgramFolder
+{
+public:
+    ScratchProgramFolder();
+    QString path() const; // with trailing '/'
+    QString file(const QString &name) const { return path() + name; }
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A copy of the sample address book in a scratch folder.
+QString copyOfSample(const QTemporaryDir &dir, const QString &name = QStringLiteral("Varnel.vdf"));

@@ -1,0 +1,308 @@
+#include "store/AdoConnection.h"
+
+#include "platform/VarnelError.h"
+#include "store/TextOrder.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <sqlite3.h>
+
+namespace {
+
+const char *const kKeyColumn = "ID";
+const char *const kTable = "HomeAd";
+
+int collate(void *, int alen, const void *a, int blen, const void *b)
+{
+    return TextOrder::compareUtf8(static_cast<const char *>(a), alen, static_cast<const char *>(b),
+                                  blen);
+}
+
+QString engineMessage(const QSqlError &e)
+{
+    const QString db = e.databaseText().trimmed();
+    return db.isEmpty() ? e.text().trimmed() : db;
+}
+
+QString quoted(const QString &column)
+{
+    QString q = column;
+    q.replace('"', QLatin1String("\"\""));
+    return '"' + q + '"';
+}
+
+int instanceCounter = 0;
+
+} // namespace
+
+AdoConnection::AdoConnection(QObject *parent)
+    : QObject(parent), m_name(QStringLiteral("varnel-%1").arg(++instanceCounter))
+{
+}
+
+AdoConnection::~AdoConnection()
+{
+    if (m_connected)
+        close();
+}
+
+QString AdoConnection::connectionStringFor(const QString &path)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
+           + QStringLiteral(";Persist Security Info=False");
+}
+
+void AdoConnection::setConnectionString(const QString &text)
+{
+    if (m_connected)
+        throw VarnelError(QStringLiteral("Cannot change the connection string of an open connection"));
+    m_connectionString = text;
+}
+
+QString AdoConnection::fileName() const
+{
+    // "Data Source" runs to the next ";Name=" part, so that a path holding a
+    // semicolon still works.
+    const QString key = QStringLiteral("data source=");
+    const int at = m_connectionString.toLower().indexOf(key);
+    if (at < 0)
+        return QString();
+    const int start = at + key.size();
+    int end = m_connectionString.size();
+    for (int i = start; i < m_connectionString.size(); ++i) {
+        if (m_connectionString.at(i) != ';')
+            continue;
+        const int eq = m_connectionString.indexOf('=', i);
+        const int nextSemi = m_connectionString.indexOf(';', i + 1);
+        if (eq > i && (nextSemi < 0 || eq < nextSemi)) {
+            end = i;
+            break;
+        }
+    }
+    return m_connectionString.mid(start, end - start).trimmed();
+}
+
+void AdoConnection::open()
+{
+    if (m_connected)
+        return;
+    const QString path = fileName();
+    if (path.isEmpty())
+        throw VarnelError(QStringLiteral("No address book file is named in the connection string"));
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw VarnelError(QStringLiteral("Could not find file '%1'").arg(path));
+    if (!info.isFile())
+        throw VarnelError(QStringLiteral("'%1' is not an address book file").arg(path));
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        QString problem;
+        if (!db.open()) {
+            problem = engineMessage(db.lastError());
+        } else {
+            const QVariant handle = db.driver()->handle();
+            if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+                if (sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData()))
+                    sqlite3_create_collation(h, "NOCASE", SQLITE_UTF8, nullptr, collate);
+            }
+            // Reading the schema is the first read of the file: a file that is
+            // not a database fails here, before anything could be written.
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                       "lower(name) = 'homead'"))) {
+                problem = QStringLiteral("'%1' is not an address book file (%2)")
+                              .arg(path, engineMessage(q.lastError()));
+            } else if (!q.next() || q.value(0).toInt() == 0) {
+                problem = QStringLiteral("'%1' is not an address book file: it holds no table %2")
+                              .arg(path, QLatin1String(kTable));
+            }
+        }
+        if (!problem.isEmpty()) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw VarnelError(problem);
+        }
+    }
+    m_connected = true;
+}
+
+void AdoConnection::close()
+{
+    if (!m_connected)
+        return;
+    emit aboutToDisconnect();
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_connected = false;
+}
+
+void AdoConnection::requireConnected()
+{
+    if (!m_connected)
+        open();
+}
+
+AdoConnection::Result AdoConnection::select(const QString &statement, const QStringList &columns)
+{
+    requireConnected();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    if (!q.exec(statement))
+        throw VarnelError(engineMessage(q.lastError()));
+
+    const QSqlRecord rec = q.record();
+    Result result;
+    result.columns = columns;
+    QVector<int> map(columns.size(), -1);
+    for (int i = 0; i < columns.size(); ++i) {
+        for (int j = 0; j < rec.count(); ++j) {
+            if (rec.fieldName(j).compare(columns.at(i), Qt::CaseInsensitive) == 0) {
+                map[i] = j;
+                break;
+            }
+        }
+    }
+    int keyIndex = -1;
+    for (int j = 0; j < rec.count(); ++j)
+        if (rec.fieldName(j).compare(QLatin1String(kKeyColumn), Qt::CaseInsensitive) == 0)
+            keyIndex = j;
+
+    while (q.next()) {
+        Row row;
+        row.key = keyIndex >= 0 ? q.value(keyIndex).toLongLong() : -1;
+        row.values.resize(columns.size());
+        for (int i = 0; i < map.size(); ++i) {
+            const int j = map.at(i);
+            if (j >= 0 && !q.isNull(j))
+                row.values[i] = q.value(j);
+        }
+        result.rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid())
+        throw VarnelError(engineMessage(q.lastError()));
+    return result;
+}
+
+qint64 AdoConnection::insertRow(const QStringList &columns, const QVector<QVariant> &values)
+{
+    requireConnected();
+    QStringList names, marks;
+    for (const QString &c : columns) {
+        names << quoted(c);
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(QLatin1String(kTable), names.join(','), marks.join(',')));
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw VarnelError(engineMessage(q.lastError()));
+    return q.lastInsertId().toLongLong();
+}
+
+namespace {
+
+// "AND col IS ?" for every column: the row must still hold what we read.
+QString unchangedSince(const QStringList &columns)
+{
+    QString where = QStringLiteral(" WHERE %1 = ?").arg(QLatin1String(kKeyColumn));
+    for (const QString &c : columns)
+        where += QStringLiteral(" AND %1 IS ?").arg(quoted(c));
+    return where;
+}
+
+void bindOriginal(QSqlQuery &q, qint64 key, const QVector<QVariant> &original)
+{
+    q.addBindValue(key);
+    for (const QVariant &v : original)
+        q.addBindValue(v);
+}
+
+bool rowExists(const QString &connection, qint64 key)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(QLatin1String(kTable), QLatin1String(kKeyColumn)));
+    q.addBindValue(key);
+    if (!q.exec())
+        throw VarnelError(engineMessage(q.lastError()));
+    return q.next();
+}
+
+void requireKey(qint64 key)
+{
+    if (key < 0)
+        throw VarnelError(QStringLiteral("This record cannot be changed: the selection holds no row key"));
+}
+
+} // namespace
+
+void AdoConnection::updateRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original,
+                              const QVector<QVariant> &values)
+{
+    requireKey(key);
+    requireConnected();
+    QStringList sets;
+    QVector<QVariant> changed;
+    for (int i = 0; i < columns.size(); ++i) {
+        const QVariant &a = original.at(i), &b = values.at(i);
+        if (a.isNull() != b.isNull() || (!a.isNull() && a != b)) {
+            sets << quoted(columns.at(i)) + QStringLiteral(" = ?");
+            changed << b;
+        }
+    }
+    if (sets.isEmpty())
+        return;
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.prepare(QStringLiteral("UPDATE %1 SET %2").arg(QLatin1String(kTable), sets.join(','))
+              + unchangedSince(columns));
+    for (const QVariant &v : changed)
+        q.addBindValue(v);
+    bindOriginal(q, key, original);
+    if (!q.exec())
+        throw VarnelError(engineMessage(q.lastError()));
+    if (q.numRowsAffected() == 0) {
+        if (rowExists(m_name, key))
+            throw VarnelError(QStringLiteral(
+                "Another program changed this record after it was read, so your changes were not "
+                "saved. Cancel them and reset the view to see the record as it is now"));
+        throw VarnelError(QStringLiteral(
+            "Another program deleted this record after it was read, so your changes were not saved"));
+    }
+}
+
+void AdoConnection::deleteRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original)
+{
+    requireKey(key);
+    requireConnected();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.prepare(QStringLiteral("DELETE FROM %1").arg(QLatin1String(kTable)) + unchangedSince(columns));
+    bindOriginal(q, key, original);
+    if (!q.exec())
+        throw VarnelError(engineMessage(q.lastError()));
+    // A row another program already deleted is gone either way; one it
+    // changed is not ours to delete unseen.
+    if (q.numRowsAffected() == 0 && rowExists(m_name, key))
+        throw VarnelError(QStringLiteral(
+            "Another program changed this record after it was read, so it was not deleted. Reset "
+            "the view to see the record as it is now"));
+}
+
+void AdoConnection::execute(const QString &statement)
+{
+    requireConnected();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    if (!q.exec(statement))
+        throw VarnelError(engineMessage(q.lastError()));
+}

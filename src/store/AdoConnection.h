@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <vector>
+
+// The connection to one address book file. The file is an SQLite database
+// holding the table HomeAd; the connection string keeps the form the program
+// has always stored ("Provider=...;Data Source=<path>;..."), and only
+// "Data Source" matters to us.
+//
+// Several programs may have the same file open. A write waits a few seconds
+// for another program's lock, and never overwrites or brings back a row that
+// another program changed or deleted after we read it.
+class AdoConnection : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AdoConnection(QObject *parent = nullptr);
+    ~AdoConnection() override;
+
+    static QString connectionStringFor(const QString &path);
+
+    QString connectionString() const { return m_connectionString; }
+    // Only while disconnected.
+    void setConnectionString(const QString &text);
+    // The file the connection string names.
+    QString fileName() const;
+
+    bool connected() const { return m_connected; }
+    // Opens the named file. Never creates or changes a file: a missing file
+    // or one that is not an address book is refused with a message.
+    void open();
+    // Closes the file; every result on it is closed first (aboutToDisconnect).
+    void close();
+
+    // A fully fetched result. Values are as the file holds them: text, or a
+    // null QVariant. `key` is the row's key, -1 when the statement did not
+    // return it.
+    struct Row
+    {
+        qint64 key = -1;
+        QVector<QVariant> values;
+    };
+    struct Result
+    {
+        QStringList columns;
+        std::vector<Row> rows;
+    };
+    // Runs a statement and fetches every row; `columns` picks the result's
+    // columns by name (case-insensitive), in that order, missing ones null.
+    Result select(const QString &statement, const QStringList &columns);
+
+    // Row writes on table HomeAd, each written to the file at once. `original`
+    // holds the values as read; a row that no longer holds them is refused.
+    qint64 insertRow(const QStringList &columns, const QVector<QVariant> &values);
+    void updateRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original,
+                   const QVector<QVariant> &values);
+    void deleteRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original);
+
+    // Plain statement on the open file, for maintenance and tests.
+    void execute(const QString &statement);
+
+signals:
+    void aboutToDisconnect();
+
+private:
+    void requireConnected();
+    QString m_connectionString;
+    QString m_name; // Qt SQL connection name, unique per object
+    bool m_connected = false;
+};

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "store/AdoConnection.h"
+#include "store/AddressFields.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// The program's one view of the address table: the rows of its statement, the
+// current record and the edit state. Every grid, record window and report
+// works on the same object, so a selection or an edit made anywhere is seen
+// everywhere.
+//
+// Rows are fetched whole when the statement is opened. The current record is
+// finished (saved when something was typed, otherwise dropped) before every
+// move and insert. Each save, insert and delete goes to the file at once.
+class AdoQuery : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AdoQuery(AdoConnection *connection, QObject *parent = nullptr);
+    ~AdoQuery() override;
+
+    AdoConnection *connection() const { return m_connection; }
+
+    // The statement, as lines joined by line breaks when sent.
+    QStringList sql() const { return m_sql; }
+    void clearSql() { m_sql.clear(); }
+    void addSql(const QString &line) { m_sql << line; }
+    void setSql(const QStringList &lines) { m_sql = lines; }
+
+    bool active() const { return m_state != DataSetState::Inactive; }
+    DataSetState state() const { return m_state; }
+    void open();
+    void close();
+
+    // The fixed field list, available while closed.
+    const QVector<FieldDef> &fields() const { return AddressFields::all(); }
+
+    int recordCount() const { return int(m_rows.size()); }
+    bool isEmpty() const { return m_rows.empty(); }
+    int recNo() const { return m_cur; } // 0-based current row, -1 when none
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+
+    void first();
+    void prior();
+    void next();
+    void last();
+    // Moves to a row by position (the grid's click); finishes the record first.
+    void moveTo(int row);
+
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void cancelUpdates();
+    void deleteRecord();
+    // Saves a changed record, drops an untouched one.
+    void checkBrowseMode();
+    bool modified() const { return m_modified; }
+
+    // Field values of the current record (the edit buffer while editing).
+    // Text fields give a QString or a null QVariant, Birthday a QDateTime.
+    QVariant fieldValue(const QString &name) const;
+    QVariant fieldValue(int field) const;
+    // What a control shows for the field; Birthday in the user's date format.
+    QString displayText(const QString &name) const;
+    QString displayText(int field) const;
+    QString displayText(int row, int field) const; // any row, for grids
+    // Sets a field, starting an edit when browsing. Empty text stores null.
+    void setFieldValue(const QString &name, const QVariant &value);
+    void setFieldValue(int field, const QVariant &value);
+    // Sets a field from typed text; Birthday is read in the user's date format.
+    void setFieldText(int field, const QString &text);
+    void setFieldText(const QString &name, const QString &text);
+
+    // In-place sort of the open result: "Field ASC" or "Field DESC"; empty
+    // keeps the fetched order. Reading gives the text last set.
+    QString sort() const { return m_sort; }
+    void setSort(const QString &sortText);
+
+    // While disabled no change is signalled; enabling signals one full refresh.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disabled > 0; }
+
+    // Runs before every save, before anything is written.
+    void setBeforePost(std::function<void()> hook) { m_beforePost = std::move(hook); }
+
+    static QString dateTimeText(const QDateTime &value);
+    static QDateTime parseDateTime(const QString &text, bool *ok);
+
+signals:
+    void dataSetChanged();          // opened, closed, sorted, or a full refresh
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void recordChanged(int row);    // values of a row changed
+    void currentChanged(int row);
+    void stateChanged(DataSetState state);
+
+private:
+    struct Row
+    {
+        qint64 key = -1;
+        QVector<QVariant> values;   // as stored; text or null
+        bool inserted = false;      // the new record, not yet in the file
+    };
+    void checkActive() const;
+    void setState(DataSetState s);
+    void setCurrent(int row, bool signal = true);
+    const QVector<QVariant> &currentValues() const;
+    QVariant storedToValue(int field, const QVariant &stored) const;
+    QVariant valueToStored(int field, const QVariant &value) const;
+    QString textOf(int field, const QVector<QVariant> &values) const;
+    void emitIfEnabled(void (AdoQuery::*signal)(int), int arg);
+
+    AdoConnection *m_connection;
+    QStringList m_sql;
+    DataSetState m_state = DataSetState::Inactive;
+    std::vector<Row> m_rows;
+    int m_cur = -1;
+    bool m_bof = true, m_eof = true;
+    QVector<QVariant> m_buffer;
+    bool m_modified = false;
+    QString m_sort;
+    int m_disabled = 0;
+    std::function<void()> m_beforePost;
+};

@@ -51,7 +51,7 @@ public:
     void plain(QWidget *parent, const QString &text) override
     {
         QMessageBox box(parent);
-        box.setWindowTitle(QApplication::applicationDisplayName());
+        box.setWindowTitle(QStringLiteral("Varnel"));
         box.setText(text);
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.exec();

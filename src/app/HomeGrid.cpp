@@ -1,0 +1,435 @@
+#include "app/HomeGrid.h"
+
+#include "app/Hints.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
+#include "platform/VarnelError.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+TfmHomeAddMain *fmHomeAddMain = nullptr;
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
+                        QStyle::StandardPixmap icon = QStyle::SP_CustomBase)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    if (icon != QStyle::SP_CustomBase)
+        b->setIcon(b->style()->standardIcon(icon));
+    if (!hint.isEmpty())
+        setHint(b, hint);
+    return b;
+}
+
+QAction *makeAction(QMenu *menu, const char *name, const QString &caption, const QKeySequence &key,
+                    const QString &hint)
+{
+    auto *a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        // Menu keys act from every window of the program that is not modal.
+        a->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    if (!hint.isEmpty())
+        setHint(a, hint);
+    return a;
+}
+
+QAction *separator(QMenu *menu, const char *name)
+{
+    QAction *a = menu->addSeparator();
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+} // namespace
+
+const QVector<GridColumn> &TfmHomeAddMain::gridColumns()
+{
+    static const QVector<GridColumn> columns = {
+        {AddressFields::Surname, "Surname", 76},     {AddressFields::Firstname, "Firstname", 103},
+        {AddressFields::Address1, "Address1", 103},  {AddressFields::Address2, "Address2", 108},
+        {AddressFields::A3_Village, "Add3 / Village", 108}, {AddressFields::Town, "Town", 80},
+        {AddressFields::County, "County", 86},       {AddressFields::PostCode, "PostCode", 0},
+        {AddressFields::Tel, "Tel", 92},             {AddressFields::Cell, "Cell", 0},
+        {AddressFields::Flag, "Flag", 0},
+    };
+    return columns;
+}
+
+TfmHomeAddMain::TfmHomeAddMain(QWidget *parent) : QMainWindow(parent)
+{
+    fmHomeAddMain = this;
+    setObjectName(QStringLiteral("fmHomeAddMain"));
+    setWindowTitle(QStringLiteral("Varnel 3"));
+    QFont f(QStringLiteral("MS Sans Serif"), 8);
+    f.setStyleHint(QFont::SansSerif);
+    setFont(f);
+
+    ADOConnection1 = new AdoConnection(this);
+    ADOConnection1->setObjectName(QStringLiteral("ADOConnection1"));
+    HomeQuery = new AdoQuery(ADOConnection1, this);
+    HomeQuery->setObjectName(QStringLiteral("HomeQuery"));
+    HomeQuery->setSql({QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("ORDER BY Surname")});
+    HomeQuery->setBeforePost([this] { HomeQueryBeforePost(); });
+    dsHome = new DataSource(HomeQuery, this);
+    dsHome->setObjectName(QStringLiteral("dsHome"));
+
+    buildControls();
+    buildMenu();
+    // Designed outer size 1106 x 434; the frame is the desktop's.
+    resize(1098, 400);
+    FormCreate();
+}
+
+TfmHomeAddMain::~TfmHomeAddMain()
+{
+    HintHandler::uninstall();
+    if (fmHomeAddMain == this)
+        fmHomeAddMain = nullptr;
+}
+
+void TfmHomeAddMain::buildControls()
+{
+    auto *client = new QWidget(this);
+    auto *outer = new QVBoxLayout(client);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto *top = new QHBoxLayout;
+    top->setSpacing(0);
+    dbGrid1 = new DBGrid(dsHome, gridColumns(), client);
+    dbGrid1->setObjectName(QStringLiteral("dbGrid1"));
+    top->addWidget(dbGrid1, 1);
+
+    Panel4 = new QWidget(client);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFixedWidth(104);
+    auto *side = new QVBoxLayout(Panel4);
+    side->setContentsMargins(4, 4, 4, 4);
+    side->setSpacing(3);
+    BitBtn3 = makeButton(Panel4, "BitBtn3", QStringLiteral("&Record"),
+                         QStringLiteral("Insert new record into table"), QStyle::SP_FileIcon);
+    BitBtn2 = makeButton(Panel4, "BitBtn2", QStringLiteral("&Cancel"), QStringLiteral("Cancel updates"),
+                         QStyle::SP_DialogCancelButton);
+    btnDelete = makeButton(Panel4, "btnDelete", QStringLiteral("&Delete"), QStringLiteral("Delete 1 row"),
+                           QStyle::SP_TrashIcon);
+    for (QPushButton *b : {BitBtn3, BitBtn2, btnDelete}) {
+        b->setFixedHeight(25);
+        side->addWidget(b);
+    }
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("   Surname"), Panel4);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    setHint(RadioGroup1, QStringLiteral("Select by 1st letter of surname"));
+    RadioGroup1Items = new QButtonGroup(RadioGroup1);
+    RadioGroup1Items->setExclusive(true);
+    auto *letters = new QGridLayout(RadioGroup1);
+    letters->setContentsMargins(4, 2, 2, 2);
+    letters->setHorizontalSpacing(2);
+    letters->setVerticalSpacing(0);
+    // Two columns filled top to bottom: A to N, then O to Z and All.
+    for (int i = 0; i < 27; ++i) {
+        const QString text = i < 26 ? QString(QChar('A' + i)) : QStringLiteral("All");
+        auto *rb = new QRadioButton(text, RadioGroup1);
+        rb->setObjectName(QStringLiteral("RadioGroup1_") + text);
+        RadioGroup1Items->addButton(rb, i);
+        rb->setFixedHeight(15);
+        letters->addWidget(rb, i % 14, i / 14);
+    }
+    side->addWidget(RadioGroup1, 1);
+    top->addWidget(Panel4);
+    outer->addLayout(top, 1);
+
+    Panel1 = new QWidget(client);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(36);
+    auto *bottom = new QHBoxLayout(Panel1);
+    bottom->setContentsMargins(2, 2, 2, 2);
+    Panel3 = new QWidget(Panel1);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    auto *navBox = new QHBoxLayout(Panel3);
+    navBox->setContentsMargins(0, 0, 0, 0);
+    DBNavigator1 = new DBNavigator(
+        dsHome, {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last, DBNavigator::Post},
+        {QStringLiteral("First record"), QStringLiteral("Prior record"), QStringLiteral("Next record"),
+         QStringLiteral("Last record"), QStringLiteral("Post edit")},
+        Panel3);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setFixedWidth(240);
+    navBox->addWidget(DBNavigator1);
+    bottom->addWidget(Panel3);
+    bottom->addStretch(1);
+
+    Panel2 = new QWidget(Panel1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto *buttons = new QHBoxLayout(Panel2);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    btnRecCard = makeButton(Panel2, "btnRecCard", QStringLiteral("Record &Card"),
+                            QStringLiteral("Index Card for data entry"), QStyle::SP_FileDialogDetailedView);
+    btEditCounty = makeButton(Panel2, "btEditCounty", QStringLiteral("EditCounty"),
+                              QStringLiteral("Edit List of Counties"));
+    HomeSearch = makeButton(Panel2, "HomeSearch", QStringLiteral("&Search"), QStringLiteral("Search & Filter"),
+                            QStyle::SP_FileDialogContentsView);
+    sqRetryBtn = makeButton(Panel2, "sqRetryBtn", QStringLiteral("&Reset"),
+                            QStringLiteral("Clears Search & Shows all names again"), QStyle::SP_BrowserReload);
+    BitBtn1 = makeButton(Panel2, "BitBtn1", QStringLiteral("Close"), QStringLiteral("Closes Application"),
+                         QStyle::SP_DialogCloseButton);
+    for (QPushButton *b : {btnRecCard, btEditCounty, HomeSearch, sqRetryBtn, BitBtn1}) {
+        b->setMinimumWidth(92);
+        buttons->addWidget(b);
+    }
+    bottom->addWidget(Panel2);
+    outer->addWidget(Panel1);
+    setCentralWidget(client);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(20);
+    StatusBar1->setSizeGripEnabled(true);
+    const int widths[3] = {400, 200, 200};
+    const char *texts[3] = {"", "Today", "File"};
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QLabel(QLatin1String(texts[i]), StatusBar1);
+        m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_panels[i]->setMinimumWidth(widths[i]);
+        m_panels[i]->setFrameShape(QFrame::Panel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(m_panels[i], i == 2 ? 1 : 0);
+    }
+    m_panels[0]->setFixedWidth(400);
+    m_panels[1]->setFixedWidth(200);
+    setStatusBar(StatusBar1);
+
+    connect(BitBtn3, &QPushButton::clicked, this, &TfmHomeAddMain::BitBtn3Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TfmHomeAddMain::BitBtn2Click);
+    connect(btnDelete, &QPushButton::clicked, this, &TfmHomeAddMain::btnDeleteClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TfmHomeAddMain::miExitClick);
+    connect(dbGrid1, &DBGrid::deleteRequested, this, &TfmHomeAddMain::dbGrid1DeleteRecord);
+
+    // Enter runs "&Record" unless the focused control takes Enter itself (the
+    // grid does; a focused button clicks itself); Esc runs "&Cancel".
+    auto *enter = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    auto *enter2 = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(enter, &QShortcut::activated, this, [this] { defaultOrCancelKey(true); });
+    connect(enter2, &QShortcut::activated, this, [this] { defaultOrCancelKey(true); });
+    connect(esc, &QShortcut::activated, this, [this] { defaultOrCancelKey(false); });
+
+    // Windows of later stages of the program; present, not yet in use.
+    for (QWidget *w : {static_cast<QWidget *>(RadioGroup1), static_cast<QWidget *>(btnRecCard),
+                       static_cast<QWidget *>(btEditCounty), static_cast<QWidget *>(HomeSearch),
+                       static_cast<QWidget *>(sqRetryBtn)})
+        w->setEnabled(false);
+}
+
+void TfmHomeAddMain::defaultOrCancelKey(bool isDefault)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *button = qobject_cast<QAbstractButton *>(focus); button && isDefault) {
+        button->click();
+        return;
+    }
+    if (isDefault)
+        BitBtn3Click();
+    else
+        BitBtn2Click();
+}
+
+void TfmHomeAddMain::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    File1 = bar->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    NewFile1 = makeAction(File1, "NewFile1", QStringLiteral("New File"), QKeySequence(QStringLiteral("Ctrl+N")),
+                          QStringLiteral("Opens new blank Table"));
+    miOpenFile = makeAction(File1, "miOpenFile", QStringLiteral("Open File"), QKeySequence(QStringLiteral("Ctrl+O")),
+                            QStringLiteral("Open existing table"));
+    miSaveAs = makeAction(File1, "miSaveAs", QStringLiteral("Save As"), QKeySequence(QStringLiteral("Ctrl+S")),
+                          QStringLiteral("Save table in new file"));
+    miClose = makeAction(File1, "miClose", QStringLiteral("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
+                         QString());
+    N3 = separator(File1, "N3");
+    // Options shows Ctrl+O but never takes it: the first item with a key,
+    // "Open File", has it.
+    miOptions = makeAction(File1, "miOptions", QStringLiteral("Options\tCtrl+O"), QKeySequence(),
+                           QStringLiteral("Select start-up file"));
+    N1 = separator(File1, "N1");
+    miPrintSetup = makeAction(File1, "miPrintSetup", QStringLiteral("&Printer Setup"),
+                              QKeySequence(QStringLiteral("Ctrl+Q")), QString());
+    Exit1 = makeAction(File1, "Exit1", QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), QString());
+
+    Search1 = bar->addMenu(QStringLiteral("&Search"));
+    Search1->setObjectName(QStringLiteral("Search1"));
+    setHint(Search1->menuAction(), QStringLiteral("Search & Filter"));
+    miOpenSearch = makeAction(Search1, "miOpenSearch", QStringLiteral("O&pen Search"), QKeySequence(Qt::Key_F3),
+                              QString());
+    miClearFillter = makeAction(Search1, "miClearFillter", QStringLiteral("&Clear Fillter"),
+                                QKeySequence(Qt::Key_F4), QString());
+
+    Reports1 = bar->addMenu(QStringLiteral("&Reports"));
+    Reports1->setObjectName(QStringLiteral("Reports1"));
+    setHint(Reports1->menuAction(), QStringLiteral("Selection of useful Reports"));
+    miPhoneList = makeAction(Reports1, "miPhoneList", QStringLiteral("Phone &List"), QKeySequence(), QString());
+    miLabels21 = Reports1->addMenu(QStringLiteral("&Address Labels"));
+    miLabels21->setObjectName(QStringLiteral("miLabels21"));
+    miLabel21 = makeAction(miLabels21, "miLabel21", QStringLiteral("21 per A4 sheet"), QKeySequence(),
+                           QStringLiteral("Avery L7160"));
+    miLabel16 = makeAction(miLabels21, "miLabel16", QStringLiteral("16 per A4 sheet"), QKeySequence(),
+                           QStringLiteral("Avery L7162"));
+    mi14perA4sheet1 = makeAction(miLabels21, "mi14perA4sheet1", QStringLiteral("14 per A4 sheet"), QKeySequence(),
+                                 QString());
+    Setfont1 = makeAction(miLabels21, "Setfont1", QStringLiteral("Set labels font"), QKeySequence(), QString());
+    FiloFaxPages1 = makeAction(Reports1, "FiloFaxPages1", QStringLiteral("&FiloFax Pages"), QKeySequence(), QString());
+    miA5DiaryPages = makeAction(Reports1, "miA5DiaryPages", QStringLiteral("A&5 Diary Pages"), QKeySequence(),
+                                QString());
+    N2 = separator(Reports1, "N2");
+    miRecordForm = makeAction(Reports1, "miRecordForm", QStringLiteral("&Record Form "), QKeySequence(),
+                              QStringLiteral("Alternative form for data entry"));
+
+    // "&Mail Merge" and "&Notepad" are commands on the bar itself.
+    miMailMerge = bar->addAction(QStringLiteral("&Mail Merge"));
+    miMailMerge->setObjectName(QStringLiteral("miMailMerge"));
+    setHint(miMailMerge, QStringLiteral("Insert selected contacts for mailing"));
+    Notepad1 = bar->addAction(QStringLiteral("&Notepad"));
+    Notepad1->setObjectName(QStringLiteral("Notepad1"));
+    setHint(Notepad1, QStringLiteral("Opens Text Editor"));
+
+    Help3 = bar->addMenu(QStringLiteral("&Help"));
+    Help3->setObjectName(QStringLiteral("Help3"));
+    Help2 = makeAction(Help3, "Help2", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1), QString());
+    Help1 = makeAction(Help3, "Help1", QStringLiteral("Hel&p Note"), QKeySequence(), QString());
+    miAbout = makeAction(Help3, "miAbout", QStringLiteral("&About"), QKeySequence(), QString());
+
+    connect(miPrintSetup, &QAction::triggered, this, &TfmHomeAddMain::miPrintSetupClick);
+    connect(Exit1, &QAction::triggered, this, &TfmHomeAddMain::miExitClick);
+
+    // Commands whose windows come in later stages of the program.
+    for (QAction *a : {NewFile1, miOpenFile, miSaveAs, miClose, miOptions, miOpenSearch, miClearFillter,
+                       miPhoneList, miLabel21, miLabel16, mi14perA4sheet1, Setfont1, FiloFaxPages1,
+                       miA5DiaryPages, miRecordForm, miMailMerge, Notepad1, Help2, Help1, miAbout})
+        a->setEnabled(false);
+}
+
+QString TfmHomeAddMain::statusPanel(int index) const { return m_panels[index]->text(); }
+
+void TfmHomeAddMain::setStatusPanel(int index, const QString &text) { m_panels[index]->setText(text); }
+
+QPrinter *TfmHomeAddMain::programPrinter()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_printer.get();
+}
+
+void TfmHomeAddMain::FormCreate()
+{
+    // The start-up address book: the sample, unless the user chose the blank
+    // one for later starts.
+    const bool ok = guarded(this, [this] {
+        FileInUse = ProgramFolder::file(QStringLiteral("Varnel.vdf"));
+        ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
+    });
+    if (!ok)
+        Platform::dialogs().message(
+            this, MsgKind::Error,
+            QStringLiteral("No file to connect to. Please ensure Varnel.vdf and NewFile.vdfare present"), false);
+    setStatusPanel(2, QStringLiteral("File in use:  ") + FileInUse);
+}
+
+void TfmHomeAddMain::FormShow() {}
+
+void TfmHomeAddMain::FormActivate()
+{
+    HintHandler::install(m_panels[0]);
+    setStatusPanel(1, QStringLiteral("Today : ") + AdoQuery::dateTimeText(QDateTime(QDate::currentDate(), QTime(0, 0))));
+}
+
+void TfmHomeAddMain::FormClose() {}
+
+void TfmHomeAddMain::openHomeQueryAtStart()
+{
+    guarded(this, [this] { HomeQuery->open(); });
+}
+
+void TfmHomeAddMain::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    if (!m_shown) {
+        m_shown = true;
+        guarded(this, [this] { FormShow(); });
+    }
+}
+
+void TfmHomeAddMain::closeEvent(QCloseEvent *e)
+{
+    guarded(this, [this] { FormClose(); });
+    e->accept();
+    QApplication::quit();
+}
+
+void TfmHomeAddMain::changeEvent(QEvent *e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TfmHomeAddMain::BitBtn3Click()
+{
+    guarded(this, [this] {
+        HomeQuery->insert();
+        dbGrid1->setFocus();
+    });
+}
+
+void TfmHomeAddMain::BitBtn2Click()
+{
+    dbGrid1->discardEditor();
+    guarded(this, [this] { HomeQuery->cancelUpdates(); });
+}
+
+void TfmHomeAddMain::btnDeleteClick()
+{
+    if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("You are about to delete a record"), true))
+        return;
+    dbGrid1->discardEditor();
+    guarded(this, [this] { HomeQuery->deleteRecord(); });
+}
+
+void TfmHomeAddMain::dbGrid1DeleteRecord()
+{
+    if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"), true))
+        return;
+    dbGrid1->discardEditor();
+    guarded(this, [this] { HomeQuery->deleteRecord(); });
+}
+
+void TfmHomeAddMain::miPrintSetupClick()
+{
+    Platform::dialogs().printerSetup(this, programPrinter());
+}
+
+void TfmHomeAddMain::miExitClick() { close(); }
+
+void TfmHomeAddMain::HomeQueryBeforePost() { Platform::sound().play(QStringLiteral("post.wav")); }

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "dbaware/DBGrid.h"
+#include "dbaware/DBNavigator.h"
+#include "dbaware/DataSource.h"
+#include "store/AdoConnection.h"
+#include "store/AdoQuery.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QPushButton;
+class QStatusBar;
+
+// The main window: the address grid on the current selection, the record
+// buttons, the letter group, the navigator, the status bar and the menu from
+// which everything else is reached. It owns the connection, the main query
+// and its data source, which every other window works on.
+class TfmHomeAddMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TfmHomeAddMain(QWidget *parent = nullptr);
+    ~TfmHomeAddMain() override;
+
+    // Data objects shared by the whole program.
+    AdoConnection *ADOConnection1;
+    AdoQuery *HomeQuery;
+    DataSource *dsHome;
+    QString FileInUse;
+    int LastSortColumn = -1; // -1: none
+
+    // Controls.
+    DBGrid *dbGrid1;
+    QWidget *Panel4, *Panel1, *Panel2, *Panel3;
+    QPushButton *BitBtn3, *BitBtn2, *btnDelete;
+    QGroupBox *RadioGroup1;
+    QButtonGroup *RadioGroup1Items;
+    DBNavigator *DBNavigator1;
+    QPushButton *btnRecCard, *btEditCounty, *HomeSearch, *sqRetryBtn, *BitBtn1;
+    QStatusBar *StatusBar1;
+
+    // Menu.
+    QMenu *File1, *Search1, *Reports1, *miLabels21, *Help3;
+    QAction *NewFile1, *miOpenFile, *miSaveAs, *miClose, *N3, *miOptions, *N1, *miPrintSetup, *Exit1;
+    QAction *miOpenSearch, *miClearFillter;
+    QAction *miPhoneList, *miLabel21, *miLabel16, *mi14perA4sheet1, *Setfont1, *FiloFaxPages1,
+        *miA5DiaryPages, *N2, *miRecordForm;
+    QAction *miMailMerge, *Notepad1;
+    QAction *Help2, *Help1, *miAbout;
+
+    // The three status panels.
+    QString statusPanel(int index) const;
+    void setStatusPanel(int index, const QString &text);
+
+    // The program's printer settings, as Printer Setup left them.
+    QPrinter *programPrinter();
+
+    // Designed column widths, by grid column.
+    static const QVector<GridColumn> &gridColumns();
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void BitBtn3Click();
+    void BitBtn2Click();
+    void btnDeleteClick();
+    void dbGrid1DeleteRecord();
+    void miPrintSetupClick();
+    void miExitClick();
+    void HomeQueryBeforePost();
+    // Opens the main query for the first time, as start-up does.
+    void openHomeQueryAtStart();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void changeEvent(QEvent *e) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void defaultOrCancelKey(bool isDefault);
+    QLabel *m_panels[3] = {};
+    std::unique_ptr<QPrinter> m_printer;
+    bool m_shown = false;
+};
+
+extern TfmHomeAddMain *fmHomeAddMain;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// The settings file "VarnIni.ini": sections in square brackets, key=value lines,
+// names matched without regard to letter case.
+//
+// Nothing is cached: every read opens the file anew and every write goes
+// straight to disk, so two windows (or two running copies of the program) always
+// see each other's latest values. A write rewrites the whole file through a
+// temporary file in the same folder and a rename, so a failed write never leaves
+// a truncated settings file behind. Lines the program does not own (comments,
+// unknown keys and sections) are kept byte for byte, in their order, with the
+// line endings they had.
+class IniFile
+{
+public:
+    explicit IniFile(QString path);
+
+    // "VarnIni.ini" in the program folder.
+    static QString settingsPath();
+
+    QString path() const { return m_path; }
+
+    // A missing file, section or key, an empty value or one that is no decimal
+    // (or "0x" hexadecimal) number in the range of int gives the default.
+    int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Read as an integer with the default 1 or 0; true when it is not 0.
+    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+
+    // Raise VarnelError("Unable to write to <path>") when the system refuses.
+    void writeInteger(const QString &section, const QString &key, int value);
+    void writeBool(const QString &section, const QString &key, bool value);
+
+private:
+    void writeValue(const QString &section, const QString &key, const QByteArray &value);
+
+    QString m_path;
+};

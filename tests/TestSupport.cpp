@@ -23,3 +23,41 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name)
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     return target;
 }
+
+#include "app/VarnelApp.h"
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+
+namespace {
+// The offscreen platform says so whenever a size grip is made; it means nothing here.
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    if (message.contains(QLatin1String("propagateSizeHints")))
+        return;
+    if (previous)
+        previous(type, context, message);
+}
+} // namespace
+
+RunningProgram::RunningProgram(const QStringList &without)
+{
+    static const bool quiet = [] {
+        quietHandler(QtDebugMsg, QMessageLogContext(), QStringLiteral("propagateSizeHints"));
+        qInstallMessageHandler(quietHandler);
+        return true;
+    }();
+    Q_UNUSED(quiet);
+    for (const QString &name : without)
+        QFile::remove(folder.file(name));
+    ProgramFolder::set(folder.path());
+    VarnelApp::createWindows();
+    QApplication::processEvents();
+}
+
+RunningProgram::~RunningProgram()
+{
+    VarnelApp::destroyWindows();
+    QApplication::processEvents();
+}

@@ -19,3 +19,19 @@ private:
 
 // A copy of the sample address book in a scratch folder.
 QString copyOfSample(const QTemporaryDir &dir, const QString &name = QStringLiteral("Varnel.vdf"));
+
+#include "platform/ScriptedPlatform.h"
+
+// The whole program started on a scratch program folder, with the desktop's
+// dialogs, sound and shell replaced by scripted ones. Windows are reached
+// through their global instances (fmHomeAddMain, ...).
+class RunningProgram
+{
+public:
+    // Files to leave out of the scratch folder, e.g. {"Varnel.vdf"}.
+    explicit RunningProgram(const QStringList &without = {});
+    ~RunningProgram();
+    ScratchProgramFolder folder;
+    ScriptedPlatform platform;
+    QStringList &log() { return platform.dialogs.log; }
+};

@@ -80,6 +80,16 @@ public:
     // Opens the main query for the first time, as start-up does.
     void openHomeQueryAtStart();
 
+    // Browsing: letter filter, column sort, search.
+
+    // Address book files, settings, start-up options, help.
+
+    // Record card, form view, county pick list.
+
+    // Reports.
+
+    // Mail merge and editor.
+
 protected:
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;

@@ -27,11 +27,49 @@ void VarnelApp::createWindows()
     auto *main = new TfmHomeAddMain;
     main->show();
     main->activateWindow();
-    // The first connection to the address book is made here.
+
+    // The other windows, hidden, in this order.
+    // 2. fmSQLSearchDialog: its creation makes the first connection.
     main->openHomeQueryAtStart();
+
+    // 3. fmRecCard
+
+    // 4. fmCountyListEdit
+
+    // 5. fmHelpMemo
+
+    // 6. fmHomeForm
+
+    // 7. fmRpA5Diary
+
+    // 8. fmRpTel
+
+    // 9. fmLabels
+
+    // 10. fmRpLabel16
+
+    // 11. fmRpFilo2
+
+    // 12. fmCredits
+
+    // 13. fmRpLabel14
+
+    // 14. fmMailMergeSetup
+
+    // 15. fmMailMergeHelp
+
+    // 16. fmMailMergeEdit
+
+    // 17. fmMailRp
 }
 
 void VarnelApp::destroyWindows()
 {
+    // Every other window is owned by the application and goes with it; the
+    // main window goes last.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w != fmHomeAddMain && !w->parentWidget())
+            delete w;
     delete fmHomeAddMain;
 }

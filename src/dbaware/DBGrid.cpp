@@ -184,6 +184,15 @@ DBGrid::DBGrid(DataSource *source, QVector<GridColumn> columns, QWidget *parent)
     for (int c = 0; c < m_model->columnCount(); ++c)
         setColumnWidth(c, designedWidth(c));
 
+    // While rows come and go the view moves its current cell by itself; that
+    // is not the user moving to another record.
+    for (auto sig : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
+        connect(m_model, sig, this, [this] { m_following = true; });
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, sig, this, [this] { m_following = false; });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_following = true; });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_following = false; });
+
     AdoQuery *query = source->dataSet();
     connect(query, &AdoQuery::currentChanged, this, &DBGrid::followQuery);
     connect(query, &AdoQuery::dataSetChanged, this, [this] { followQuery(m_source->dataSet()->recNo()); });

@@ -215,9 +215,15 @@ void AdoQuery::insert()
     m_buffer = row.values;
     m_modified = false;
     m_bof = m_eof = false;
-    emitIfEnabled(&AdoQuery::rowInserted, at);
-    setState(DataSetState::Insert);
-    setCurrent(at);
+    // Everything is in its new state before anyone hears of it: a listener
+    // may well act on the query from inside a signal.
+    m_state = DataSetState::Insert;
+    m_cur = at;
+    if (!m_disabled) {
+        emit rowInserted(at);
+        emit stateChanged(m_state);
+        emit currentChanged(m_cur);
+    }
 }
 
 void AdoQuery::edit()
@@ -260,20 +266,29 @@ void AdoQuery::cancel()
 {
     checkActive();
     if (m_state == DataSetState::Insert) {
-        const int at = m_cur;
-        m_rows.erase(m_rows.begin() + at);
-        m_buffer.clear();
-        m_modified = false;
-        emitIfEnabled(&AdoQuery::rowRemoved, at);
-        setState(DataSetState::Browse);
-        const int n = int(m_rows.size());
-        m_bof = m_eof = n == 0;
-        setCurrent(n == 0 ? -1 : std::min(at, n - 1));
+        removeCurrentRow();
     } else if (m_state == DataSetState::Edit) {
         m_buffer.clear();
         m_modified = false;
         setState(DataSetState::Browse);
         emitIfEnabled(&AdoQuery::recordChanged, m_cur);
+    }
+}
+
+void AdoQuery::removeCurrentRow()
+{
+    const int at = m_cur;
+    m_rows.erase(m_rows.begin() + at);
+    m_buffer.clear();
+    m_modified = false;
+    const int n = int(m_rows.size());
+    m_bof = m_eof = n == 0;
+    m_state = DataSetState::Browse;
+    m_cur = n == 0 ? -1 : std::min(at, n - 1);
+    if (!m_disabled) {
+        emit rowRemoved(at);
+        emit stateChanged(m_state);
+        emit currentChanged(m_cur);
     }
 }
 
@@ -299,15 +314,7 @@ void AdoQuery::deleteRecord()
         throw VarnelError(kEmpty);
     Row &row = m_rows[m_cur];
     m_connection->deleteRow(row.key, AddressFields::storedNames(), row.values);
-    const int at = m_cur;
-    m_rows.erase(m_rows.begin() + at);
-    m_buffer.clear();
-    m_modified = false;
-    emitIfEnabled(&AdoQuery::rowRemoved, at);
-    setState(DataSetState::Browse);
-    const int n = int(m_rows.size());
-    m_bof = m_eof = n == 0;
-    setCurrent(n == 0 ? -1 : std::min(at, n - 1));
+    removeCurrentRow();
 }
 
 const QVector<QVariant> &AdoQuery::currentValues() const

@@ -115,6 +115,7 @@ private:
     void checkActive() const;
     void setState(DataSetState s);
     void setCurrent(int row, bool signal = true);
+    void removeCurrentRow();
     const QVector<QVariant> &currentValues() const;
     QVariant storedToValue(int field, const QVariant &stored) const;
     QVariant valueToStored(int field, const QVariant &value) const;

@@ -298,7 +298,8 @@ PreparedReport PreparedReport::load(QIODevice &device)
     if (header.size() < kHeaderSize || !header.startsWith(QByteArray(kMagic, sizeof kMagic)))
         BodyReader::damaged();
     const quint16 version = quint16((quint8(header.at(8)) << 8) | quint8(header.at(9)));
-    if (version == 0)
+    const quint16 reserved = quint16((quint8(header.at(10)) << 8) | quint8(header.at(11)));
+    if (version == 0 || reserved != 0)
         BodyReader::damaged();
     if (version > kVersion)
         throw VarnelError(

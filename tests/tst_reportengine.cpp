@@ -214,7 +214,10 @@ void tst_reportengine::placement_data()
         << QStringList{"1.1@180", "1.1@564", "1.1@948", "1.1@1332", "1.1@1716"};
     QStringList sheet;
     for (int i = 0; i < 22; ++i)
-        sheet << QStringLiteral("%1.%2@%3").arg(i / 21 + 1).arg(i % 21 / 7 + 1).arg(180 + i % 7 * 384);
+        sheet << QStringLiteral("%1.%2@%3")
+                     .arg(i / 21 + 1)
+                     .arg(i % 21 / 7 + 1)
+                     .arg(180 + i % 7 * 384);
     QTest::newRow("22 rows on a 3x7 sheet") << labelSheet() << QList<qreal>(22, 38.365) << sheet;
 
     PageGeometry letter; // one letter per page: the footer takes most of it
@@ -267,35 +270,53 @@ void tst_reportengine::pageEvents()
     place(200); // column 2 of page 1: below the title, under its header
     place(200); // page 2
     pages.finish(false);
-    QCOMPARE(log, (QStringList{"begin 1", "band 1.1@100", "band 1.1@179", "band 1.1@237",
-                               "header 1.2@179", "band 1.2@237", "finish 1 footer@2809 1",
-                               "begin 2", "header 2.1@100", "band 2.1@158",
-                               "finish 2 footer@2809 0"}));
+    QCOMPARE(log,
+             (QStringList{"begin 1", "band 1.1@100", "band 1.1@179", "band 1.1@237",
+                          "header 1.2@179", "band 1.2@237", "finish 1 footer@2809 1", "begin 2",
+                          "header 2.1@100", "band 2.1@158", "finish 2 footer@2809 0"}));
 }
 
 void tst_reportengine::expressions_data()
 {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("value");
-    QTest::newRow("field") << "Surname" << "Allen";
-    QTest::newRow("field in other case") << "sUrNaMe" << "Allen";
-    QTest::newRow("data set prefix") << "HomeQuery.Surname" << "Allen";
-    QTest::newRow("prefix in other case") << "homequery.surname" << "Allen";
-    QTest::newRow("brackets with a blank") << "[Work Tel]" << "0123";
-    QTest::newRow("prefix and brackets") << "HomeQuery.[work tel]" << "0123";
-    QTest::newRow("null field is empty") << "Cell" << "";
-    QTest::newRow("literal") << "', '" << ", ";
-    QTest::newRow("join with blanks around") << " Surname +', '+ Firstname " << "Allen, Ann";
-    QTest::newRow("join with a null") << "'T: '+Cell+'; Cel: '" << "T: ; Cel: ";
-    QTest::newRow("COPY first char") << "COPY(HomeQuery.Surname,1,1)" << "A";
-    QTest::newRow("copy in lower case") << "copy(Surname, 2, 3)" << "lle";
-    QTest::newRow("COPY past the end") << "COPY(Surname,4,10)" << "en";
-    QTest::newRow("COPY start beyond text") << "COPY(Surname,9,1)" << "";
-    QTest::newRow("COPY count 0") << "COPY(Surname,1,0)" << "";
-    QTest::newRow("COPY of empty") << "COPY(Cell,1,1)" << "";
-    QTest::newRow("COPY of a join") << "COPY(Firstname+Surname,3,3)" << "nAl";
+    QTest::newRow("field") << "Surname"
+                           << "Allen";
+    QTest::newRow("field in other case") << "sUrNaMe"
+                                         << "Allen";
+    QTest::newRow("data set prefix") << "HomeQuery.Surname"
+                                     << "Allen";
+    QTest::newRow("prefix in other case") << "homequery.surname"
+                                          << "Allen";
+    QTest::newRow("brackets with a blank") << "[Work Tel]"
+                                           << "0123";
+    QTest::newRow("prefix and brackets") << "HomeQuery.[work tel]"
+                                         << "0123";
+    QTest::newRow("null field is empty") << "Cell"
+                                         << "";
+    QTest::newRow("literal") << "', '"
+                             << ", ";
+    QTest::newRow("join with blanks around") << " Surname +', '+ Firstname "
+                                             << "Allen, Ann";
+    QTest::newRow("join with a null") << "'T: '+Cell+'; Cel: '"
+                                      << "T: ; Cel: ";
+    QTest::newRow("COPY first char") << "COPY(HomeQuery.Surname,1,1)"
+                                     << "A";
+    QTest::newRow("copy in lower case") << "copy(Surname, 2, 3)"
+                                        << "lle";
+    QTest::newRow("COPY past the end") << "COPY(Surname,4,10)"
+                                       << "en";
+    QTest::newRow("COPY start beyond text") << "COPY(Surname,9,1)"
+                                            << "";
+    QTest::newRow("COPY count 0") << "COPY(Surname,1,0)"
+                                  << "";
+    QTest::newRow("COPY of empty") << "COPY(Cell,1,1)"
+                                   << "";
+    QTest::newRow("COPY of a join") << "COPY(Firstname+Surname,3,3)"
+                                    << "nAl";
     QTest::newRow("255 cut of a field") << "Notes" << QString(255, 'x');
-    QTest::newRow("255 cut of a join") << "'ab'+Notes" << "ab" + QString(253, 'x');
+    QTest::newRow("255 cut of a join") << "'ab'+Notes"
+                                       << "ab" + QString(253, 'x');
 }
 
 void tst_reportengine::expressions()
@@ -315,13 +336,20 @@ void tst_reportengine::expressionErrors_data()
 {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown field") << "Surnam" << "HomeQuery: Field 'Surnam' not found";
-    QTest::newRow("other data set") << "Other.Surname" << "Unknown data set 'Other'";
-    QTest::newRow("unterminated literal") << "'abc" << "unterminated string";
-    QTest::newRow("unknown function") << "UPPER(Surname)" << "unknown function 'UPPER'";
-    QTest::newRow("missing operand") << "Surname +" << "operand expected";
-    QTest::newRow("COPY short of arguments") << "COPY(Surname,1)" << "',' expected";
-    QTest::newRow("empty") << "" << "empty expression";
+    QTest::newRow("unknown field") << "Surnam"
+                                   << "HomeQuery: Field 'Surnam' not found";
+    QTest::newRow("other data set") << "Other.Surname"
+                                    << "Unknown data set 'Other'";
+    QTest::newRow("unterminated literal") << "'abc"
+                                          << "unterminated string";
+    QTest::newRow("unknown function") << "UPPER(Surname)"
+                                      << "unknown function 'UPPER'";
+    QTest::newRow("missing operand") << "Surname +"
+                                     << "operand expected";
+    QTest::newRow("COPY short of arguments") << "COPY(Surname,1)"
+                                             << "',' expected";
+    QTest::newRow("empty") << ""
+                           << "empty expression";
     QTest::newRow("COPY start not a number") << "COPY(Surname,Surname,1)"
                                              << "'Allen' is not a valid integer value";
 }
@@ -379,17 +407,22 @@ void tst_reportengine::wordWrap_data()
     QTest::addColumn<QString>("boxFits"); // the box is exactly as wide as this text
     QTest::addColumn<bool>("wrap");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("fits exactly") << "aaa bbb" << "aaa bbb" << true << QStringList{"aaa bbb"};
+    QTest::newRow("fits exactly") << "aaa bbb"
+                                  << "aaa bbb" << true << QStringList{"aaa bbb"};
     QTest::newRow("word that does not fit starts the next line")
-        << "aaa bbb ccc" << "aaa bbb" << true << QStringList{"aaa bbb", "ccc"};
+        << "aaa bbb ccc"
+        << "aaa bbb" << true << QStringList{"aaa bbb", "ccc"};
     QTest::newRow("break after a hyphen")
-        << "well-known fact" << "well-kn" << true << QStringList{"well-", "known", "fact"};
+        << "well-known fact"
+        << "well-kn" << true << QStringList{"well-", "known", "fact"};
     QTest::newRow("word wider than the box breaks between characters")
-        << "abcdefgh xy" << "abc" << true << QStringList{"abc", "def", "gh", "xy"};
+        << "abcdefgh xy"
+        << "abc" << true << QStringList{"abc", "def", "gh", "xy"};
     QTest::newRow("line breaks always split")
-        << "one\ntwo\r\nthree" << "one two three" << true << QStringList{"one", "two", "three"};
-    QTest::newRow("no word wrap keeps lines whole")
-        << "aaa bbb ccc" << "a" << false << QStringList{"aaa bbb ccc"};
+        << "one\ntwo\r\nthree"
+        << "one two three" << true << QStringList{"one", "two", "three"};
+    QTest::newRow("no word wrap keeps lines whole") << "aaa bbb ccc"
+                                                    << "a" << false << QStringList{"aaa bbb ccc"};
 }
 
 void tst_reportengine::wordWrap()
@@ -407,7 +440,8 @@ void tst_reportengine::lineCell()
     // Arial's cell is (usWinAscent 1854 + usWinDescent 434) / 2048 em.
     const ReportFontMetrics &m = ReportFontMetrics::of(reportFont("Arial", 10));
     QVERIFY(m.cellFromOs2Table());
-    QCOMPARE(qRound(m.lineHeight() * 1000), qRound(ReportUnits::fromPoints(10 * 2288.0 / 2048) * 1000));
+    QCOMPARE(qRound(m.lineHeight() * 1000),
+             qRound(ReportUnits::fromPoints(10 * 2288.0 / 2048) * 1000));
     QCOMPARE(qRound(m.ascent() * 1000), qRound(ReportUnits::fromPoints(10 * 1854.0 / 2048) * 1000));
     // The measuring font is really the metric-compatible one, not a fallback:
     // "Arial" text is as wide as Liberation Sans text.
@@ -426,8 +460,8 @@ void tst_reportengine::linesThatFit_data()
         << reportFont("Arial", 10) << 28.840 << 8 << 7;
     QTest::newRow("Arial 12 in the 37.571 mm label memo")
         << reportFont("Arial", 12) << 37.571 << 8 << 7;
-    QTest::newRow("Arial 10 in the 37.571 mm label memo") << reportFont("Arial", 10) << 37.571 << 8
-                                                           << 8;
+    QTest::newRow("Arial 10 in the 37.571 mm label memo")
+        << reportFont("Arial", 10) << 37.571 << 8 << 8;
     QTest::newRow("Arial 10 in the 47.184 mm diary memo")
         << reportFont("Arial", 10) << 47.184 << 10 << 10;
     QTest::newRow("Times New Roman 12 bold in the address block")
@@ -692,10 +726,10 @@ void tst_reportengine::textControlPlacement()
 // at Arial 12 the eighth (the country) is lost.
 void tst_reportengine::labelMemoLosesLinesThatDoNotFit()
 {
-    FakeDataSet data({"Firstname", "Surname", "Address1", "Address2", "A3_Village", "Town",
-                      "County", "PostCode", "Country"},
-                     {{"Ann", "Allen", "1 Lane", "Flat 2", "Upton", "Oxford", "Oxon", "OX1 1AA",
-                       "England"}});
+    FakeDataSet data(
+        {"Firstname", "Surname", "Address1", "Address2", "A3_Village", "Town", "County", "PostCode",
+         "Country"},
+        {{"Ann", "Allen", "1 Lane", "Flat 2", "Upton", "Oxford", "Oxon", "OX1 1AA", "England"}});
     TReport report;
     report.setDataSet(&data);
     report.page().TopMargin = 18;
@@ -757,7 +791,8 @@ void tst_reportengine::richTextCutAtBoxFoot()
     QVERIFY(rich->text.contains("font-weight:700"));
     // Cut at a line's foot within the box: more than the box less two lines.
     QVERIFY(rich->clipHeight <= 300);
-    QVERIFY(rich->clipHeight > 300 - 2 * ReportFontMetrics::of(reportFont("Arial", 12)).lineHeight());
+    QVERIFY(rich->clipHeight >
+            300 - 2 * ReportFontMetrics::of(reportFont("Arial", 12)).lineHeight());
     QCOMPARE(ReportRichTextLayout(rich->text, 800).fittingHeight(300), rich->clipHeight);
 
     // Painted at 5 px/mm: ink inside the box, none below the cut.
@@ -867,8 +902,8 @@ void tst_reportengine::damagedFilesAreRefused()
         try {
             loaded(bytes);
         } catch (const VarnelError &e) {
-            return e.message() == QLatin1String("The file is not a saved report or is damaged")
-                   || e.message().contains(QLatin1String("newer version"));
+            return e.message() == QLatin1String("The file is not a saved report or is damaged") ||
+                   e.message().contains(QLatin1String("newer version"));
         }
         return false;
     };
@@ -968,8 +1003,8 @@ void tst_reportengine::pdfTextLandsWhereItWasPlaced()
 
     const qreal ptPerUnit = 72.0 / 254.0;
     const qreal tolerance = 1.0 * ptPerUnit; // 0.1 mm
-    QRegularExpression word(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">(\\w+)</word>");
+    QRegularExpression word("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                            "yMax=\"([\\d.]+)\">(\\w+)</word>");
     struct Expect
     {
         QString text;
@@ -988,11 +1023,11 @@ void tst_reportengine::pdfTextLandsWhereItWasPlaced()
             // The word's box is the font's cell: top of the line to its foot.
             QVERIFY2(qAbs(match.captured(2).toDouble() - e.top * ptPerUnit) < tolerance,
                      qPrintable(match.captured(0)));
-            QVERIFY2(qAbs(match.captured(4).toDouble() - (e.top + m.lineHeight()) * ptPerUnit)
-                         < tolerance,
+            QVERIFY2(qAbs(match.captured(4).toDouble() - (e.top + m.lineHeight()) * ptPerUnit) <
+                         tolerance,
                      qPrintable(match.captured(0)));
-            QVERIFY2(qAbs(match.captured(3).toDouble() - (e.x + m.width(e.text)) * ptPerUnit)
-                         < tolerance,
+            QVERIFY2(qAbs(match.captured(3).toDouble() - (e.x + m.width(e.text)) * ptPerUnit) <
+                         tolerance,
                      qPrintable(match.captured(0)));
         }
     }

@@ -169,8 +169,8 @@ void writeItem(BodyWriter &w, const PreparedItem &item)
         w.string(item.font.family);
         w.real(item.font.pointSize);
         w.i16(qint16(item.font.weight));
-        w.u8((item.font.italic ? kItalic : 0) | (item.font.underline ? kUnderline : 0)
-             | (item.font.strikeOut ? kStrikeOut : 0));
+        w.u8((item.font.italic ? kItalic : 0) | (item.font.underline ? kUnderline : 0) |
+             (item.font.strikeOut ? kStrikeOut : 0));
         w.real(item.baseline);
         break;
     case PreparedItem::FrameLine:
@@ -252,10 +252,10 @@ quint32 getU32(const QByteArray &in, int at)
 
 bool PreparedItem::operator==(const PreparedItem &o) const
 {
-    return kind == o.kind && rect == o.rect && color.rgba() == o.color.rgba() && text == o.text
-           && (kind != TextLine || (font == o.font && qFuzzyCompare(1 + baseline, 1 + o.baseline)))
-           && (kind != FrameLine || edge == o.edge)
-           && (kind != RichText || qFuzzyCompare(1 + clipHeight, 1 + o.clipHeight));
+    return kind == o.kind && rect == o.rect && color.rgba() == o.color.rgba() && text == o.text &&
+           (kind != TextLine || (font == o.font && qFuzzyCompare(1 + baseline, 1 + o.baseline))) &&
+           (kind != FrameLine || edge == o.edge) &&
+           (kind != RichText || qFuzzyCompare(1 + clipHeight, 1 + o.clipHeight));
 }
 
 qreal PreparedReport::paperWidthMm() const

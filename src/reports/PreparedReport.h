@@ -14,7 +14,8 @@ class QIODevice;
 // units (0.1 mm) from the paper's top-left corner; nothing depends on a device.
 struct PreparedItem
 {
-    enum Kind : quint8 {
+    enum Kind : quint8
+    {
         FilledBox, // rect filled with color
         TextLine,  // text drawn from rect's top-left; rect.height() is the line's cell
         FrameLine, // rect is the line's ink at its nominal width, lying inside a box
@@ -22,7 +23,13 @@ struct PreparedItem
     };
     // Which edge of its box a frame line runs along; when a device cannot show
     // the nominal width it grows to one device pixel away from that edge.
-    enum Edge : quint8 { EdgeTop, EdgeBottom, EdgeLeft, EdgeRight };
+    enum Edge : quint8
+    {
+        EdgeTop,
+        EdgeBottom,
+        EdgeLeft,
+        EdgeRight
+    };
 
     Kind kind = FilledBox;
     QRectF rect;

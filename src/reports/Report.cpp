@@ -76,8 +76,7 @@ struct TCustomReport::Run
 
 namespace {
 
-template<typename F>
-class Finally
+template <typename F> class Finally
 {
 public:
     explicit Finally(F f) : m_f(std::move(f)) {}

@@ -27,7 +27,11 @@ struct TRpPage
     qreal paperLength() const { return Orientation == QPageLayout::Landscape ? 210.0 : 297.0; }
 };
 
-enum TRpOutputBin { obFirst, obAuto };
+enum TRpOutputBin
+{
+    obFirst,
+    obAuto
+};
 
 // What the preview asks of the printer for this report. The run itself does
 // not read them; they belong to the report so that they outlive a preview.
@@ -41,7 +45,11 @@ struct TRpPrinterSettings
     QString PrinterName; // empty: the system's default printer
 };
 
-enum TRpOption { FirstPageHeader = 0x1, LastPageFooter = 0x2 };
+enum TRpOption
+{
+    FirstPageHeader = 0x1,
+    LastPageFooter = 0x2
+};
 Q_DECLARE_FLAGS(TRpOptions, TRpOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TRpOptions)
 

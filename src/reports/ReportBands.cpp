@@ -56,4 +56,7 @@ void TRpGroup::prepare(TRpRunContext &ctx)
         m_parsed.checkFields(*ctx.dataSet);
 }
 
-QString TRpGroup::groupValue(const TRpRunContext &ctx) const { return m_parsed.evaluate(ctx.row); }
+QString TRpGroup::groupValue(const TRpRunContext &ctx) const
+{
+    return m_parsed.evaluate(ctx.row);
+}

@@ -10,7 +10,14 @@
 
 class TCustomReport;
 
-enum TRpBandType { rbTitle, rbColumnHeader, rbGroupHeader, rbDetail, rbPageFooter };
+enum TRpBandType
+{
+    rbTitle,
+    rbColumnHeader,
+    rbGroupHeader,
+    rbDetail,
+    rbPageFooter
+};
 
 // A horizontal strip of a page carrying controls. Its height is in mm and
 // need not be on the 0.1 mm grid.
@@ -41,7 +48,7 @@ public:
 
     // Adds a control at left, top (mm from the band's corner) of the given size;
     // the band owns it. Controls print in the order they were added.
-    template<typename Control>
+    template <typename Control>
     Control *addControl(qreal left, qreal top, qreal width, qreal height)
     {
         auto control = std::make_unique<Control>(this);

@@ -34,14 +34,17 @@ FontValue TRpPrintable::effectiveFont() const
     return m_parentFont && m_band ? m_band->effectiveFont() : m_font;
 }
 
-void TRpPrintable::prepare(TRpRunContext &) { m_runFont = effectiveFont(); }
+void TRpPrintable::prepare(TRpRunContext &)
+{
+    m_runFont = effectiveFont();
+}
 
 void TRpPrintable::unprepare() {}
 
 QRectF TRpPrintable::boxOn(const QRectF &bandArea) const
 {
-    return QRectF(bandArea.left() + fromMm(m_left), bandArea.top() + fromMm(m_top),
-                  fromMm(m_width), fromMm(m_height));
+    return QRectF(bandArea.left() + fromMm(m_left), bandArea.top() + fromMm(m_top), fromMm(m_width),
+                  fromMm(m_height));
 }
 
 QRectF TRpPrintable::alignedToBand(QRectF box, const QRectF &bandArea) const
@@ -67,8 +70,8 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
     const ReportFont font = ReportFont::fromQFont(m_runFont.font);
     const ReportFontMetrics &m = ReportFontMetrics::of(font);
     QRectF box = boxOn(bandArea);
-    const QStringList lines = breakTextIntoLines(text(ctx), wordWrap() && !autoSize(),
-                                                 box.width(), m);
+    const QStringList lines =
+        breakTextIntoLines(text(ctx), wordWrap() && !autoSize(), box.width(), m);
     if (autoSize()) {
         qreal widest = 0;
         for (const QString &line : lines)
@@ -101,7 +104,10 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
         ctx.addFrame(box, frame());
 }
 
-QString TRpLabel::text(const TRpRunContext &) const { return m_caption; }
+QString TRpLabel::text(const TRpRunContext &) const
+{
+    return m_caption;
+}
 
 void TRpDBText::prepare(TRpRunContext &ctx)
 {
@@ -124,7 +130,10 @@ void TRpExpr::prepare(TRpRunContext &ctx)
         m_parsed.checkFields(*ctx.dataSet);
 }
 
-QString TRpExpr::text(const TRpRunContext &ctx) const { return m_parsed.evaluate(ctx.row); }
+QString TRpExpr::text(const TRpRunContext &ctx) const
+{
+    return m_parsed.evaluate(ctx.row);
+}
 
 void TRpExprMemo::prepare(TRpRunContext &ctx)
 {
@@ -167,4 +176,7 @@ void TRpCustomRichText::print(TRpRunContext &ctx, const QRectF &bandArea)
         ctx.addFrame(box, frame());
 }
 
-void TRpRichText::setParentRichEdit(QTextDocument *document) { m_document = document; }
+void TRpRichText::setParentRichEdit(QTextDocument *document)
+{
+    m_document = document;
+}

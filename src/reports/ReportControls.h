@@ -11,7 +11,12 @@
 
 class TRpCustomBand;
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TAlignment
+{
+    taLeftJustify,
+    taRightJustify,
+    taCenter
+};
 
 // A control of a band. Its box is given in millimetres from the band's top-left
 // corner. The run calls prepare once before it, print each time the band
@@ -171,7 +176,10 @@ private:
     QVector<ReportMemoLine> m_parsed;
 };
 
-enum TRpSysDataType { rpsPageNumber };
+enum TRpSysDataType
+{
+    rpsPageNumber
+};
 
 // Its text followed by a value of the run.
 class TRpSysData : public TRpCustomLabel

@@ -5,7 +5,13 @@
 
 struct ReportExpression::Node
 {
-    enum Kind { Literal, Field, Concat, Copy } kind = Literal;
+    enum Kind
+    {
+        Literal,
+        Field,
+        Concat,
+        Copy
+    } kind = Literal;
     QString text;      // Literal: its value; Field: its name
     QString qualifier; // Field: the data set name written in front, if any
     std::vector<std::shared_ptr<const Node>> args;
@@ -209,8 +215,7 @@ QString evaluateNode(const Node &n, const ReportDataSet *row)
 void checkNode(const Node &n, const ReportDataSet &dataSet)
 {
     if (n.kind == Node::Field) {
-        if (!n.qualifier.isEmpty()
-            && n.qualifier.compare(dataSet.name(), Qt::CaseInsensitive) != 0)
+        if (!n.qualifier.isEmpty() && n.qualifier.compare(dataSet.name(), Qt::CaseInsensitive) != 0)
             throw VarnelError(QStringLiteral("Unknown data set '%1'").arg(n.qualifier));
         if (!dataSet.hasField(n.text))
             throw VarnelError(
@@ -254,8 +259,8 @@ ReportMemoLine ReportMemoLine::parse(const QString &line)
             break;
         }
         m.m_fixed += line.mid(pos, open - pos);
-        m.m_parts.append({int(m.m_fixed.size()),
-                          ReportExpression::parse(line.mid(open + 1, close - open - 1))});
+        m.m_parts.append(
+            {int(m.m_fixed.size()), ReportExpression::parse(line.mid(open + 1, close - open - 1))});
         pos = close + 1;
     }
     return m;

@@ -6,7 +6,10 @@ using ReportUnits::fromMm;
 using ReportUnits::roundMmToUnits;
 using ReportUnits::roundUnits;
 
-qreal PageGeometry::printableWidth() const { return paperWidth - leftMargin - rightMargin; }
+qreal PageGeometry::printableWidth() const
+{
+    return paperWidth - leftMargin - rightMargin;
+}
 
 qreal PageGeometry::columnWidth() const
 {
@@ -16,11 +19,14 @@ qreal PageGeometry::columnWidth() const
 
 int PageGeometry::columnLeft(int column) const
 {
-    return roundMmToUnits(leftMargin)
-           + (column - 1) * (roundMmToUnits(columnWidth()) + roundMmToUnits(columnSpace));
+    return roundMmToUnits(leftMargin) +
+           (column - 1) * (roundMmToUnits(columnWidth()) + roundMmToUnits(columnSpace));
 }
 
-int PageGeometry::pageTop() const { return roundMmToUnits(topMargin); }
+int PageGeometry::pageTop() const
+{
+    return roundMmToUnits(topMargin);
+}
 
 qreal PageGeometry::lowerLimit() const
 {

@@ -49,8 +49,8 @@ void drawText(QPainter &painter, const PreparedItem &item)
     // em in layout units.
     const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
     QFont font = item.font.toQFont();
-    font.setPointSizeF(ReportUnits::fromPoints(item.font.pointSize) * ReportUnits::kPointsPerInch
-                       / dpi);
+    font.setPointSizeF(ReportUnits::fromPoints(item.font.pointSize) * ReportUnits::kPointsPerInch /
+                       dpi);
     painter.setFont(font);
     painter.setPen(item.color);
     painter.drawText(QPointF(item.rect.x(), item.rect.y() + item.baseline), item.text);
@@ -99,8 +99,8 @@ void exportPdf(const PreparedReport &report, const QString &fileName)
     writer.setResolution(kPdfDpi);
     writer.setCreator(QStringLiteral("Varnel 3"));
     writer.setTitle(report.title);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                     report.orientation, QMarginsF(0, 0, 0, 0)));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), report.orientation, QMarginsF(0, 0, 0, 0)));
     QPainter painter;
     if (!painter.begin(&writer))
         throw VarnelError(QStringLiteral("Cannot create file \"%1\"").arg(fileName));

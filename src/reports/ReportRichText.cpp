@@ -93,7 +93,7 @@ void ReportRichTextLayout::draw(QPainter &painter, qreal clipHeight) const
 {
     painter.save();
     painter.scale(kUnitsPerLayoutPixel, kUnitsPerLayoutPixel);
-    m_doc->drawContents(&painter, QRectF(0, 0, m_width / kUnitsPerLayoutPixel,
-                                         clipHeight / kUnitsPerLayoutPixel));
+    m_doc->drawContents(
+        &painter, QRectF(0, 0, m_width / kUnitsPerLayoutPixel, clipHeight / kUnitsPerLayoutPixel));
     painter.restore();
 }

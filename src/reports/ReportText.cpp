@@ -60,8 +60,8 @@ QFont ReportFont::toQFont() const
 
 bool ReportFont::operator==(const ReportFont &o) const
 {
-    return family == o.family && qFuzzyCompare(pointSize, o.pointSize) && weight == o.weight
-           && italic == o.italic && underline == o.underline && strikeOut == o.strikeOut;
+    return family == o.family && qFuzzyCompare(pointSize, o.pointSize) && weight == o.weight &&
+           italic == o.italic && underline == o.underline && strikeOut == o.strikeOut;
 }
 
 QString installedFamily(const QString &layoutFamily)
@@ -76,10 +76,20 @@ QString installedFamily(const QString &layoutFamily)
     return map.value(layoutFamily.trimmed().toLower(), layoutFamily);
 }
 
-ReportFontMetrics::ReportFontMetrics(const ReportFont &font)
+namespace {
+
+QFont measuringFont(const ReportFont &font)
 {
-    m_measureFont = font.toQFont();
-    m_measureFont.setPixelSize(kMeasurePixelSize);
+    QFont f = font.toQFont();
+    f.setPixelSize(kMeasurePixelSize);
+    return f;
+}
+
+} // namespace
+
+ReportFontMetrics::ReportFontMetrics(const ReportFont &font)
+    : m_measureFont(measuringFont(font)), m_measure(m_measureFont)
+{
     const qreal em = ReportUnits::fromPoints(font.pointSize);
     m_unitsPerPixel = em / kMeasurePixelSize;
 
@@ -99,9 +109,8 @@ ReportFontMetrics::ReportFontMetrics(const ReportFont &font)
         }
     }
     if (!m_fromOs2) {
-        const QFontMetricsF fm(m_measureFont);
-        m_ascent = fm.ascent() * m_unitsPerPixel;
-        m_descent = fm.descent() * m_unitsPerPixel;
+        m_ascent = m_measure.ascent() * m_unitsPerPixel;
+        m_descent = m_measure.descent() * m_unitsPerPixel;
     }
 }
 
@@ -119,7 +128,7 @@ qreal ReportFontMetrics::width(const QString &text) const
 {
     if (text.isEmpty())
         return 0;
-    return QFontMetricsF(m_measureFont).horizontalAdvance(text) * m_unitsPerPixel;
+    return m_measure.horizontalAdvance(text) * m_unitsPerPixel;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +53,7 @@ public:
 
 private:
     QFont m_measureFont;
+    QFontMetricsF m_measure;
     qreal m_unitsPerPixel = 0; // of the measuring font
     qreal m_ascent = 0;
     qreal m_descent = 0;

@@ -71,7 +71,7 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
     const ReportFontMetrics &m = ReportFontMetrics::of(font);
     QRectF box = boxOn(bandArea);
     const QStringList lines =
-        breakTextIntoLines(text(ctx), wordWrap() && !autoSize(), box.width(), m);
+        breakTextIntoLines(printedText(ctx), wordWrap() && !autoSize(), box.width(), m);
     if (autoSize()) {
         qreal widest = 0;
         for (const QString &line : lines)
@@ -104,7 +104,7 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
         ctx.addFrame(box, frame());
 }
 
-QString TRpLabel::text(const TRpRunContext &) const
+QString TRpLabel::printedText(const TRpRunContext &) const
 {
     return m_caption;
 }
@@ -117,7 +117,7 @@ void TRpDBText::prepare(TRpRunContext &ctx)
             QStringLiteral("%1: Field '%2' not found").arg(ctx.dataSet->name(), m_dataField));
 }
 
-QString TRpDBText::text(const TRpRunContext &ctx) const
+QString TRpDBText::printedText(const TRpRunContext &ctx) const
 {
     return ctx.row ? ctx.row->displayText(m_dataField) : QString();
 }
@@ -130,7 +130,7 @@ void TRpExpr::prepare(TRpRunContext &ctx)
         m_parsed.checkFields(*ctx.dataSet);
 }
 
-QString TRpExpr::text(const TRpRunContext &ctx) const
+QString TRpExpr::printedText(const TRpRunContext &ctx) const
 {
     return m_parsed.evaluate(ctx.row);
 }
@@ -152,12 +152,12 @@ void TRpExprMemo::unprepare()
     TRpCustomLabel::unprepare();
 }
 
-QString TRpExprMemo::text(const TRpRunContext &ctx) const
+QString TRpExprMemo::printedText(const TRpRunContext &ctx) const
 {
     return mergeMemoLines(m_parsed, m_removeBlankLines, ctx.row).join(QLatin1Char('\n'));
 }
 
-QString TRpSysData::text(const TRpRunContext &ctx) const
+QString TRpSysData::printedText(const TRpRunContext &ctx) const
 {
     return m_text + QString::number(ctx.pageNumber);
 }

@@ -102,7 +102,7 @@ public:
     void print(TRpRunContext &ctx, const QRectF &bandArea) override;
 
 protected:
-    virtual QString text(const TRpRunContext &ctx) const = 0;
+    virtual QString printedText(const TRpRunContext &ctx) const = 0;
 
 private:
     bool m_autoSize = false;
@@ -117,7 +117,7 @@ public:
     void setCaption(const QString &c) { m_caption = c; }
 
 protected:
-    QString text(const TRpRunContext &ctx) const override;
+    QString printedText(const TRpRunContext &ctx) const override;
 
 private:
     QString m_caption;
@@ -133,7 +133,7 @@ public:
     void prepare(TRpRunContext &ctx) override;
 
 protected:
-    QString text(const TRpRunContext &ctx) const override;
+    QString printedText(const TRpRunContext &ctx) const override;
 
 private:
     QString m_dataField;
@@ -148,7 +148,7 @@ public:
     void prepare(TRpRunContext &ctx) override;
 
 protected:
-    QString text(const TRpRunContext &ctx) const override;
+    QString printedText(const TRpRunContext &ctx) const override;
 
 private:
     QString m_expression;
@@ -168,7 +168,7 @@ public:
     void unprepare() override;
 
 protected:
-    QString text(const TRpRunContext &ctx) const override;
+    QString printedText(const TRpRunContext &ctx) const override;
 
 private:
     QStringList m_lines;
@@ -186,13 +186,13 @@ class TRpSysData : public TRpCustomLabel
 {
 public:
     using TRpCustomLabel::TRpCustomLabel;
-    QString sysText() const { return m_text; }
+    QString text() const { return m_text; }
     void setText(const QString &t) { m_text = t; }
     TRpSysDataType data() const { return m_data; }
     void setData(TRpSysDataType d) { m_data = d; }
 
 protected:
-    QString text(const TRpRunContext &ctx) const override;
+    QString printedText(const TRpRunContext &ctx) const override;
 
 private:
     QString m_text;

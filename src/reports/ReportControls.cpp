@@ -1,0 +1,182 @@
+#include "reports/ReportControls.h"
+
+#include "platform/VarnelError.h"
+#include "reports/ReportBands.h"
+#include "reports/ReportDataSet.h"
+#include "reports/ReportRichText.h"
+#include "reports/ReportText.h"
+#include "reports/ReportUnits.h"
+
+#include <QTextDocument>
+
+using ReportUnits::fromMm;
+
+TRpPrintable::TRpPrintable(TRpCustomBand *band) : m_band(band) {}
+
+TRpPrintable::~TRpPrintable() = default;
+
+void TRpPrintable::setBounds(qreal left, qreal top, qreal width, qreal height)
+{
+    m_left = left;
+    m_top = top;
+    m_width = width;
+    m_height = height;
+}
+
+void TRpPrintable::setFont(const FontValue &f)
+{
+    m_font = f;
+    m_parentFont = false;
+}
+
+FontValue TRpPrintable::effectiveFont() const
+{
+    return m_parentFont && m_band ? m_band->effectiveFont() : m_font;
+}
+
+void TRpPrintable::prepare(TRpRunContext &)
+{
+    m_runFont = effectiveFont();
+}
+
+void TRpPrintable::unprepare() {}
+
+QRectF TRpPrintable::boxOn(const QRectF &bandArea) const
+{
+    return QRectF(bandArea.left() + fromMm(m_left), bandArea.top() + fromMm(m_top), fromMm(m_width),
+                  fromMm(m_height));
+}
+
+QRectF TRpPrintable::alignedToBand(QRectF box, const QRectF &bandArea) const
+{
+    if (!m_alignToBand)
+        return box;
+    switch (m_alignment) {
+    case taLeftJustify:
+        box.moveLeft(bandArea.left());
+        break;
+    case taRightJustify:
+        box.moveRight(bandArea.right());
+        break;
+    case taCenter:
+        box.moveLeft(bandArea.left() + (bandArea.width() - box.width()) / 2);
+        break;
+    }
+    return box;
+}
+
+void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
+{
+    const ReportFont font = ReportFont::fromQFont(m_runFont.font);
+    const ReportFontMetrics &m = ReportFontMetrics::of(font);
+    QRectF box = boxOn(bandArea);
+    const QStringList lines =
+        breakTextIntoLines(printedText(ctx), wordWrap() && !autoSize(), box.width(), m);
+    if (autoSize()) {
+        qreal widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, m.width(line));
+        const qreal right = box.right();
+        const qreal centre = box.center().x();
+        box.setWidth(widest);
+        if (alignment() == taRightJustify)
+            box.moveRight(right);
+        else if (alignment() == taCenter)
+            box.moveLeft(centre - widest / 2);
+    }
+    box = alignedToBand(box, bandArea);
+
+    if (!transparent())
+        ctx.addBox(box, color());
+    // Lines that end below the box are dropped from the bottom; nothing is cut
+    // at the sides, so a line wider than the box runs past it.
+    const int shown = fittingLineCount(m.lineHeight(), box.height(), int(lines.size()));
+    for (int i = 0; i < shown; ++i) {
+        const QString &line = lines.at(i);
+        qreal x = box.left();
+        if (alignment() == taRightJustify)
+            x = box.right() - m.width(line);
+        else if (alignment() == taCenter)
+            x = box.center().x() - m.width(line) / 2;
+        ctx.addText(QPointF(x, box.top() + i * m.lineHeight()), line, font, m_runFont.color);
+    }
+    if (frame().any())
+        ctx.addFrame(box, frame());
+}
+
+QString TRpLabel::printedText(const TRpRunContext &) const
+{
+    return m_caption;
+}
+
+void TRpDBText::prepare(TRpRunContext &ctx)
+{
+    TRpCustomLabel::prepare(ctx);
+    if (ctx.dataSet && !ctx.dataSet->hasField(m_dataField))
+        throw VarnelError(
+            QStringLiteral("%1: Field '%2' not found").arg(ctx.dataSet->name(), m_dataField));
+}
+
+QString TRpDBText::printedText(const TRpRunContext &ctx) const
+{
+    return ctx.row ? ctx.row->displayText(m_dataField) : QString();
+}
+
+void TRpExpr::prepare(TRpRunContext &ctx)
+{
+    TRpCustomLabel::prepare(ctx);
+    m_parsed = ReportExpression::parse(m_expression);
+    if (ctx.dataSet)
+        m_parsed.checkFields(*ctx.dataSet);
+}
+
+QString TRpExpr::printedText(const TRpRunContext &ctx) const
+{
+    return m_parsed.evaluate(ctx.row);
+}
+
+void TRpExprMemo::prepare(TRpRunContext &ctx)
+{
+    TRpCustomLabel::prepare(ctx);
+    m_parsed.clear();
+    for (const QString &line : m_lines) {
+        m_parsed.append(ReportMemoLine::parse(line));
+        if (ctx.dataSet)
+            m_parsed.last().checkFields(*ctx.dataSet);
+    }
+}
+
+void TRpExprMemo::unprepare()
+{
+    m_parsed.clear();
+    TRpCustomLabel::unprepare();
+}
+
+QString TRpExprMemo::printedText(const TRpRunContext &ctx) const
+{
+    return mergeMemoLines(m_parsed, m_removeBlankLines, ctx.row).join(QLatin1Char('\n'));
+}
+
+QString TRpSysData::printedText(const TRpRunContext &ctx) const
+{
+    return m_text + QString::number(ctx.pageNumber);
+}
+
+void TRpCustomRichText::print(TRpRunContext &ctx, const QRectF &bandArea)
+{
+    const QRectF box = alignedToBand(boxOn(bandArea), bandArea);
+    if (!transparent())
+        ctx.addBox(box, color());
+    if (const QTextDocument *doc = content()) {
+        const QString html = doc->toHtml();
+        const qreal clip = ReportRichTextLayout(html, box.width()).fittingHeight(box.height());
+        ctx.addRichText(box, html, clip);
+    }
+    if (frame().any())
+        ctx.addFrame(box, frame());
+}
+
+void TRpRichText::setParentRichEdit(QTextDocument *document)
+{
+    m_document = document;
+}

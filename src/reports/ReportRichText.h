@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QPainter;
+class QTextDocument;
+
+// Rich text laid out for a report: always at one fixed resolution and with no
+// document margin, so that the run that decides where the text is cut and the
+// painter that draws it on any device get the same lines.
+class ReportRichTextLayout
+{
+public:
+    // html: the content; width: the box's width in layout units (0.1 mm).
+    ReportRichTextLayout(const QString &html, qreal width);
+    ~ReportRichTextLayout();
+
+    // The bottom of the last line that lies wholly within height, in layout
+    // units: nothing below it is printed. The first line that does not fit ends
+    // the text, even if a shorter one after it would.
+    qreal fittingHeight(qreal height) const;
+
+    // Draws onto a painter whose user space is in layout units, with the
+    // text's top-left corner at the origin, down to clipHeight.
+    void draw(QPainter &painter, qreal clipHeight) const;
+
+private:
+    std::unique_ptr<QTextDocument> m_doc;
+    qreal m_width;
+};

@@ -1,0 +1,226 @@
+#include "reports/ReportText.h"
+
+#include "reports/ReportUnits.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QRawFont>
+#include <QtEndian>
+#include <memory>
+
+namespace {
+
+// Advances are taken at a large pixel size, where the whole-pixel rounding of
+// a font engine is lost in the scaling, and then scaled to the font's size.
+constexpr int kMeasurePixelSize = 1000;
+
+quint16 bigEndian16(const QByteArray &table, int offset)
+{
+    return qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(table.constData()) + offset);
+}
+
+QString metricsKey(const ReportFont &f)
+{
+    return QStringLiteral("%1|%2|%3|%4%5%6")
+        .arg(f.family.toLower())
+        .arg(f.pointSize, 0, 'g', 10)
+        .arg(f.weight)
+        .arg(int(f.italic))
+        .arg(int(f.underline))
+        .arg(int(f.strikeOut));
+}
+
+} // namespace
+
+ReportFont ReportFont::fromQFont(const QFont &font)
+{
+    ReportFont f;
+    f.family = font.family();
+    f.pointSize = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    f.weight = int(font.weight());
+    f.italic = font.italic();
+    f.underline = font.underline();
+    f.strikeOut = font.strikeOut();
+    return f;
+}
+
+QFont ReportFont::toQFont() const
+{
+    QFont f(installedFamily(family));
+    if (family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
+        f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(pointSize);
+    f.setWeight(QFont::Weight(weight));
+    f.setItalic(italic);
+    f.setUnderline(underline);
+    f.setStrikeOut(strikeOut);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+bool ReportFont::operator==(const ReportFont &o) const
+{
+    return family == o.family && qFuzzyCompare(pointSize, o.pointSize) && weight == o.weight &&
+           italic == o.italic && underline == o.underline && strikeOut == o.strikeOut;
+}
+
+QString installedFamily(const QString &layoutFamily)
+{
+    static const QHash<QString, QString> map{
+        {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("helvetica"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("ms sans serif"), QStringLiteral("Sans Serif")},
+    };
+    return map.value(layoutFamily.trimmed().toLower(), layoutFamily);
+}
+
+namespace {
+
+QFont measuringFont(const ReportFont &font)
+{
+    QFont f = font.toQFont();
+    f.setPixelSize(kMeasurePixelSize);
+    return f;
+}
+
+} // namespace
+
+ReportFontMetrics::ReportFontMetrics(const ReportFont &font)
+    : m_measureFont(measuringFont(font)), m_measure(m_measureFont)
+{
+    const qreal em = ReportUnits::fromPoints(font.pointSize);
+    m_unitsPerPixel = em / kMeasurePixelSize;
+
+    const QRawFont raw = QRawFont::fromFont(m_measureFont);
+    const QByteArray os2 = raw.fontTable("OS/2");
+    const QByteArray head = raw.fontTable("head");
+    // usWinAscent and usWinDescent sit at bytes 74 and 76 of every OS/2 table
+    // version; unitsPerEm at byte 18 of head.
+    if (os2.size() >= 78 && head.size() >= 20) {
+        const quint16 unitsPerEm = bigEndian16(head, 18);
+        const quint16 winAscent = bigEndian16(os2, 74);
+        const quint16 winDescent = bigEndian16(os2, 76);
+        if (unitsPerEm > 0 && winAscent + winDescent > 0) {
+            m_ascent = em * winAscent / unitsPerEm;
+            m_descent = em * winDescent / unitsPerEm;
+            m_fromOs2 = true;
+        }
+    }
+    if (!m_fromOs2) {
+        m_ascent = m_measure.ascent() * m_unitsPerPixel;
+        m_descent = m_measure.descent() * m_unitsPerPixel;
+    }
+}
+
+const ReportFontMetrics &ReportFontMetrics::of(const ReportFont &font)
+{
+    static QHash<QString, std::shared_ptr<ReportFontMetrics>> cache;
+    const QString key = metricsKey(font);
+    auto it = cache.find(key);
+    if (it == cache.end())
+        it = cache.insert(key, std::make_shared<ReportFontMetrics>(font));
+    return *it.value();
+}
+
+qreal ReportFontMetrics::width(const QString &text) const
+{
+    if (text.isEmpty())
+        return 0;
+    return m_measure.horizontalAdvance(text) * m_unitsPerPixel;
+}
+
+namespace {
+
+// Lines broken by wrapping lose the blanks they end with, so that a right-aligned
+// or centred line sits by its visible text.
+QString withoutTrailingBlanks(const QString &s)
+{
+    int n = s.size();
+    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
+        --n;
+    return s.left(n);
+}
+
+QStringList splitIntoWords(const QString &line)
+{
+    QStringList words;
+    QString word;
+    for (const QChar c : line) {
+        word += c;
+        if (c == QLatin1Char(' ') || c == QLatin1Char('-')) {
+            words << word;
+            word.clear();
+        }
+    }
+    if (!word.isEmpty())
+        words << word;
+    return words;
+}
+
+bool fits(const QString &s, qreal width, const ReportFontMetrics &m)
+{
+    return m.width(withoutTrailingBlanks(s)) <= width + 1e-6;
+}
+
+void wrapLine(const QString &line, qreal width, const ReportFontMetrics &m, QStringList &out)
+{
+    QString current;
+    for (QString word : splitIntoWords(line)) {
+        if (fits(current + word, width, m)) {
+            current += word;
+            continue;
+        }
+        if (!current.isEmpty()) {
+            out << withoutTrailingBlanks(current);
+            current.clear();
+        }
+        // A word wider than the box goes out in pieces, as many characters as
+        // fit (at least one, so the loop ends), never splitting a surrogate pair.
+        while (!fits(word, width, m)) {
+            int take = 1;
+            if (word.at(0).isHighSurrogate() && word.size() > 1)
+                take = 2;
+            for (int n = take + 1; n < word.size(); ++n) {
+                if (word.at(n - 1).isHighSurrogate())
+                    continue;
+                if (!fits(word.left(n), width, m))
+                    break;
+                take = n;
+            }
+            out << word.left(take);
+            word = word.mid(take);
+        }
+        current = word;
+    }
+    out << current;
+}
+
+} // namespace
+
+QStringList breakTextIntoLines(const QString &text, bool wordWrap, qreal width,
+                               const ReportFontMetrics &metrics)
+{
+    QString normal = text;
+    normal.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normal.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList paragraphs = normal.split(QLatin1Char('\n'));
+    if (!wordWrap)
+        return paragraphs;
+    QStringList lines;
+    for (const QString &p : paragraphs)
+        wrapLine(p, width, metrics, lines);
+    return lines;
+}
+
+int fittingLineCount(qreal lineHeight, qreal boxHeight, int lineCount)
+{
+    if (lineHeight <= 0)
+        return lineCount;
+    const qreal limit = boxHeight + ReportUnits::fromMm(0.1) + 1e-6;
+    int n = 0;
+    while (n < lineCount && (n + 1) * lineHeight <= limit)
+        ++n;
+    return n;
+}

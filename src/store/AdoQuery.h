@@ -2,6 +2,7 @@
 
 #include "store/AdoConnection.h"
 #include "store/AddressFields.h"
+#include "reports/ReportDataSet.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -20,7 +21,7 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 // Rows are fetched whole when the statement is opened. The current record is
 // finished (saved when something was typed, otherwise dropped) before every
 // move and insert. Each save, insert and delete goes to the file at once.
-class AdoQuery : public QObject
+class AdoQuery : public QObject, public ReportDataSet
 {
     Q_OBJECT
 public:
@@ -36,6 +37,9 @@ public:
     void setSql(const QStringList &lines) { m_sql = lines; }
 
     bool active() const { return m_state != DataSetState::Inactive; }
+    bool isActive() const override { return active(); }
+    QString name() const override { return objectName(); }
+    bool hasField(const QString &fieldName) const override { return AddressFields::indexOf(fieldName) >= 0; }
     DataSetState state() const { return m_state; }
     void open();
     void close();
@@ -43,15 +47,15 @@ public:
     // The fixed field list, available while closed.
     const QVector<FieldDef> &fields() const { return AddressFields::all(); }
 
-    int recordCount() const { return int(m_rows.size()); }
+    int recordCount() const override { return int(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
     int recNo() const { return m_cur; } // 0-based current row, -1 when none
     bool bof() const { return m_bof; }
-    bool eof() const { return m_eof; }
+    bool eof() const override { return m_eof; }
 
-    void first();
+    void first() override;
     void prior();
-    void next();
+    void next() override;
     void last();
     // Moves to a row by position (the grid's click); finishes the record first.
     void moveTo(int row);
@@ -71,7 +75,7 @@ public:
     QVariant fieldValue(const QString &name) const;
     QVariant fieldValue(int field) const;
     // What a control shows for the field; Birthday in the user's date format.
-    QString displayText(const QString &name) const;
+    QString displayText(const QString &name) const override;
     QString displayText(int field) const;
     QString displayText(int row, int field) const; // any row, for grids
     // Sets a field, starting an edit when browsing. Empty text stores null.
@@ -87,8 +91,8 @@ public:
     void setSort(const QString &sortText);
 
     // While disabled no change is signalled; enabling signals one full refresh.
-    void disableControls();
-    void enableControls();
+    void disableControls() override;
+    void enableControls() override;
     bool controlsDisabled() const { return m_disabled > 0; }
 
     // Runs before every save, before anything is written.

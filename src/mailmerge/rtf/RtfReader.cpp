@@ -20,7 +20,13 @@ constexpr int kMaxDepth = 4096;
 constexpr int kMaxIndentTwips = 31680; // 22 inches, Word's own limit
 constexpr int kMaxHalfPoints = 3276;   // 1638 pt, Word's own limit
 
-enum class Dest { Text, FontTable, ColorTable, Skip };
+enum class Dest
+{
+    Text,
+    FontTable,
+    ColorTable,
+    Skip
+};
 
 struct CharState
 {
@@ -90,18 +96,44 @@ const QHash<QByteArray, Dest> &destinations()
         t.insert("fonttbl", Dest::FontTable);
         t.insert("colortbl", Dest::ColorTable);
         // Written without \* by many producers, so they must be known by name.
-        for (const char *w :
-             {"stylesheet", "info", "pict", "object", "objdata", "header", "headerl", "headerr",
-              "headerf", "footer", "footerl", "footerr", "footerf", "footnote", "annotation",
-              "atnid", "atnauthor", "fldinst", "xe", "tc", "tcn", "txe", "bkmkstart", "bkmkend",
-              "listtable", "listoverridetable", "rsidtbl", "generator", "themedata",
-              "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "pgdsctbl",
-              "revtbl", "filetbl", "nonshppict", "shppict", "shp", "shpinst", "shprslt",
-              "template", "userprops", "docvar", "pn", "pntxta", "pntxtb", "falt", "panose",
-              "fontemb", "fontfile", "upr", "nonesttables", "nesttableprops", "comment",
-              "author", "title", "subject", "operator", "keywords", "doccomm", "company",
-              "creatim", "revtim", "printim", "buptim", "ftnsep", "ftnsepc", "ftncn", "aftnsep",
-              "aftnsepc", "aftncn", "private", "blipuid", "mmathPr", "wgrffmtfilter"})
+        for (const char *w : {"stylesheet",   "info",
+                              "pict",         "object",
+                              "objdata",      "header",
+                              "headerl",      "headerr",
+                              "headerf",      "footer",
+                              "footerl",      "footerr",
+                              "footerf",      "footnote",
+                              "annotation",   "atnid",
+                              "atnauthor",    "fldinst",
+                              "xe",           "tc",
+                              "tcn",          "txe",
+                              "bkmkstart",    "bkmkend",
+                              "listtable",    "listoverridetable",
+                              "rsidtbl",      "generator",
+                              "themedata",    "colorschememapping",
+                              "latentstyles", "datastore",
+                              "xmlnstbl",     "pgdsctbl",
+                              "revtbl",       "filetbl",
+                              "nonshppict",   "shppict",
+                              "shp",          "shpinst",
+                              "shprslt",      "template",
+                              "userprops",    "docvar",
+                              "pn",           "pntxta",
+                              "pntxtb",       "falt",
+                              "panose",       "fontemb",
+                              "fontfile",     "upr",
+                              "nonesttables", "nesttableprops",
+                              "comment",      "author",
+                              "title",        "subject",
+                              "operator",     "keywords",
+                              "doccomm",      "company",
+                              "creatim",      "revtim",
+                              "printim",      "buptim",
+                              "ftnsep",       "ftnsepc",
+                              "ftncn",        "aftnsep",
+                              "aftnsepc",     "aftncn",
+                              "private",      "blipuid",
+                              "mmathPr",      "wgrffmtfilter"})
             t.insert(w, Dest::Skip);
         return t;
     }();
@@ -111,12 +143,11 @@ const QHash<QByteArray, Dest> &destinations()
 char16_t specialCharacter(const QByteArray &word)
 {
     static const QHash<QByteArray, char16_t> table = {
-        {"emdash", 0x2014},    {"endash", 0x2013},    {"emspace", 0x2003},
-        {"enspace", 0x2002},   {"qmspace", 0x2005},   {"bullet", 0x2022},
-        {"lquote", 0x2018},    {"rquote", 0x2019},    {"ldblquote", 0x201C},
-        {"rdblquote", 0x201D}, {"zwj", 0x200D},       {"zwnj", 0x200C},
-        {"ltrmark", 0x200E},   {"rtlmark", 0x200F},   {"line", 0x2028},
-        {"tab", u'\t'},        {"zwbo", 0x200B},      {"zwnbo", 0xFEFF}};
+        {"emdash", 0x2014},    {"endash", 0x2013},    {"emspace", 0x2003}, {"enspace", 0x2002},
+        {"qmspace", 0x2005},   {"bullet", 0x2022},    {"lquote", 0x2018},  {"rquote", 0x2019},
+        {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"zwj", 0x200D},     {"zwnj", 0x200C},
+        {"ltrmark", 0x200E},   {"rtlmark", 0x200F},   {"line", 0x2028},    {"tab", u'\t'},
+        {"zwbo", 0x200B},      {"zwnbo", 0xFEFF}};
     return table.value(word, 0);
 }
 
@@ -280,7 +311,8 @@ void Parser::parse()
                 if (word == "bin" && hasParam) {
                     // Raw bytes follow; they may hold braces and backslashes.
                     if (param < 0 || param > size - m_pos)
-                        fail(at, QStringLiteral("\\bin%1 runs past the end of the data").arg(param));
+                        fail(at,
+                             QStringLiteral("\\bin%1 runs past the end of the data").arg(param));
                     m_pos += param;
                     if (m_skip > 0)
                         --m_skip;
@@ -326,10 +358,10 @@ void Parser::parse()
         }
     }
     if (!m_stack.isEmpty())
-        fail(size, m_stack.size() == 1
-                       ? QStringLiteral("the data ends with 1 group still open")
-                       : QStringLiteral("the data ends with %1 groups still open")
-                             .arg(m_stack.size()));
+        fail(size,
+             m_stack.size() == 1
+                 ? QStringLiteral("the data ends with 1 group still open")
+                 : QStringLiteral("the data ends with %1 groups still open").arg(m_stack.size()));
     // Producers pad files with blanks or NULs; a further brace means the braces do not match.
     for (qsizetype i = m_pos; i < size; ++i) {
         const char c = m_data.at(i);
@@ -482,8 +514,7 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
             if (unit > 0xFFFF && unit <= 0x10FFFF) {
                 const char32_t ucs = char32_t(unit);
                 emitText(QString::fromUcs4(&ucs, 1));
-            }
-            else if (unit > 0 && unit <= 0xFFFF)
+            } else if (unit > 0 && unit <= 0xFFFF)
                 emitText(QString(QChar(char16_t(unit))));
         }
         m_skip = g.uc;

@@ -45,18 +45,18 @@ struct KnownFont
 // The faces a letter is most likely set in, so that a reader that lacks one
 // substitutes a face of the right kind.
 constexpr KnownFont kKnownFonts[] = {
-    {"Times New Roman", "froman", 2}, {"Liberation Serif", "froman", 2},
-    {"Georgia", "froman", 2},         {"Cambria", "froman", 2},
-    {"Garamond", "froman", 2},        {"Book Antiqua", "froman", 2},
-    {"DejaVu Serif", "froman", 2},    {"Arial", "fswiss", 2},
-    {"Liberation Sans", "fswiss", 2}, {"Helvetica", "fswiss", 2},
-    {"Verdana", "fswiss", 2},         {"Tahoma", "fswiss", 2},
-    {"Calibri", "fswiss", 2},         {"MS Sans Serif", "fswiss", 2},
-    {"Segoe UI", "fswiss", 2},        {"DejaVu Sans", "fswiss", 2},
-    {"Courier New", "fmodern", 1},    {"Courier", "fmodern", 1},
+    {"Times New Roman", "froman", 2},  {"Liberation Serif", "froman", 2},
+    {"Georgia", "froman", 2},          {"Cambria", "froman", 2},
+    {"Garamond", "froman", 2},         {"Book Antiqua", "froman", 2},
+    {"DejaVu Serif", "froman", 2},     {"Arial", "fswiss", 2},
+    {"Liberation Sans", "fswiss", 2},  {"Helvetica", "fswiss", 2},
+    {"Verdana", "fswiss", 2},          {"Tahoma", "fswiss", 2},
+    {"Calibri", "fswiss", 2},          {"MS Sans Serif", "fswiss", 2},
+    {"Segoe UI", "fswiss", 2},         {"DejaVu Sans", "fswiss", 2},
+    {"Courier New", "fmodern", 1},     {"Courier", "fmodern", 1},
     {"Liberation Mono", "fmodern", 1}, {"Consolas", "fmodern", 1},
-    {"Lucida Console", "fmodern", 1}, {"DejaVu Sans Mono", "fmodern", 1},
-    {"Comic Sans MS", "fscript", 2},  {"Symbol", "ftech", 2},
+    {"Lucida Console", "fmodern", 1},  {"DejaVu Sans Mono", "fmodern", 1},
+    {"Comic Sans MS", "fscript", 2},   {"Symbol", "ftech", 2},
     {"Wingdings", "ftech", 2}};
 
 const char *familyWord(const FontEntry &f)
@@ -217,7 +217,8 @@ RunFormat Writer::runFormat(const QTextCharFormat &f)
         r.underline = QTextCharFormat::SingleUnderline;
     r.color = colorIndex(f);
     r.valign = f.verticalAlignment();
-    if (r.valign != QTextCharFormat::AlignSuperScript && r.valign != QTextCharFormat::AlignSubScript)
+    if (r.valign != QTextCharFormat::AlignSuperScript &&
+        r.valign != QTextCharFormat::AlignSubScript)
         r.valign = QTextCharFormat::AlignNormal;
     return r;
 }
@@ -306,12 +307,27 @@ void Writer::appendParagraph(QByteArray &out, const QTextBlock &block)
         const QTextFragment frag = it.fragment();
         if (!frag.isValid() || frag.text().isEmpty())
             continue;
-        appendFormat(out, runFormat(frag.charFormat()));
-        appendText(out, frag.text());
+        const RunFormat run = runFormat(frag.charFormat());
+        if (run.valign == QTextCharFormat::AlignNormal) {
+            appendFormat(out, run);
+            appendText(out, frag.text());
+        } else {
+            // In a group of its own, as Word writes it: LibreOffice drops the rest of
+            // the paragraph after a \super that is not closed by a group's end.
+            const RunFormat outside = m_current;
+            out += '{';
+            appendFormat(out, run);
+            appendText(out, frag.text());
+            out += '}';
+            m_current = outside;
+        }
         empty = false;
     }
-    if (empty)
-        appendFormat(out, runFormat(block.charFormat())); // the height of an empty line
+    if (empty) {
+        RunFormat mark = runFormat(block.charFormat()); // the height of an empty line
+        mark.valign = QTextCharFormat::AlignNormal;
+        appendFormat(out, mark);
+    }
     out += "\\par\r\n";
 }
 
@@ -319,11 +335,17 @@ QByteArray Writer::write()
 {
     // The default font is \f0, the one \deff names; then every face and colour in use.
     fontIndex(QTextCharFormat());
+    // In the order of writing, so that equal documents give equal tables.
     for (QTextBlock b = m_doc.begin(); b.isValid(); b = b.next()) {
-        collect(b.charFormat());
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().isValid())
+        bool empty = true;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().isValid() && !it.fragment().text().isEmpty()) {
                 collect(it.fragment().charFormat());
+                empty = false;
+            }
+        }
+        if (empty)
+            collect(b.charFormat());
     }
 
     QByteArray body;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QTextDocument;
+
+// The letter file of the merge document editor (Part 6.1): how a file is read
+// into the editor's document and how the document is written out. Errors are
+// VarnelError with the specification's texts.
+class RichTextFile
+{
+public:
+    // Reads the file into doc (Part 6.1, Reading). Raises "Cannot open file <full
+    // path>" when it does not exist or cannot be opened, "Failed to Load Stream"
+    // when it is neither RTF nor plain text. On an error doc is unchanged.
+    static void load(const QString &path, QTextDocument *doc);
+
+    // The reading rule on bytes: RTF first; when the RTF reader reports an error,
+    // the same bytes again as plain text; "Failed to Load Stream" when that fails.
+    static void loadBytes(const QByteArray &data, QTextDocument *doc);
+
+    // Plain text as the fallback reads it: UTF-8, or Windows-1252 when the bytes
+    // are not valid UTF-8; UTF-16 with a byte order mark. False for data holding
+    // NUL bytes without such a mark: that is no text file.
+    static bool decodePlainText(const QByteArray &data, QString *text);
+
+    // Writes doc as RTF, whatever the name's extension (Part 6.1, Writing), into a
+    // temporary file beside the target that then replaces it, so that a failed
+    // save leaves the earlier file as it was. Raises "Cannot create file <full
+    // path>" when the file cannot be created, "Failed to Save Stream" when
+    // writing fails.
+    static void save(const QString &path, const QTextDocument &doc);
+};

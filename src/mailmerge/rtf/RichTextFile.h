@@ -5,13 +5,13 @@
 
 class QTextDocument;
 
-// The letter file of the merge document editor (Part 6.1): how a file is read
-// into the editor's document and how the document is written out. Errors are
-// VarnelError with the specification's texts.
+// The letter file of the merge document editor: how a file is read into the
+// editor's document and how the document is written out. Errors are
+// VarnelError with the texts the editor shows.
 class RichTextFile
 {
 public:
-    // Reads the file into doc (Part 6.1, Reading). Raises "Cannot open file <full
+    // Reads the file into doc. Raises "Cannot open file <full
     // path>" when it does not exist or cannot be opened, "Failed to Load Stream"
     // when it is neither RTF nor plain text. On an error doc is unchanged.
     static void load(const QString &path, QTextDocument *doc);
@@ -25,7 +25,7 @@ public:
     // NUL bytes without such a mark: that is no text file.
     static bool decodePlainText(const QByteArray &data, QString *text);
 
-    // Writes doc as RTF, whatever the name's extension (Part 6.1, Writing), into a
+    // Writes doc as RTF, whatever the name's extension, into a
     // temporary file beside the target that then replaces it, so that a failed
     // save leaves the earlier file as it was. Raises "Cannot create file <full
     // path>" when the file cannot be created, "Failed to Save Stream" when

@@ -41,7 +41,7 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
 
     Memo1 = new QTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(24, 88, 417, 92);
+    Memo1->setGeometry(4, 88, 457, 92);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setAcceptRichText(false);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

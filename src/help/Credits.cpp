@@ -30,12 +30,12 @@ TfmCredits::TfmCredits()
     RichEdit1->setPlainText(QStringLiteral(
         "Thanks to \n"
         "\n"
-        "Dr Alasdair Penrose, for his books on programming that started it all\n"
-        "Miriam Oakes and the Wirebridge Developers' Pages, for their guides\n"
-        "and help pages, which answered more questions than we asked\n"
-        "Our beta-testers Colin Maybury, Sunita Rao and Gwen Tillotson\n"
+        "Alasdair Penrose, for his programming books\n"
+        "Miriam Oakes and the Wirebridge Developer Pages,\n"
+        "for their guides and help pages\n"
+        "Beta-testers Colin Maybury, Sunita Rao, Gwen Tillotson\n"
         "Fenwick Setup Tools, for the installation program\n"
-        "and to Jo, for the patience and the tea."));
+        "and Jo, for the patience and the tea."));
     QTextCursor all(RichEdit1->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;

@@ -1,6 +1,8 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "help/Credits.h"
+#include "help/HelpMemoBox.h"
 
 #include <QApplication>
 #include <QFont>
@@ -37,6 +39,7 @@ void VarnelApp::createWindows()
     // 4. fmCountyListEdit
 
     // 5. fmHelpMemo
+    new TfmHelpMemo;
 
     // 6. fmHomeForm
 
@@ -51,6 +54,7 @@ void VarnelApp::createWindows()
     // 11. fmRpFilo2
 
     // 12. fmCredits
+    new TfmCredits;
 
     // 13. fmRpLabel14
 

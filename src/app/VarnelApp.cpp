@@ -1,6 +1,9 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "browse/CountLook.h"
+#include "entry/HomeFormView.h"
+#include "entry/RecordCard.h"
 
 #include <QApplication>
 #include <QFont>
@@ -27,18 +30,24 @@ void VarnelApp::createWindows()
     auto *main = new TfmHomeAddMain;
     main->show();
     main->activateWindow();
+    // The last show step, loading the County pick list; to move into FormShow.
+    main->loadCountyPickList();
 
     // The other windows, hidden, in this order.
     // 2. fmSQLSearchDialog: its creation makes the first connection.
     main->openHomeQueryAtStart();
 
     // 3. fmRecCard
+    new TfmRecCard;
 
     // 4. fmCountyListEdit
+    new TfmCountyListEdit;
 
     // 5. fmHelpMemo
 
     // 6. fmHomeForm
+    new TfmHomeForm;
+    main->wireEntryWindows();
 
     // 7. fmRpA5Diary
 

@@ -20,9 +20,13 @@
 
 namespace {
 
-const QString kClosed = QStringLiteral("Varnel: Cannot perform this operation on a closed dataset.");
+const QString kClosed =
+    QStringLiteral("Varnel: Cannot perform this operation on a closed dataset.");
 
-AdoQuery *query() { return fmHomeAddMain->HomeQuery; }
+AdoQuery *query()
+{
+    return fmHomeAddMain->HomeQuery;
+}
 
 int rowsInFile(const QString &path, const QString &where = QString())
 {
@@ -31,11 +35,20 @@ int rowsInFile(const QString &path, const QString &where = QString())
     return int(c.select("SELECT * FROM HomeAd " + where, {"Surname"}).rows.size());
 }
 
-void click(ClickPanel *panel) { QTest::mouseClick(panel, Qt::LeftButton); }
+void click(ClickPanel *panel)
+{
+    QTest::mouseClick(panel, Qt::LeftButton);
+}
 
-ClickPanel *cardPanel(const char *name) { return fmRecCard->findChild<ClickPanel *>(name); }
+ClickPanel *cardPanel(const char *name)
+{
+    return fmRecCard->findChild<ClickPanel *>(name);
+}
 
-QToolButton *navButton(const char *name) { return fmHomeForm->DBNavigator1->findChild<QToolButton *>(name); }
+QToolButton *navButton(const char *name)
+{
+    return fmHomeForm->DBNavigator1->findChild<QToolButton *>(name);
+}
 
 void showActive(QWidget *w)
 {
@@ -69,7 +82,10 @@ void withCountyEditor(const std::function<void()> &inside)
     QTest::mouseClick(fmHomeAddMain->btEditCounty, Qt::LeftButton);
 }
 
-QStringList listItems() { return fmCountyListEdit->entries(); }
+QStringList listItems()
+{
+    return fmCountyListEdit->entries();
+}
 
 // Where Tab goes from `w`: the next widget in the focus chain that takes Tab.
 QWidget *nextTabStop(QWidget *w)
@@ -147,9 +163,9 @@ private slots:
     {
         RunningProgram program;
         TfmRecCard *c = fmRecCard;
-        const QList<QWidget *> order{c->DBEdit1,  c->DBEdit2,  c->DBEdit3,  c->DBEdit4,  c->DBEdit5,
-                                     c->DBEdit6,  c->DBEdit7,  c->DBEdit8,  c->DBEdit9,  c->DBEdit10,
-                                     c->DBEdit11, c->DBEdit12, c->DBMemo2,  c->DBEdit20, c->DBEdit13,
+        const QList<QWidget *> order{c->DBEdit1,  c->DBEdit2,  c->DBEdit3, c->DBEdit4,  c->DBEdit5,
+                                     c->DBEdit6,  c->DBEdit7,  c->DBEdit8, c->DBEdit9,  c->DBEdit10,
+                                     c->DBEdit11, c->DBEdit12, c->DBMemo2, c->DBEdit20, c->DBEdit13,
                                      c->DBEdit21, c->DBEdit19, c->DBEdit17};
         for (int i = 1; i < order.size(); ++i)
             QCOMPARE(nextTabStop(order.at(i - 1))->objectName(), order.at(i)->objectName());
@@ -172,7 +188,8 @@ private slots:
         QTest::keyClicks(fmRecCard->DBEdit7, "Tewkesbury");
         QCOMPARE(query()->state(), DataSetState::Edit);
         // The grid shows the typing at once.
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(1, 5).data().toString(), QString("Tewkesbury"));
+        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(1, 5).data().toString(),
+                 QString("Tewkesbury"));
         click(cardPanel("Panel4"));
         QCOMPARE(query()->recNo(), 2);
         QCOMPARE(query()->state(), DataSetState::Browse);
@@ -309,7 +326,8 @@ private slots:
         click(cardPanel("Panel4"));
         QVERIFY(program.log().isEmpty());
         click(cardPanel("Panel8"));
-        QCOMPARE(program.log().last(), QString("Varnel: Cannot perform this operation on an empty dataset."));
+        QCOMPARE(program.log().last(),
+                 QString("Varnel: Cannot perform this operation on an empty dataset."));
         // Typing into an empty selection starts a new record.
         QTest::keyClicks(fmRecCard->DBEdit3, "Nobody");
         QCOMPARE(query()->state(), DataSetState::Insert);
@@ -397,8 +415,9 @@ private slots:
         QCOMPARE(ini.readInteger("RecCard", "Top", -1), fmRecCard->frameGeometry().top());
         fmRecCard->move(0, 0);
         fmHomeAddMain->btnRecCardClick();
-        QCOMPARE(fmRecCard->frameGeometry().topLeft(), QPoint(ini.readInteger("RecCard", "Left", -1),
-                                                              ini.readInteger("RecCard", "Top", -1)));
+        QCOMPARE(
+            fmRecCard->frameGeometry().topLeft(),
+            QPoint(ini.readInteger("RecCard", "Left", -1), ini.readInteger("RecCard", "Top", -1)));
         // The card's close lets the form view restore its own keys.
         ini.writeInteger("FormView", "Left", 210);
         ini.writeInteger("FormView", "Top", 220);
@@ -435,7 +454,8 @@ private slots:
         fmHomeAddMain->btnRecCardClick();
         fmRecCard->close();
         QVERIFY(!fmRecCard->isVisible());
-        QCOMPARE(program.log().last(), "Varnel: Unable to write to " + IniFile::settingsPath() + ".");
+        QCOMPARE(program.log().last(),
+                 "Varnel: Unable to write to " + IniFile::settingsPath() + ".");
     }
 
     // --- Record form view ---
@@ -445,10 +465,11 @@ private slots:
         RunningProgram program;
         fmHomeAddMain->btnShowFormClick();
         QCOMPARE(fmHomeForm->windowTitle(), QString("Varnel 3 Form View"));
-        const QStringList names{"nbFirst", "nbPrior", "nbNext", "nbLast", "nbInsert",
-                                "nbDelete", "nbEdit", "nbPost", "nbCancel"};
-        const QStringList tips{"First record", "Prior record", "Next record", "Last record", "Insert record",
-                               "Delete record", "Edit record", "Post edit", "Cancel edit"};
+        const QStringList names{"nbFirst",  "nbPrior", "nbNext", "nbLast",  "nbInsert",
+                                "nbDelete", "nbEdit",  "nbPost", "nbCancel"};
+        const QStringList tips{"First record", "Prior record",  "Next record",
+                               "Last record",  "Insert record", "Delete record",
+                               "Edit record",  "Post edit",     "Cancel edit"};
         auto enabled = [&] {
             QString s;
             for (const QString &n : names)
@@ -487,7 +508,8 @@ private slots:
         QTest::keyClicks(fmHomeForm->DBEdit1, "Quayle");
         QTest::keyClicks(fmHomeForm->DBEdit10, "Isle of Man");
         QCOMPARE(fmRecCard->DBEdit3->text(), QString("Quayle"));
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(query()->recNo(), 0).data().toString(), QString("Quayle"));
+        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(query()->recNo(), 0).data().toString(),
+                 QString("Quayle"));
         QTest::mouseClick(navButton("nbPost"), Qt::LeftButton);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Quayle' AND Country = 'Isle of Man'"), 1);
@@ -508,7 +530,8 @@ private slots:
         fmHomeForm->DBEdit14->selectAll();
         QTest::keyClicks(fmHomeForm->DBEdit14, "31/31/31x");
         QTest::mouseClick(navButton("nbPost"), Qt::LeftButton);
-        QCOMPARE(program.log().last(), QString("Varnel: '31/31/31x' is not a valid date and time."));
+        QCOMPARE(program.log().last(),
+                 QString("Varnel: '31/31/31x' is not a valid date and time."));
         QCOMPARE(query()->state(), DataSetState::Edit);
         QVERIFY(program.platform.sound.played.isEmpty());
         QTest::mouseClick(navButton("nbCancel"), Qt::LeftButton);
@@ -588,7 +611,8 @@ private slots:
             fmCountyListEdit->lbCountyList->setCurrentRow(0);
             QTest::mouseClick(fmCountyListEdit->btDeleteItem, Qt::LeftButton);
             fmCountyListEdit->lbCountyList->clearSelection();
-            QTest::mouseClick(fmCountyListEdit->btDeleteItem, Qt::LeftButton); // nothing highlighted
+            QTest::mouseClick(fmCountyListEdit->btDeleteItem,
+                              Qt::LeftButton); // nothing highlighted
             fmCountyListEdit->edCountyList->setText("Kent");
             QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
             QCOMPARE(listItems(), (QStringList{"berks", "Kent", "Tyne"}));
@@ -598,7 +622,8 @@ private slots:
         QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Tyne", "Avon", "berks"}));
         withCountyEditor([] {
             QCOMPARE(listItems(), (QStringList{"Avon", "berks", "Tyne"}));
-            QCOMPARE(fmCountyListEdit->edCountyList->text(), QString("Kent")); // the entry box keeps its text
+            QCOMPARE(fmCountyListEdit->edCountyList->text(),
+                     QString("Kent")); // the entry box keeps its text
         });
     }
 

@@ -39,7 +39,9 @@ void TfmHomeAddMain::loadCountyPickList()
 {
     // A missing list leaves the drop-down empty; the error box says why.
     dbGrid1->setPickList(kCountyColumn, {});
-    guarded(this, [this] { dbGrid1->setPickList(kCountyColumn, CountyListFile::read(CountyListFile::path())); });
+    guarded(this, [this] {
+        dbGrid1->setPickList(kCountyColumn, CountyListFile::read(CountyListFile::path()));
+    });
 }
 
 void TfmHomeAddMain::btnRecCardClick()

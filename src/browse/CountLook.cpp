@@ -40,9 +40,11 @@ TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    btDeleteItem = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon), QStringLiteral("Delete Item"), this);
+    btDeleteItem = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
+                                   QStringLiteral("Delete Item"), this);
     btDeleteItem->setObjectName(QStringLiteral("btDeleteItem"));
-    btOKEdit = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    btOKEdit = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                               QStringLiteral("OK"), this);
     btOKEdit->setObjectName(QStringLiteral("btOKEdit"));
     btOKEdit->setDefault(true);
     Label2 = new QLabel(QStringLiteral("Enter new County here"), this);
@@ -51,11 +53,13 @@ TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
     edCountyList->setObjectName(QStringLiteral("edCountyList"));
     edCountyList->setToolTip(QStringLiteral("Enter new county name"));
     Label2->setBuddy(edCountyList);
-    btAddEdit = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral("Add to List"), this);
+    btAddEdit = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp),
+                                QStringLiteral("Add to List"), this);
     btAddEdit->setObjectName(QStringLiteral("btAddEdit"));
     // Shown in the status bar only, not as a tooltip.
     btAddEdit->setStatusTip(QStringLiteral("Adds new name to list above"));
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Close"), this);
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                              QStringLiteral("&Close"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     for (QPushButton *b : {btDeleteItem, btOKEdit, btAddEdit, BitBtn1}) {
         b->setAutoDefault(false);
@@ -127,7 +131,10 @@ void TfmCountyListEdit::addSorted(const QString &entry)
     lbCountyList->insertItem(lo, entry);
 }
 
-void TfmCountyListEdit::btAddEditClick() { addSorted(edCountyList->text()); }
+void TfmCountyListEdit::btAddEditClick()
+{
+    addSorted(edCountyList->text());
+}
 
 void TfmCountyListEdit::btDeleteItemClick()
 {

@@ -103,7 +103,8 @@ void DBEdit::focusOutEvent(QFocusEvent *e)
     QLineEdit::focusOutEvent(e);
     // Moving to another control of the window hands the value over; going to
     // another window does not (the record is finished from there anyway).
-    if (!m_pending || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+    if (!m_pending || e->reason() == Qt::ActiveWindowFocusReason ||
+        e->reason() == Qt::PopupFocusReason)
         return;
     if (!guarded(window(), [this] { updateData(); }))
         QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });

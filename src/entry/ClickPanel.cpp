@@ -18,7 +18,8 @@ void ClickPanel::mousePressEvent(QMouseEvent *e)
 
 void ClickPanel::mouseReleaseEvent(QMouseEvent *e)
 {
-    const bool click = m_pressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    const bool click =
+        m_pressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
     m_pressed = false;
     e->accept();
     if (click)

@@ -38,8 +38,9 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
     fmHomeForm = this;
     setObjectName(QStringLiteral("fmHomeForm"));
     setWindowTitle(QStringLiteral("Varnel 3 Form View"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QFont f(QStringLiteral("Arial"), 8);
     f.setStyleHint(QFont::SansSerif);
     setFont(f);
@@ -70,8 +71,9 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
     DBEdit3 = edit(Panel3, Midname, "DBEdit3");
     DBEdit1 = edit(Panel3, Surname, "DBEdit1");
     setHint(DBEdit1, QStringLiteral("You must complete this field"));
-    const std::pair<QString, DBEdit *> top[] = {
-        {QStringLiteral("Firstname"), DBEdit2}, {QStringLiteral("Midname"), DBEdit3}, {QStringLiteral("Surname"), DBEdit1}};
+    const std::pair<QString, DBEdit *> top[] = {{QStringLiteral("Firstname"), DBEdit2},
+                                                {QStringLiteral("Midname"), DBEdit3},
+                                                {QStringLiteral("Surname"), DBEdit1}};
     for (int i = 0; i < 3; ++i) {
         QLabel *l = label(Panel3, top[i].first, ("Label" + std::to_string(i + 1)).c_str());
         l->setBuddy(top[i].second);
@@ -97,13 +99,13 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
         int chars; // width of the field, in characters
     };
     const Row page1[] = {
-        {"Address1", Address1, "DBEdit4", 30}, {"Address2", Address2, "DBEdit5", 30},
+        {"Address1", Address1, "DBEdit4", 30},  {"Address2", Address2, "DBEdit5", 30},
         {"Village", A3_Village, "DBEdit6", 24}, {"Town", Town, "DBEdit7", 24},
-        {"County", County, "DBEdit8", 24},     {"PostCode", PostCode, "DBEdit9", 12},
-        {"Country", Country, "DBEdit10", 30},  {"Tel", Tel, "DBEdit11", 18},
-        {"Cell", Cell, "DBEdit12", 18},        {"Email", Email, "DBEdit13", 0},
+        {"County", County, "DBEdit8", 24},      {"PostCode", PostCode, "DBEdit9", 12},
+        {"Country", Country, "DBEdit10", 30},   {"Tel", Tel, "DBEdit11", 18},
+        {"Cell", Cell, "DBEdit12", 18},         {"Email", Email, "DBEdit13", 0},
     };
-    DBEdit **page1Edits[] = {&DBEdit4, &DBEdit5, &DBEdit6, &DBEdit7, &DBEdit8,
+    DBEdit **page1Edits[] = {&DBEdit4, &DBEdit5,  &DBEdit6,  &DBEdit7,  &DBEdit8,
                              &DBEdit9, &DBEdit10, &DBEdit11, &DBEdit12, &DBEdit13};
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('n'));
     int r = 0;
@@ -112,7 +114,8 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
             p1->setRowMinimumHeight(r, 8);
             ++r;
         }
-        QLabel *l = label(TabSheet1, QLatin1String(page1[i].text), (std::string("lb") + page1[i].name).c_str());
+        QLabel *l = label(TabSheet1, QLatin1String(page1[i].text),
+                          (std::string("lb") + page1[i].name).c_str());
         DBEdit *e = edit(TabSheet1, page1[i].field, page1[i].name);
         *page1Edits[i] = e;
         l->setBuddy(e);
@@ -160,7 +163,8 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
                                                   {QStringLiteral(" Workplace"), DBEdit15},
                                                   {QStringLiteral(" Work Tel"), DBEdit16}};
     for (int i = 0; i < 3; ++i) {
-        QLabel *l = label(TabSheet2, page2[i].first, ("lb" + page2[i].second->objectName().toStdString()).c_str());
+        QLabel *l = label(TabSheet2, page2[i].first,
+                          ("lb" + page2[i].second->objectName().toStdString()).c_str());
         l->setBuddy(page2[i].second);
         p2->addWidget(l, i + 1, 0);
         p2->addWidget(page2[i].second, i + 1, 1, 1, 3, i == 1 ? Qt::Alignment() : Qt::AlignLeft);
@@ -188,22 +192,26 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
     Panel2->setFixedHeight(39);
     auto *bottom = new QHBoxLayout(Panel2);
     bottom->setContentsMargins(6, 6, 6, 6);
-    DBNavigator1 = new DBNavigator(
-        dsFormView,
-        {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last, DBNavigator::Insert,
-         DBNavigator::Delete, DBNavigator::Edit, DBNavigator::Post, DBNavigator::Cancel},
-        {QStringLiteral("First record"), QStringLiteral("Prior record"), QStringLiteral("Next record"),
-         QStringLiteral("Last record"), QStringLiteral("Insert record"), QStringLiteral("Delete record"),
-         QStringLiteral("Edit record"), QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
-        Panel2);
+    DBNavigator1 = new DBNavigator(dsFormView,
+                                   {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next,
+                                    DBNavigator::Last, DBNavigator::Insert, DBNavigator::Delete,
+                                    DBNavigator::Edit, DBNavigator::Post, DBNavigator::Cancel},
+                                   {QStringLiteral("First record"), QStringLiteral("Prior record"),
+                                    QStringLiteral("Next record"), QStringLiteral("Last record"),
+                                    QStringLiteral("Insert record"),
+                                    QStringLiteral("Delete record"), QStringLiteral("Edit record"),
+                                    QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
+                                   Panel2);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
     DBNavigator1->setFixedWidth(9 * 24);
     DBNavigator1->confirmDelete = [this] {
-        return Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"), true);
+        return Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"),
+                                           true);
     };
     bottom->addWidget(DBNavigator1);
     bottom->addStretch(1);
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Close"), Panel2);
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                              QStringLiteral("&Close"), Panel2);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
     bottom->addWidget(BitBtn1);
@@ -268,8 +276,10 @@ void TfmHomeForm::FormShow()
     const QSize extra = frameExtra();
     const int top = ini.readInteger(kSection, QStringLiteral("Top"), frame.top());
     const int left = ini.readInteger(kSection, QStringLiteral("Left"), frame.left());
-    const int width = ini.readInteger(kSection, QStringLiteral("Width"), size().width() + extra.width());
-    const int height = ini.readInteger(kSection, QStringLiteral("Height"), size().height() + extra.height());
+    const int width =
+        ini.readInteger(kSection, QStringLiteral("Width"), size().width() + extra.width());
+    const int height =
+        ini.readInteger(kSection, QStringLiteral("Height"), size().height() + extra.height());
     move(left, top);
     // Outer size in the file; the frame's share is the desktop's.
     const QSize client(qMax(width - extra.width(), 100), qMax(height - extra.height(), 100));
@@ -280,7 +290,10 @@ void TfmHomeForm::FormShow()
     }
 }
 
-void TfmHomeForm::FormActivate() { PageControl1->setCurrentIndex(0); }
+void TfmHomeForm::FormActivate()
+{
+    PageControl1->setCurrentIndex(0);
+}
 
 void TfmHomeForm::FormClose()
 {

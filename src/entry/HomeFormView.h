@@ -28,10 +28,10 @@ public:
     DBNavigator *DBNavigator1;
     QPushButton *BitBtn1;
 
-    DBEdit *DBEdit2, *DBEdit3, *DBEdit1;                 // top band
+    DBEdit *DBEdit2, *DBEdit3, *DBEdit1; // top band
     DBEdit *DBEdit4, *DBEdit5, *DBEdit6, *DBEdit7, *DBEdit8, *DBEdit9, *DBEdit10, *DBEdit11,
-        *DBEdit12, *DBEdit13;                            // page 1
-    DBMemo *DBMemo1;                                     // page 2
+        *DBEdit12, *DBEdit13; // page 1
+    DBMemo *DBMemo1;          // page 2
     DBEdit *DBEdit14, *DBEdit15, *DBEdit16, *DBEdit17, *DBEdit18;
 
     void FormShow();

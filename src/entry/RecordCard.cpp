@@ -23,8 +23,8 @@ constexpr int kImageTop = -4;       // the picture starts just above the face
 constexpr double kFirstRule = 26.0; // from the picture's top edge
 constexpr double kRuleSpacing = 23.6;
 constexpr int kRules = 14;
-constexpr int kMarginLine = 93;     // red line between the left labels and fields
-constexpr int kLowerLineX = 368;    // red line in the lower right column
+constexpr int kMarginLine = 93;  // red line between the left labels and fields
+constexpr int kLowerLineX = 368; // red line in the lower right column
 constexpr int kLowerLineTop = 185;
 constexpr int kFieldHeight = 17;
 constexpr int kLeftFieldX = kMarginLine + 6;
@@ -65,15 +65,19 @@ QImage TfmRecCard::ruledCard()
     return img;
 }
 
-double TfmRecCard::ruleY(int line) { return kImageTop + kFirstRule + (line - 1) * kRuleSpacing; }
+double TfmRecCard::ruleY(int line)
+{
+    return kImageTop + kFirstRule + (line - 1) * kRuleSpacing;
+}
 
 TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
 {
     fmRecCard = this;
     setObjectName(QStringLiteral("fmRecCard"));
     setWindowTitle(QStringLiteral("Record Card"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QFont f(QStringLiteral("MS Sans Serif"), 8);
     f.setStyleHint(QFont::SansSerif);
     setFont(f);
@@ -96,7 +100,8 @@ TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
     Image1->setPixmap(QPixmap::fromImage(card));
     Image1->setGeometry(0, kImageTop, card.width(), card.height());
     Panel2 = redLine(Panel1, "Panel2", QRect(kMarginLine, 0, 3, kFaceHeight));
-    Panel10 = redLine(Panel1, "Panel10", QRect(kLowerLineX, kLowerLineTop, 3, kFaceHeight - kLowerLineTop));
+    Panel10 = redLine(Panel1, "Panel10",
+                      QRect(kLowerLineX, kLowerLineTop, 3, kFaceHeight - kLowerLineTop));
 
     using namespace AddressFields;
     DBEdit1 = addField(Firstname, 1, false, QStringLiteral("First name"), "DBEdit1");
@@ -122,7 +127,8 @@ TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
     DBMemo2->setObjectName(QStringLiteral("DBMemo2"));
     DBMemo2->setTabChangesFocus(true);
     // Over the first eight lines of the right column.
-    DBMemo2->setGeometry(kRightLabelX + 44, 3, kClientWidth - kRightLabelX - 48, qRound(ruleY(8)) - 6);
+    DBMemo2->setGeometry(kRightLabelX + 44, 3, kClientWidth - kRightLabelX - 48,
+                         qRound(ruleY(8)) - 6);
     notesLabel->setBuddy(DBMemo2);
 
     DBEdit20 = addField(Flag, 9, true, QStringLiteral("Flag"), "DBEdit20");
@@ -141,9 +147,9 @@ TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
     DBEdit12->setCursor(Qt::PointingHandCursor);
     connect(DBEdit12, &DBEdit::doubleClicked, this, &TfmRecCard::DBEdit12DblClick);
 
-    const QList<QWidget *> order{DBEdit1,  DBEdit2,  DBEdit3,  DBEdit4,  DBEdit5,  DBEdit6,
-                                 DBEdit7,  DBEdit8,  DBEdit9,  DBEdit10, DBEdit11, DBEdit12,
-                                 DBMemo2,  DBEdit20, DBEdit13, DBEdit21, DBEdit19, DBEdit17};
+    const QList<QWidget *> order{DBEdit1, DBEdit2,  DBEdit3,  DBEdit4,  DBEdit5,  DBEdit6,
+                                 DBEdit7, DBEdit8,  DBEdit9,  DBEdit10, DBEdit11, DBEdit12,
+                                 DBMemo2, DBEdit20, DBEdit13, DBEdit21, DBEdit19, DBEdit17};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
@@ -185,7 +191,8 @@ TfmRecCard::~TfmRecCard()
         fmRecCard = nullptr;
 }
 
-DBEdit *TfmRecCard::addField(int field, int line, bool rightColumn, const QString &label, const char *name)
+DBEdit *TfmRecCard::addField(int field, int line, bool rightColumn, const QString &label,
+                             const char *name)
 {
     const int bottom = qRound(ruleY(line)); // the rule lies just under the field
     const int top = bottom - kFieldHeight;
@@ -244,7 +251,8 @@ void TfmRecCard::FormShow()
         return;
     const QRect frame = frameGeometry();
     const int top = ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Top"), frame.top());
-    const int left = ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Left"), frame.left());
+    const int left =
+        ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Left"), frame.left());
     move(left, top);
 }
 
@@ -280,8 +288,8 @@ void TfmRecCard::Panel7Click()
 
 void TfmRecCard::Panel8Click()
 {
-    if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("You are about to delete a record"),
-                                     true))
+    if (!Platform::dialogs().message(this, MsgKind::Confirm,
+                                     QStringLiteral("You are about to delete a record"), true))
         return;
     guarded(this, [this] { dsRecCard->dataSet()->deleteRecord(); });
 }

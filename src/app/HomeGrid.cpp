@@ -376,6 +376,8 @@ void TfmHomeAddMain::FormShow()
 
     if (ini.readBool(QStringLiteral("Options"), QStringLiteral("Show Form"), true))
         miOptionsClick();
+
+    loadCountyPickList();
 }
 
 void TfmHomeAddMain::FormActivate()

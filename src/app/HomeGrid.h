@@ -103,6 +103,13 @@ public:
     void reopenAllRecords();
 
     // Record card, form view, county pick list.
+    void btnRecCardClick();
+    void btEditCountyClick();
+    void btnShowFormClick();
+    // Fills the County column's pick list from "ListFile.txt" (a show step).
+    void loadCountyPickList();
+    // Connects and enables the buttons and menu item that open these windows.
+    void wireEntryWindows();
 
     // Reports.
 

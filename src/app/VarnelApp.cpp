@@ -1,6 +1,9 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "browse/CountLook.h"
+#include "entry/HomeFormView.h"
+#include "entry/RecordCard.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
 
@@ -35,13 +38,17 @@ void VarnelApp::createWindows()
     main->openHomeQueryAtStart();
 
     // 3. fmRecCard
+    new TfmRecCard;
 
     // 4. fmCountyListEdit
+    new TfmCountyListEdit;
 
     // 5. fmHelpMemo
     new TfmHelpMemo;
 
     // 6. fmHomeForm
+    new TfmHomeForm;
+    main->wireEntryWindows();
 
     // 7. fmRpA5Diary
 

@@ -3,6 +3,7 @@
 #include "platform/Guard.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -133,17 +134,49 @@ GridDelegate::GridDelegate(AdoQuery *query, const GridModel *model, QObject *par
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                     const QModelIndex &index) const
 {
+    const int size = m_query->fields().at(m_model->columns().at(index.column()).field).size;
+    const QStringList picks = m_model->pickList(index.column());
+    if (!picks.isEmpty()) {
+        auto *combo = new QComboBox(parent);
+        combo->setObjectName(QStringLiteral("pickListEditor"));
+        combo->setEditable(true);
+        combo->setFrame(false);
+        // The list helps typing, nothing more: no completion that would turn
+        // a typed name into a listed one, and nothing typed joins the list.
+        combo->setCompleter(nullptr);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMaxVisibleItems(PickListRows);
+        combo->addItems(picks);
+        if (size > 0)
+            combo->lineEdit()->setMaxLength(size);
+        return combo;
+    }
     QWidget *w = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto *edit = qobject_cast<QLineEdit *>(w)) {
-        const int size = m_query->fields().at(m_model->columns().at(index.column()).field).size;
         if (size > 0)
             edit->setMaxLength(size);
     }
     return w;
 }
 
+void GridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        const QString text = index.data(Qt::EditRole).toString();
+        const int at = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        combo->setCurrentIndex(at);
+        combo->setEditText(text);
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
 void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        model->setData(index, combo->currentText(), Qt::EditRole);
+        return;
+    }
     QStyledItemDelegate::setModelData(editor, model, index);
 }
 

@@ -29,6 +29,9 @@ public:
     const QVector<GridColumn> &columns() const { return m_columns; }
     void setBoldColumn(int column); // -1 for none
     int boldColumn() const { return m_boldColumn; }
+    // Entries offered by a column's drop-down while one of its cells is edited.
+    QStringList pickList(int column) const { return m_pickLists.value(column); }
+    void setPickList(int column, const QStringList &entries) { m_pickLists.insert(column, entries); }
 
 private:
     void reset();
@@ -36,9 +39,12 @@ private:
     QVector<GridColumn> m_columns;
     int m_rows = 0;
     int m_boldColumn = -1;
+    QHash<int, QStringList> m_pickLists;
 };
 
-// The cell editor: a one-line edit that stops at the field's length.
+// The cell editor: a one-line edit that stops at the field's length. A column
+// with a pick list gets an editable drop-down instead: it offers the entries
+// (at most twelve rows at a time) and still takes any text typed into it.
 class GridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -46,7 +52,9 @@ public:
     GridDelegate(AdoQuery *query, const GridModel *model, QObject *parent = nullptr);
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    static constexpr int PickListRows = 12;
 
 protected:
     AdoQuery *m_query;
@@ -65,6 +73,8 @@ public:
     // Width of a column by its field's display width, as the grid works it out.
     int displayWidthPixels(int characters) const;
     int designedWidth(int column) const;
+    QStringList pickList(int column) const { return m_model->pickList(column); }
+    void setPickList(int column, const QStringList &entries) { m_model->setPickList(column, entries); }
     // Closes an open cell editor without keeping what was typed in it.
     void discardEditor();
 

@@ -139,10 +139,32 @@ void AdoQuery::close()
     }
 }
 
+void AdoQuery::addPendingEditor(const QObject *owner, std::function<void()> handOver)
+{
+    m_pendingEditors.emplace_back(owner, std::move(handOver));
+}
+
+void AdoQuery::removePendingEditor(const QObject *owner)
+{
+    m_pendingEditors.erase(std::remove_if(m_pendingEditors.begin(), m_pendingEditors.end(),
+                                          [owner](const auto &e) { return e.first == owner; }),
+                           m_pendingEditors.end());
+}
+
+void AdoQuery::updateRecord()
+{
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        return;
+    const auto editors = m_pendingEditors; // a hand-over may add or remove editors
+    for (const auto &e : editors)
+        e.second();
+}
+
 void AdoQuery::checkBrowseMode()
 {
     checkActive();
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
+        updateRecord();
         if (m_modified)
             post();
         else
@@ -245,6 +267,7 @@ void AdoQuery::post()
     checkActive();
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         return;
+    updateRecord();
     if (m_beforePost)
         m_beforePost();
     Row &row = m_rows[m_cur];

@@ -68,6 +68,12 @@ public:
     void deleteRecord();
     // Saves a changed record, drops an untouched one.
     void checkBrowseMode();
+    // Controls that hold typed text not yet handed to its field (a date being
+    // typed) hand it over here, before the record is saved or finished. A
+    // value the field refuses raises, and the save or move does not happen.
+    void addPendingEditor(const QObject *owner, std::function<void()> handOver);
+    void removePendingEditor(const QObject *owner);
+    void updateRecord();
     bool modified() const { return m_modified; }
 
     // Field values of the current record (the edit buffer while editing).
@@ -137,4 +143,5 @@ private:
     QString m_sort;
     int m_disabled = 0;
     std::function<void()> m_beforePost;
+    std::vector<std::pair<const QObject *, std::function<void()>>> m_pendingEditors;
 };

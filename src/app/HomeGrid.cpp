@@ -367,11 +367,6 @@ void TfmHomeAddMain::FormActivate()
 
 void TfmHomeAddMain::FormClose() {}
 
-void TfmHomeAddMain::openHomeQueryAtStart()
-{
-    guarded(this, [this] { HomeQuery->open(); });
-}
-
 void TfmHomeAddMain::showEvent(QShowEvent *e)
 {
     QMainWindow::showEvent(e);

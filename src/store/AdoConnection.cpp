@@ -1,6 +1,8 @@
 #include "store/AdoConnection.h"
 
 #include "platform/VarnelError.h"
+#include "store/StatementTranslator.h"
+#include "store/TextMatch.h"
 #include "store/TextOrder.h"
 
 #include <QFileInfo>
@@ -20,6 +22,31 @@ int collate(void *, int alen, const void *a, int blen, const void *b)
 {
     return TextOrder::compareUtf8(static_cast<const char *>(a), alen, static_cast<const char *>(b),
                                   blen);
+}
+
+// like(pattern, text [, escape]): SQLite calls it for every LIKE, in place of
+// its own, which folds only A to Z.
+void like(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            return; // the result stays null: a null field never matches
+    int escape = -1;
+    if (argc == 3) {
+        const QString e = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[2])),
+                                            sqlite3_value_bytes(argv[2]));
+        const QList<uint> code = e.toUcs4();
+        if (code.size() != 1) {
+            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = int(code.first());
+    }
+    const char *pattern = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int plen = sqlite3_value_bytes(argv[0]);
+    const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
+    const int tlen = sqlite3_value_bytes(argv[1]);
+    sqlite3_result_int(ctx, TextMatch::likeUtf8(pattern, plen, text, tlen, escape) ? 1 : 0);
 }
 
 QString engineMessage(const QSqlError &e)
@@ -109,8 +136,12 @@ void AdoConnection::open()
         } else {
             const QVariant handle = db.driver()->handle();
             if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-                if (sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData()))
+                if (sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData())) {
                     sqlite3_create_collation(h, "NOCASE", SQLITE_UTF8, nullptr, collate);
+                    for (int args : {2, 3})
+                        sqlite3_create_function(h, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                                nullptr, like, nullptr, nullptr);
+                }
             }
             // Reading the schema is the first read of the file: a file that is
             // not a database fails here, before anything could be written.
@@ -158,7 +189,19 @@ AdoConnection::Result AdoConnection::select(const QString &statement, const QStr
     requireConnected();
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
-    if (!q.exec(statement))
+    // The program's own statement forms go to SQLite with their patterns as
+    // bound values; any other statement is SQLite's to read as it stands.
+    const StatementTranslator::Translated translated = StatementTranslator::translate(statement);
+    bool ran = false;
+    if (translated.recognised) {
+        ran = q.prepare(translated.sql);
+        for (const QVariant &v : translated.values)
+            q.addBindValue(v);
+        ran = ran && q.exec();
+    } else {
+        ran = q.exec(statement);
+    }
+    if (!ran)
         throw VarnelError(engineMessage(q.lastError()));
 
     const QSqlRecord rec = q.record();

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -184,56 +185,86 @@ void AdoConnection::requireConnected()
         open();
 }
 
+namespace {
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(handle.constData());
+    return nullptr;
+}
+
+QVariant columnValue(sqlite3_stmt *st, int column)
+{
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(st, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, column)),
+                          sqlite3_column_bytes(st, column));
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
+                                 sqlite3_column_bytes(st, column));
+    }
+}
+
+} // namespace
+
 AdoConnection::Result AdoConnection::select(const QString &statement, const QStringList &columns)
 {
     requireConnected();
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.setForwardOnly(true);
+    sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
+    if (!h)
+        throw VarnelError(QStringLiteral("The address book engine is not available"));
+
     // The program's own statement forms go to SQLite with their patterns as
     // bound values; any other statement is SQLite's to read as it stands.
+    // Rows are read straight from SQLite: a whole address book is fetched at
+    // every open, and this is the one place where that takes time.
     const StatementTranslator::Translated translated = StatementTranslator::translate(statement);
-    bool ran = false;
-    if (translated.recognised) {
-        ran = q.prepare(translated.sql);
-        for (const QVariant &v : translated.values)
-            q.addBindValue(v);
-        ran = ran && q.exec();
-    } else {
-        ran = q.exec(statement);
+    const QByteArray sql = (translated.recognised ? translated.sql : statement).toUtf8();
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
+        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
+    if (!raw) // nothing but blanks or a comment
+        throw VarnelError(QStringLiteral("The statement is empty"));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> st(raw, sqlite3_finalize);
+    for (int i = 0; i < translated.values.size(); ++i) {
+        const QByteArray v = translated.values.at(i).toString().toUtf8();
+        sqlite3_bind_text(raw, i + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
     }
-    if (!ran)
-        throw VarnelError(engineMessage(q.lastError()));
 
-    const QSqlRecord rec = q.record();
     Result result;
     result.columns = columns;
+    const int count = sqlite3_column_count(raw);
     QVector<int> map(columns.size(), -1);
-    for (int i = 0; i < columns.size(); ++i) {
-        for (int j = 0; j < rec.count(); ++j) {
-            if (rec.fieldName(j).compare(columns.at(i), Qt::CaseInsensitive) == 0) {
-                map[i] = j;
-                break;
-            }
-        }
-    }
     int keyIndex = -1;
-    for (int j = 0; j < rec.count(); ++j)
-        if (rec.fieldName(j).compare(QLatin1String(kKeyColumn), Qt::CaseInsensitive) == 0)
+    for (int j = 0; j < count; ++j) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(raw, j));
+        for (int i = 0; i < columns.size(); ++i)
+            if (map.at(i) < 0 && name.compare(columns.at(i), Qt::CaseInsensitive) == 0)
+                map[i] = j;
+        if (name.compare(QLatin1String(kKeyColumn), Qt::CaseInsensitive) == 0)
             keyIndex = j;
+    }
 
-    while (q.next()) {
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
         Row row;
-        row.key = keyIndex >= 0 ? q.value(keyIndex).toLongLong() : -1;
+        row.key = keyIndex >= 0 ? sqlite3_column_int64(raw, keyIndex) : -1;
         row.values.resize(columns.size());
-        for (int i = 0; i < map.size(); ++i) {
-            const int j = map.at(i);
-            if (j >= 0 && !q.isNull(j))
-                row.values[i] = q.value(j);
-        }
+        for (int i = 0; i < map.size(); ++i)
+            if (map.at(i) >= 0)
+                row.values[i] = columnValue(raw, map.at(i));
         result.rows.push_back(std::move(row));
     }
-    if (q.lastError().isValid())
-        throw VarnelError(engineMessage(q.lastError()));
+    if (rc != SQLITE_DONE)
+        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
     return result;
 }
 

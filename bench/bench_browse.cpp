@@ -56,16 +56,17 @@ int main(int argc, char **argv)
     const double letterShell = Bench::sqliteShellMs(
         file, QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE 'B%' ORDER BY Surname"), 5);
 
-    const Figure search = reopen({QStringLiteral("SELECT * from HomeAd"), QStringLiteral("WHERE"),
-                                  QStringLiteral("Town"), QStringLiteral("LIKE"), QStringLiteral("\"%chest%\"")});
-    const double searchShell =
-        Bench::sqliteShellMs(file, QStringLiteral("SELECT * FROM HomeAd WHERE Town LIKE '%chest%'"), 5);
+    const Figure search =
+        reopen({QStringLiteral("SELECT * from HomeAd"), QStringLiteral("WHERE"),
+                QStringLiteral("Town"), QStringLiteral("LIKE"), QStringLiteral("\"%chest%\"")});
+    const double searchShell = Bench::sqliteShellMs(
+        file, QStringLiteral("SELECT * FROM HomeAd WHERE Town LIKE '%chest%'"), 5);
 
-    const Figure notSearch = reopen({QStringLiteral("SELECT * from HomeAd"), QStringLiteral("WHERE"),
-                                     QStringLiteral("County"), QStringLiteral("NOT LIKE"),
-                                     QStringLiteral("\"%shire%\"")});
-    const double notSearchShell =
-        Bench::sqliteShellMs(file, QStringLiteral("SELECT * FROM HomeAd WHERE County NOT LIKE '%shire%'"), 5);
+    const Figure notSearch = reopen({QStringLiteral("SELECT * from HomeAd"),
+                                     QStringLiteral("WHERE"), QStringLiteral("County"),
+                                     QStringLiteral("NOT LIKE"), QStringLiteral("\"%shire%\"")});
+    const double notSearchShell = Bench::sqliteShellMs(
+        file, QStringLiteral("SELECT * FROM HomeAd WHERE County NOT LIKE '%shire%'"), 5);
 
     const Figure all =
         reopen({QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("Order by Surname")});
@@ -83,18 +84,22 @@ int main(int argc, char **argv)
     });
 
     std::printf("people                                   %d\n", people);
-    std::printf("letter B to grid ready (ms)              %.1f  (%d rows)\n", letter.ms, letter.rows);
+    std::printf("letter B to grid ready (ms)              %.1f  (%d rows)\n", letter.ms,
+                letter.rows);
     std::printf("  sqlite3 shell, same selection          %.1f\n", letterShell);
     std::printf("  ratio (goal <= 1.5)                    %.2f\n", letter.ms / letterShell);
-    std::printf("search Town \"chest\" to grid ready (ms)   %.1f  (%d rows)\n", search.ms, search.rows);
+    std::printf("search Town \"chest\" to grid ready (ms)   %.1f  (%d rows)\n", search.ms,
+                search.rows);
     std::printf("  sqlite3 shell, same selection          %.1f\n", searchShell);
     std::printf("  ratio (goal <= 1.5)                    %.2f\n", search.ms / searchShell);
-    std::printf("NOT search County \"shire\" (ms)          %.1f  (%d rows)\n", notSearch.ms, notSearch.rows);
+    std::printf("NOT search County \"shire\" (ms)          %.1f  (%d rows)\n", notSearch.ms,
+                notSearch.rows);
     std::printf("  sqlite3 shell, same selection          %.1f\n", notSearchShell);
     std::printf("  ratio                                  %.2f\n", notSearch.ms / notSearchShell);
     std::printf("open all to grid ready (ms)              %.1f  (%d rows)\n", all.ms, all.rows);
     std::printf("title click sort, Town ASC (ms)          %.1f\n", sortMs);
     std::printf("title click sort, Surname DESC (ms)      %.1f\n", sortSurnameMs);
-    std::printf("  sort / open (goal <= 1.0)              %.2f\n", std::max(sortMs, sortSurnameMs) / all.ms);
+    std::printf("  sort / open (goal <= 1.0)              %.2f\n",
+                std::max(sortMs, sortSurnameMs) / all.ms);
     return 0;
 }

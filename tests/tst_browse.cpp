@@ -31,7 +31,8 @@ QList<QPair<QString, QVariant>> everyone(const QString &path, const QString &fie
     AdoConnection c;
     c.setConnectionString(AdoConnection::connectionStringFor(path));
     QList<QPair<QString, QVariant>> rows;
-    for (const AdoConnection::Row &r : c.select("SELECT * FROM HomeAd ORDER BY ID", {"Surname", field}).rows)
+    for (const AdoConnection::Row &r :
+         c.select("SELECT * FROM HomeAd ORDER BY ID", {"Surname", field}).rows)
         rows << qMakePair(r.values.at(0).toString(), r.values.at(1));
     return rows;
 }
@@ -52,14 +53,18 @@ QStringList surnamesShown()
     return names;
 }
 
-TfmSQLSearchDialog *dialog() { return fmSQLSearchDialog; }
+TfmSQLSearchDialog *dialog()
+{
+    return fmSQLSearchDialog;
+}
 
 void clickEntry(const QString &name)
 {
     ToggleListBox *list = dialog()->sqListBox;
     const auto items = list->findItems(name, Qt::MatchExactly);
     QVERIFY2(items.size() == 1, qPrintable(name));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(items.first()).center());
 }
 
 // The search as a person makes it: open the dialog, pick the field, type the
@@ -106,33 +111,40 @@ private slots:
         QTest::newRow("designed") << "SELECT * FROM HomeAd\nORDER BY Surname"
                                   << all + " ORDER BY \"Surname\"" << QVariantList{};
         QTest::newRow("letter") << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%'\nOrder by Surname"
-                                << all + " WHERE \"Surname\" LIKE ? ORDER BY \"Surname\"" << QVariantList{"B%"};
-        QTest::newRow("dialog reset") << "SELECT * FROM HomeAd\nORDER by Surname" << all + " ORDER BY \"Surname\""
-                                      << QVariantList{};
+                                << all + " WHERE \"Surname\" LIKE ? ORDER BY \"Surname\""
+                                << QVariantList{"B%"};
+        QTest::newRow("dialog reset") << "SELECT * FROM HomeAd\nORDER by Surname"
+                                      << all + " ORDER BY \"Surname\"" << QVariantList{};
         QTest::newRow("search") << "SELECT * from HomeAd\nWHERE\nTown\nLIKE\n\"%bury%\""
                                 << all + " WHERE \"Town\" LIKE ?" << QVariantList{"%bury%"};
-        QTest::newRow("name with a blank") << "SELECT * from HomeAd\nWHERE\nWork Tel\nNOT LIKE\n\"%01%\""
-                                           << all + " WHERE \"Work Tel\" NOT LIKE ?" << QVariantList{"%01%"};
-        QTest::newRow("worked-out Cap") << "SELECT * from HomeAd\nWHERE\nCap\nLIKE\n\"%B%\""
-                                        << all + " WHERE substr(\"Surname\", 1, 1) LIKE ?" << QVariantList{"%B%"};
-        QTest::newRow("Flag2 is not Flag") << "SELECT * from HomeAd\nWHERE\nFlag2\nLIKE\n\"%x%\""
-                                           << all + " WHERE \"Flag2\" LIKE ?" << QVariantList{"%x%"};
+        QTest::newRow("name with a blank")
+            << "SELECT * from HomeAd\nWHERE\nWork Tel\nNOT LIKE\n\"%01%\""
+            << all + " WHERE \"Work Tel\" NOT LIKE ?" << QVariantList{"%01%"};
+        QTest::newRow("worked-out Cap")
+            << "SELECT * from HomeAd\nWHERE\nCap\nLIKE\n\"%B%\""
+            << all + " WHERE substr(\"Surname\", 1, 1) LIKE ?" << QVariantList{"%B%"};
+        QTest::newRow("Flag2 is not Flag")
+            << "SELECT * from HomeAd\nWHERE\nFlag2\nLIKE\n\"%x%\""
+            << all + " WHERE \"Flag2\" LIKE ?" << QVariantList{"%x%"};
         QTest::newRow("quotes end at the last one")
             << "SELECT * from HomeAd\nWHERE\nNotes\nLIKE\n\"%a\" OR \"\"=\"%\""
             << all + " WHERE \"Notes\" LIKE ?" << QVariantList{"%a\" OR \"\"=\"%"};
-        QTest::newRow("doubled single quote") << "SELECT * FROM HomeAd WHERE Surname LIKE 'O''B%'"
-                                              << all + " WHERE \"Surname\" LIKE ?" << QVariantList{"O'B%"};
-        QTest::newRow("other statements pass") << "SELECT * FROM HomeAd WHERE Surname = 'x'" << QString()
-                                               << QVariantList{};
-        QTest::newRow("unknown field") << "SELECT * from HomeAd WHERE Nickname LIKE \"%a%\"" << QString()
-                                       << QVariantList{};
-        QTest::newRow("WorkTel without the blank") << "SELECT * from HomeAd WHERE WorkTel LIKE \"%a%\""
-                                                   << QString() << QVariantList{};
-        QTest::newRow("text after the pattern") << "SELECT * from HomeAd WHERE Town LIKE \"%a%\" ORDER BY Town"
-                                                << QString() << QVariantList{};
-        QTest::newRow("unclosed single quote") << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%" << QString()
-                                               << QVariantList{};
-        QTest::newRow("another table") << "SELECT * FROM sqlite_master" << QString() << QVariantList{};
+        QTest::newRow("doubled single quote")
+            << "SELECT * FROM HomeAd WHERE Surname LIKE 'O''B%'"
+            << all + " WHERE \"Surname\" LIKE ?" << QVariantList{"O'B%"};
+        QTest::newRow("other statements pass")
+            << "SELECT * FROM HomeAd WHERE Surname = 'x'" << QString() << QVariantList{};
+        QTest::newRow("unknown field")
+            << "SELECT * from HomeAd WHERE Nickname LIKE \"%a%\"" << QString() << QVariantList{};
+        QTest::newRow("WorkTel without the blank")
+            << "SELECT * from HomeAd WHERE WorkTel LIKE \"%a%\"" << QString() << QVariantList{};
+        QTest::newRow("text after the pattern")
+            << "SELECT * from HomeAd WHERE Town LIKE \"%a%\" ORDER BY Town" << QString()
+            << QVariantList{};
+        QTest::newRow("unclosed single quote")
+            << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%" << QString() << QVariantList{};
+        QTest::newRow("another table")
+            << "SELECT * FROM sqlite_master" << QString() << QVariantList{};
     }
     void translatesTheProgramsStatements()
     {
@@ -152,21 +164,36 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("capital finds small") << "A%" << "adams" << true;
-        QTest::newRow("small finds capital") << "%jo%" << "JOHN" << true;
-        QTest::newRow("accented capital") << "%é%" << "ÉLIE" << true;
-        QTest::newRow("accented small") << "Ø%" << "østergaard" << true;
-        QTest::newRow("Greek") << "%ΩΜΈΓΑ%" << "ωμέγα" << true;
-        QTest::newRow("accents still count") << "e%" << "Élie" << false;
-        QTest::newRow("percent: any run") << "%son" << "Robinson" << true;
-        QTest::newRow("percent: nothing") << "%%" << "" << true;
-        QTest::newRow("underscore: one") << "J_n%" << "Jones" << true;
-        QTest::newRow("underscore: exactly one") << "J_n" << "Jn" << false;
-        QTest::newRow("underscore: one letter, not one byte") << "_lie" << "Élie" << true;
-        QTest::newRow("must end") << "Rob%x" << "Robinson" << false;
-        QTest::newRow("backtracks") << "%ab%c" << "aabxabc" << true;
-        QTest::newRow("anchored start") << "son%" << "Robinson" << false;
-        QTest::newRow("no pattern, no text") << "" << "" << true;
+        QTest::newRow("capital finds small") << "A%"
+                                             << "adams" << true;
+        QTest::newRow("small finds capital") << "%jo%"
+                                             << "JOHN" << true;
+        QTest::newRow("accented capital") << "%é%"
+                                          << "ÉLIE" << true;
+        QTest::newRow("accented small") << "Ø%"
+                                        << "østergaard" << true;
+        QTest::newRow("Greek") << "%ΩΜΈΓΑ%"
+                               << "ωμέγα" << true;
+        QTest::newRow("accents still count") << "e%"
+                                             << "Élie" << false;
+        QTest::newRow("percent: any run") << "%son"
+                                          << "Robinson" << true;
+        QTest::newRow("percent: nothing") << "%%"
+                                          << "" << true;
+        QTest::newRow("underscore: one") << "J_n%"
+                                         << "Jones" << true;
+        QTest::newRow("underscore: exactly one") << "J_n"
+                                                 << "Jn" << false;
+        QTest::newRow("underscore: one letter, not one byte") << "_lie"
+                                                              << "Élie" << true;
+        QTest::newRow("must end") << "Rob%x"
+                                  << "Robinson" << false;
+        QTest::newRow("backtracks") << "%ab%c"
+                                    << "aabxabc" << true;
+        QTest::newRow("anchored start") << "son%"
+                                        << "Robinson" << false;
+        QTest::newRow("no pattern, no text") << ""
+                                             << "" << true;
     }
     void likeMatching()
     {
@@ -175,7 +202,8 @@ private slots:
         QFETCH(bool, matches);
         QCOMPARE(TextMatch::like(pattern, text), matches);
         const QByteArray p = pattern.toUtf8(), t = text.toUtf8();
-        QCOMPARE(TextMatch::likeUtf8(p.constData(), int(p.size()), t.constData(), int(t.size())), matches);
+        QCOMPARE(TextMatch::likeUtf8(p.constData(), int(p.size()), t.constData(), int(t.size())),
+                 matches);
     }
 
     void likeEscape()
@@ -192,11 +220,16 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("word");
-        QTest::newRow("Work Tel") << "Work Tel" << "01";
-        QTest::newRow("Cap") << "Cap" << "B";
-        QTest::newRow("Birthday") << "Birthday" << "19";
-        QTest::newRow("Notes") << "Notes" << "card";
-        QTest::newRow("Surname, accents") << "Surname" << "é";
+        QTest::newRow("Work Tel") << "Work Tel"
+                                  << "01";
+        QTest::newRow("Cap") << "Cap"
+                             << "B";
+        QTest::newRow("Birthday") << "Birthday"
+                                  << "19";
+        QTest::newRow("Notes") << "Notes"
+                               << "card";
+        QTest::newRow("Surname, accents") << "Surname"
+                                          << "é";
     }
     void everyListedFieldCanBeSearched()
     {
@@ -248,7 +281,8 @@ private slots:
         for (int r = 0; r < q.recordCount(); ++r)
             names << q.displayText(r, AddressFields::Surname);
         QVERIFY(names.indexOf("adams") == names.indexOf("Abbot") + 1);
-        QVERIFY(names.indexOf("Élie") > names.indexOf("Edwards") && names.indexOf("Élie") < names.indexOf("Farrow"));
+        QVERIFY(names.indexOf("Élie") > names.indexOf("Edwards") &&
+                names.indexOf("Élie") < names.indexOf("Farrow"));
         q.setSort("Birthday DESC");
         QDateTime prev;
         for (int r = 0; r < q.recordCount(); ++r) {
@@ -277,11 +311,13 @@ private slots:
         QStringList entries;
         for (int i = 0; i < d->sqListBox->count(); ++i)
             entries << d->sqListBox->item(i)->text();
-        QCOMPARE(entries, (QStringList{"Surname", "Midname", "Firstname", "Address1", "Address2", "A3_Village",
-                                       "Town", "County", "PostCode", "Country", "Tel", "Cell", "Email", "Birthday",
-                                       "Notes", "Workplace", "Work Tel", "Flag", "Cap"}));
+        QCOMPARE(entries, (QStringList{"Surname", "Midname", "Firstname", "Address1", "Address2",
+                                       "A3_Village", "Town", "County", "PostCode", "Country", "Tel",
+                                       "Cell", "Email", "Birthday", "Notes", "Workplace",
+                                       "Work Tel", "Flag", "Cap"}));
         // The right column, top to bottom, and its hints.
-        const QList<QWidget *> column{d->cboxNot, d->sqRetryBtn, d->sqOKBtn, d->sqCancelBtn, d->sqHelpBtn};
+        const QList<QWidget *> column{d->cboxNot, d->sqRetryBtn, d->sqOKBtn, d->sqCancelBtn,
+                                      d->sqHelpBtn};
         for (int i = 1; i < column.size(); ++i)
             QVERIFY(column.at(i)->y() > column.at(i - 1)->y());
         QCOMPARE(d->cboxNot->text(), QString("NOT Search"));
@@ -295,7 +331,7 @@ private slots:
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
         QCOMPARE(QApplication::focusWidget(), d->sqListBox);
-        const QList<QWidget *> tabs{d->sqEditBox, d->sqOKBtn,  d->sqCancelBtn, d->sqRetryBtn,
+        const QList<QWidget *> tabs{d->sqEditBox, d->sqOKBtn, d->sqCancelBtn, d->sqRetryBtn,
                                     d->sqHelpBtn, d->cboxNot, d->sqListBox};
         for (QWidget *next : tabs) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -340,13 +376,22 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<Lines>("lines");
         QTest::newRow("start-up") << "" << Lines{"SELECT * FROM HomeAd", "ORDER BY Surname"};
-        QTest::newRow("letter A") << "letter 0" << Lines{"SELECT * FROM HomeAd WHERE Surname LIKE 'A%'", "Order by Surname"};
-        QTest::newRow("letter Z") << "letter 25" << Lines{"SELECT * FROM HomeAd WHERE Surname LIKE 'Z%'", "Order by Surname"};
+        QTest::newRow("letter A") << "letter 0"
+                                  << Lines{"SELECT * FROM HomeAd WHERE Surname LIKE 'A%'",
+                                           "Order by Surname"};
+        QTest::newRow("letter Z") << "letter 25"
+                                  << Lines{"SELECT * FROM HomeAd WHERE Surname LIKE 'Z%'",
+                                           "Order by Surname"};
         QTest::newRow("All") << "letter 26" << Lines{"SELECT * FROM HomeAd", "Order by Surname"};
         QTest::newRow("main reset") << "reset" << Lines{"SELECT * FROM HomeAd", "Order by Surname"};
-        QTest::newRow("dialog reset") << "dialog reset" << Lines{"SELECT * FROM HomeAd", "ORDER by Surname"};
-        QTest::newRow("search") << "search Town bury" << Lines{"SELECT * from HomeAd", "WHERE", "Town", "LIKE", "\"%bury%\""};
-        QTest::newRow("NOT search") << "exclude Work Tel 01" << Lines{"SELECT * from HomeAd", "WHERE", "Work Tel", "NOT LIKE", "\"%01%\""};
+        QTest::newRow("dialog reset")
+            << "dialog reset" << Lines{"SELECT * FROM HomeAd", "ORDER by Surname"};
+        QTest::newRow("search") << "search Town bury"
+                                << Lines{"SELECT * from HomeAd", "WHERE", "Town", "LIKE",
+                                         "\"%bury%\""};
+        QTest::newRow("NOT search")
+            << "exclude Work Tel 01"
+            << Lines{"SELECT * from HomeAd", "WHERE", "Work Tel", "NOT LIKE", "\"%01%\""};
     }
     void statementsOfEveryAction()
     {
@@ -362,7 +407,8 @@ private slots:
             QTest::mouseClick(dialog()->sqRetryBtn, Qt::LeftButton);
         } else if (action.startsWith("search ") || action.startsWith("exclude ")) {
             const QStringList words = action.split(' ');
-            searchFor(words.mid(1, words.size() - 2).join(' '), words.last(), action.startsWith("exclude"));
+            searchFor(words.mid(1, words.size() - 2).join(' '), words.last(),
+                      action.startsWith("exclude"));
         }
         QCOMPARE(fmHomeAddMain->HomeQuery->sql(), lines);
         QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
@@ -378,22 +424,32 @@ private slots:
         QTest::addColumn<QString>("sort");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("letter") << QStringList{"type son", "letter 1"} << 1 << "" << "son"
+        QTest::newRow("letter") << QStringList{"type son", "letter 1"} << 1 << ""
+                                << "son"
                                 << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%'";
-        QTest::newRow("All") << QStringList{"letter 1", "sort 0", "letter 26"} << 26 << "" << ""
+        QTest::newRow("All") << QStringList{"letter 1", "sort 0", "letter 26"} << 26 << ""
+                             << ""
                              << "SELECT * FROM HomeAd";
-        QTest::newRow("reset") << QStringList{"letter 1", "search Surname son", "sort 5", "reset"} << 26 << ""
-                               << "" << "SELECT * FROM HomeAd";
-        QTest::newRow("search keeps the letter") << QStringList{"letter 1", "sort 5", "search Surname son"} << 1
-                                                 << "" << "son" << "SELECT * from HomeAd";
+        QTest::newRow("reset") << QStringList{"letter 1", "search Surname son", "sort 5", "reset"}
+                               << 26 << ""
+                               << ""
+                               << "SELECT * FROM HomeAd";
+        QTest::newRow("search keeps the letter")
+            << QStringList{"letter 1", "sort 5", "search Surname son"} << 1 << ""
+            << "son"
+            << "SELECT * from HomeAd";
         QTest::newRow("dialog reset keeps the letter")
-            << QStringList{"letter 2", "search Surname son", "sort 0", "dialog reset"} << 2 << "" << ""
+            << QStringList{"letter 2", "search Surname son", "sort 0", "dialog reset"} << 2 << ""
+            << ""
             << "SELECT * FROM HomeAd";
         QTest::newRow("title click changes only the sort")
-            << QStringList{"letter 1", "search Surname son", "sort 5"} << 1 << "Town ASC" << "son"
+            << QStringList{"letter 1", "search Surname son", "sort 5"} << 1 << "Town ASC"
+            << "son"
             << "SELECT * from HomeAd";
-        QTest::newRow("reset with All already shown") << QStringList{"letter 26", "type x", "reset"} << 26 << ""
-                                                      << "" << "SELECT * FROM HomeAd";
+        QTest::newRow("reset with All already shown")
+            << QStringList{"letter 26", "type x", "reset"} << 26 << ""
+            << ""
+            << "SELECT * FROM HomeAd";
     }
     void howTheActionsCombine()
     {
@@ -437,7 +493,7 @@ private slots:
         QTest::mouseClick(letter(4), Qt::LeftButton);
         // Letter case is ignored, accents are not: "Élie" is not under E.
         QCOMPARE(surnamesShown(), (QStringList{"Edwards", "Ellis"}));
-        QTest::mouseClick(letter(23), Qt::LeftButton);        // X: nobody, no message
+        QTest::mouseClick(letter(23), Qt::LeftButton); // X: nobody, no message
         QCOMPARE(surnamesShown(), QStringList{});
         QVERIFY(program.log().isEmpty());
         // Picking the letter already shown runs nothing: the search stays.
@@ -468,7 +524,8 @@ private slots:
         RunningProgram program;
         TfmHomeAddMain *w = fmHomeAddMain;
         GridModel *model = w->dbGrid1->gridModel();
-        const QStringList expected{"Surname ASC", "Surname DESC", "Surname ASC", "Town ASC", "A3_Village ASC"};
+        const QStringList expected{"Surname ASC", "Surname DESC", "Surname ASC", "Town ASC",
+                                   "A3_Village ASC"};
         const QList<int> columns{0, 0, 0, 5, 4};
         for (int i = 0; i < columns.size(); ++i) {
             w->dbGrid1->horizontalHeader()->sectionClicked(columns.at(i));
@@ -503,7 +560,8 @@ private slots:
         w->HomeQuery->close();
         w->dbGrid1TitleClick(1);
         QCOMPARE(model->boldColumn(), 1);
-        QCOMPARE(program.log(), QStringList{"Varnel: Cannot perform this operation on a closed dataset."});
+        QCOMPARE(program.log(),
+                 QStringList{"Varnel: Cannot perform this operation on a closed dataset."});
     }
 
     // The highlight rule: the lowest highlighted entry is searched.
@@ -630,13 +688,15 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         addPerson(book, "Holder", "before " + word + " after");
-        addPerson(book, "Nearly", "before " + (word.size() > 2 ? word.chopped(1) : QString("near")) + " after");
+        addPerson(book, "Nearly",
+                  "before " + (word.size() > 2 ? word.chopped(1) : QString("near")) + " after");
         const auto notes = everyone(book, "Notes");
         QStringList holders, others;
         for (const auto &row : notes) {
             if (row.second.isNull())
                 continue;
-            (row.second.toString().contains(word, Qt::CaseInsensitive) ? holders : others) << row.first;
+            (row.second.toString().contains(word, Qt::CaseInsensitive) ? holders : others)
+                << row.first;
         }
         QCOMPARE(holders, QStringList{"Holder"});
         searchFor("Notes", word);

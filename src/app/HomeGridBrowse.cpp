@@ -42,8 +42,8 @@ void TfmHomeAddMain::RadioGroup1Click(int index)
         HomeQuery->close();
         HomeQuery->clearSql();
         if (index < kAll)
-            HomeQuery->addSql(QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE '") + QChar('A' + index)
-                              + QStringLiteral("%'"));
+            HomeQuery->addSql(QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE '") +
+                              QChar('A' + index) + QStringLiteral("%'"));
         else
             HomeQuery->addSql(QStringLiteral("SELECT * FROM HomeAd"));
         HomeQuery->addSql(QStringLiteral("Order by Surname"));

@@ -26,8 +26,8 @@ constexpr int kLeftOutEntry = 18;
 // The field searched when none was chosen: the second entry.
 constexpr int kFallbackEntry = 1;
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
-                        QStyle::StandardPixmap icon, const QRect &geometry)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
+                        const QString &hint, QStyle::StandardPixmap icon, const QRect &geometry)
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
@@ -53,16 +53,18 @@ QItemSelectionModel::SelectionFlags ToggleListBox::selectionCommand(const QModel
                    ? QItemSelectionModel::Toggle
                    : QItemSelectionModel::NoUpdate;
     case QEvent::KeyPress:
-        return static_cast<const QKeyEvent *>(event)->key() == Qt::Key_Space ? QItemSelectionModel::Toggle
-                                                                             : QItemSelectionModel::NoUpdate;
+        return static_cast<const QKeyEvent *>(event)->key() == Qt::Key_Space
+                   ? QItemSelectionModel::Toggle
+                   : QItemSelectionModel::NoUpdate;
     default:
         return QItemSelectionModel::NoUpdate;
     }
 }
 
 TfmSQLSearchDialog::TfmSQLSearchDialog(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
 {
     fmSQLSearchDialog = this;
     setObjectName(QStringLiteral("fmSQLSearchDialog"));
@@ -98,15 +100,16 @@ TfmSQLSearchDialog::TfmSQLSearchDialog(QWidget *parent)
     cboxNot->setObjectName(QStringLiteral("cboxNot"));
     setHint(cboxNot, QStringLiteral("Check to EXCLUDE a word from filtered table"));
     cboxNot->setGeometry(236, 16, 90, 20);
-    sqRetryBtn = makeButton(this, "sqRetryBtn", QStringLiteral("&Reset"), QStringLiteral("Shows all names"),
-                            QStyle::SP_BrowserReload, QRect(236, 64, 87, 27));
+    sqRetryBtn =
+        makeButton(this, "sqRetryBtn", QStringLiteral("&Reset"), QStringLiteral("Shows all names"),
+                   QStyle::SP_BrowserReload, QRect(236, 64, 87, 27));
     sqOKBtn = makeButton(this, "sqOKBtn", QStringLiteral("O&K"), QStringLiteral("Starts search"),
                          QStyle::SP_DialogOkButton, QRect(236, 128, 87, 27));
     sqCancelBtn = makeButton(this, "sqCancelBtn", QStringLiteral("&Cancel"),
-                             QStringLiteral("Cancels entry & closes this box"), QStyle::SP_DialogCancelButton,
-                             QRect(236, 176, 87, 27));
-    sqHelpBtn = makeButton(this, "sqHelpBtn", QStringLiteral("&Help"), QString(), QStyle::SP_DialogHelpButton,
-                           QRect(236, 224, 87, 27));
+                             QStringLiteral("Cancels entry & closes this box"),
+                             QStyle::SP_DialogCancelButton, QRect(236, 176, 87, 27));
+    sqHelpBtn = makeButton(this, "sqHelpBtn", QStringLiteral("&Help"), QString(),
+                           QStyle::SP_DialogHelpButton, QRect(236, 224, 87, 27));
     sqOKBtn->setDefault(true);
 
     setTabOrder(sqListBox, sqEditBox);
@@ -119,7 +122,8 @@ TfmSQLSearchDialog::TfmSQLSearchDialog(QWidget *parent)
     // wherever the focus was last.
     sqListBox->setFocus();
 
-    connect(sqListBox, &QListWidget::itemSelectionChanged, this, &TfmSQLSearchDialog::sqListBoxClick);
+    connect(sqListBox, &QListWidget::itemSelectionChanged, this,
+            &TfmSQLSearchDialog::sqListBoxClick);
     connect(sqOKBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqOKBtnClick);
     connect(sqRetryBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqRetryBtnClick);
     connect(sqCancelBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqCancelBtnClick);
@@ -170,8 +174,8 @@ void TfmSQLSearchDialog::sqListBoxClick()
 void TfmSQLSearchDialog::sqOKBtnClick()
 {
     if (sqFieldName.isEmpty()) {
-        Platform::dialogs().message(this, MsgKind::Information, QStringLiteral("Please select a field first"),
-                                    false);
+        Platform::dialogs().message(this, MsgKind::Information,
+                                    QStringLiteral("Please select a field first"), false);
         sqFieldName = sqListBox->item(kFallbackEntry)->text();
     }
     const QString pattern = QLatin1Char('%') + sqEditBox->text() + QLatin1Char('%');
@@ -204,7 +208,10 @@ void TfmSQLSearchDialog::sqRetryBtnClick()
     });
 }
 
-void TfmSQLSearchDialog::sqCancelBtnClick() { reject(); }
+void TfmSQLSearchDialog::sqCancelBtnClick()
+{
+    reject();
+}
 
 void TfmSQLSearchDialog::sqHelpBtnClick()
 {

@@ -35,7 +35,12 @@ class TfmSQLSearchDialog : public QDialog
     Q_OBJECT
 public:
     // How the dialog closed.
-    enum ModalResult { mrCancel = QDialog::Rejected, mrOk = QDialog::Accepted, mrRetry = 4 };
+    enum ModalResult
+    {
+        mrCancel = QDialog::Rejected,
+        mrOk = QDialog::Accepted,
+        mrRetry = 4
+    };
 
     explicit TfmSQLSearchDialog(QWidget *parent = nullptr);
     ~TfmSQLSearchDialog() override;

@@ -7,7 +7,10 @@
 
 namespace {
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == '_'; }
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == '_';
+}
 
 class Reader
 {
@@ -57,7 +60,8 @@ public:
                 order << i;
             // Longest first, so that "Flag2" is not read as "Flag".
             std::stable_sort(order.begin(), order.end(), [](int a, int b) {
-                return AddressFields::all().at(a).name.size() > AddressFields::all().at(b).name.size();
+                return AddressFields::all().at(a).name.size() >
+                       AddressFields::all().at(b).name.size();
             });
             return order;
         }();
@@ -139,8 +143,8 @@ StatementTranslator::Translated StatementTranslator::translate(const QString &st
 {
     Translated none;
     Reader r(statement);
-    if (!r.word(QStringLiteral("SELECT")) || !r.symbol('*') || !r.word(QStringLiteral("FROM"))
-        || !r.word(QStringLiteral("HomeAd")))
+    if (!r.word(QStringLiteral("SELECT")) || !r.symbol('*') || !r.word(QStringLiteral("FROM")) ||
+        !r.word(QStringLiteral("HomeAd")))
         return none;
 
     Translated t;
@@ -155,8 +159,8 @@ StatementTranslator::Translated StatementTranslator::translate(const QString &st
         QString pattern;
         if (!r.singleQuoted(pattern) && !r.doubleQuotedToEnd(pattern))
             return none;
-        t.sql += QStringLiteral(" WHERE ") + columnExpression(field)
-                 + (negated ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
+        t.sql += QStringLiteral(" WHERE ") + columnExpression(field) +
+                 (negated ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
         t.values << pattern;
     }
     if (r.word(QStringLiteral("ORDER"))) {

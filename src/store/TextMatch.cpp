@@ -4,7 +4,10 @@
 
 namespace {
 
-inline unsigned asciiFold(unsigned c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+inline unsigned asciiFold(unsigned c)
+{
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 
 // Iterative matching with one saved position for the last "%": a later "%"
 // only ever needs the latest one, so no deeper backtracking is required.
@@ -42,7 +45,10 @@ bool match(const Ch *p, int pn, const Ch *s, int sn, long escape, Fold fold)
     return pi == pn;
 }
 
-QList<uint> foldedCodePoints(const QString &s) { return s.toCaseFolded().toUcs4(); }
+QList<uint> foldedCodePoints(const QString &s)
+{
+    return s.toCaseFolded().toUcs4();
+}
 
 bool likeCodePoints(const QString &pattern, const QString &text, long escape)
 {
@@ -52,7 +58,8 @@ bool likeCodePoints(const QString &pattern, const QString &text, long escape)
         const char32_t e = char32_t(escape);
         escape = long(foldedCodePoints(QString::fromUcs4(&e, 1)).value(0));
     }
-    return match(p.constData(), int(p.size()), s.constData(), int(s.size()), escape, [](uint c) { return c; });
+    return match(p.constData(), int(p.size()), s.constData(), int(s.size()), escape,
+                 [](uint c) { return c; });
 }
 
 } // namespace

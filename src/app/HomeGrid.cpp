@@ -408,11 +408,6 @@ void TfmHomeAddMain::FormClose()
         ini.writeInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->columnWidth(c));
 }
 
-void TfmHomeAddMain::openHomeQueryAtStart()
-{
-    guarded(this, [this] { HomeQuery->open(); });
-}
-
 void TfmHomeAddMain::showEvent(QShowEvent *e)
 {
     QMainWindow::showEvent(e);

@@ -77,10 +77,14 @@ public:
     void miPrintSetupClick();
     void miExitClick();
     void HomeQueryBeforePost();
-    // Opens the main query for the first time, as start-up does.
-    void openHomeQueryAtStart();
 
     // Browsing: letter filter, column sort, search.
+    void RadioGroup1Click(int index);
+    void sqRetryBtnClick();
+    void dbGrid1TitleClick(int column);
+    void HomeSearchClick();
+    // Connects and enables the controls above, once the search dialog exists.
+    void wireBrowsing();
 
     // Address book files, settings, start-up options, help.
     void NewFile1Click();

@@ -2,6 +2,7 @@
 
 #include "app/HomeGrid.h"
 #include "browse/CountLook.h"
+#include "browse/JSQLSEARCH.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
 #include "help/Credits.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPointer>
 
 int VarnelApp::run(QApplication &app)
 {
@@ -34,8 +36,10 @@ void VarnelApp::createWindows()
     main->activateWindow();
 
     // The other windows, hidden, in this order.
-    // 2. fmSQLSearchDialog: its creation makes the first connection.
-    main->openHomeQueryAtStart();
+    // 2. fmSQLSearchDialog: its creation opens the main query, which makes
+    // the first connection to the address book.
+    new TfmSQLSearchDialog;
+    main->wireBrowsing();
 
     // 3. fmRecCard
     new TfmRecCard;
@@ -78,9 +82,13 @@ void VarnelApp::destroyWindows()
 {
     // Every other window is owned by the application and goes with it; the
     // main window goes last.
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
+    // A window may own windows of its own (a dialog its help window): pick the
+    // unowned ones first, since deleting one takes its own windows with it.
+    QList<QPointer<QWidget>> unowned;
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (w != fmHomeAddMain && !w->parentWidget())
-            delete w;
+            unowned << w;
+    for (const QPointer<QWidget> &w : unowned)
+        delete w.data();
     delete fmHomeAddMain;
 }

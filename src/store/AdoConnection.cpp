@@ -1,6 +1,8 @@
 #include "store/AdoConnection.h"
 
 #include "platform/VarnelError.h"
+#include "store/StatementTranslator.h"
+#include "store/TextMatch.h"
 #include "store/TextOrder.h"
 
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -20,6 +23,31 @@ int collate(void *, int alen, const void *a, int blen, const void *b)
 {
     return TextOrder::compareUtf8(static_cast<const char *>(a), alen, static_cast<const char *>(b),
                                   blen);
+}
+
+// like(pattern, text [, escape]): SQLite calls it for every LIKE, in place of
+// its own, which folds only A to Z.
+void like(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            return; // the result stays null: a null field never matches
+    int escape = -1;
+    if (argc == 3) {
+        const QString e = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[2])),
+                                            sqlite3_value_bytes(argv[2]));
+        const QList<uint> code = e.toUcs4();
+        if (code.size() != 1) {
+            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = int(code.first());
+    }
+    const char *pattern = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int plen = sqlite3_value_bytes(argv[0]);
+    const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
+    const int tlen = sqlite3_value_bytes(argv[1]);
+    sqlite3_result_int(ctx, TextMatch::likeUtf8(pattern, plen, text, tlen, escape) ? 1 : 0);
 }
 
 QString engineMessage(const QSqlError &e)
@@ -109,8 +137,12 @@ void AdoConnection::open()
         } else {
             const QVariant handle = db.driver()->handle();
             if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-                if (sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData()))
+                if (sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData())) {
                     sqlite3_create_collation(h, "NOCASE", SQLITE_UTF8, nullptr, collate);
+                    for (int args : {2, 3})
+                        sqlite3_create_function(h, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                                nullptr, like, nullptr, nullptr);
+                }
             }
             // Reading the schema is the first read of the file: a file that is
             // not a database fails here, before anything could be written.
@@ -153,44 +185,86 @@ void AdoConnection::requireConnected()
         open();
 }
 
+namespace {
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(handle.constData());
+    return nullptr;
+}
+
+QVariant columnValue(sqlite3_stmt *st, int column)
+{
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(st, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, column)),
+                          sqlite3_column_bytes(st, column));
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
+                                 sqlite3_column_bytes(st, column));
+    }
+}
+
+} // namespace
+
 AdoConnection::Result AdoConnection::select(const QString &statement, const QStringList &columns)
 {
     requireConnected();
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.setForwardOnly(true);
-    if (!q.exec(statement))
-        throw VarnelError(engineMessage(q.lastError()));
+    sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
+    if (!h)
+        throw VarnelError(QStringLiteral("The address book engine is not available"));
 
-    const QSqlRecord rec = q.record();
+    // The program's own statement forms go to SQLite with their patterns as
+    // bound values; any other statement is SQLite's to read as it stands.
+    // Rows are read straight from SQLite: a whole address book is fetched at
+    // every open, and this is the one place where that takes time.
+    const StatementTranslator::Translated translated = StatementTranslator::translate(statement);
+    const QByteArray sql = (translated.recognised ? translated.sql : statement).toUtf8();
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
+        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
+    if (!raw) // nothing but blanks or a comment
+        throw VarnelError(QStringLiteral("The statement is empty"));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> st(raw, sqlite3_finalize);
+    for (int i = 0; i < translated.values.size(); ++i) {
+        const QByteArray v = translated.values.at(i).toString().toUtf8();
+        sqlite3_bind_text(raw, i + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+
     Result result;
     result.columns = columns;
+    const int count = sqlite3_column_count(raw);
     QVector<int> map(columns.size(), -1);
-    for (int i = 0; i < columns.size(); ++i) {
-        for (int j = 0; j < rec.count(); ++j) {
-            if (rec.fieldName(j).compare(columns.at(i), Qt::CaseInsensitive) == 0) {
-                map[i] = j;
-                break;
-            }
-        }
-    }
     int keyIndex = -1;
-    for (int j = 0; j < rec.count(); ++j)
-        if (rec.fieldName(j).compare(QLatin1String(kKeyColumn), Qt::CaseInsensitive) == 0)
+    for (int j = 0; j < count; ++j) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(raw, j));
+        for (int i = 0; i < columns.size(); ++i)
+            if (map.at(i) < 0 && name.compare(columns.at(i), Qt::CaseInsensitive) == 0)
+                map[i] = j;
+        if (name.compare(QLatin1String(kKeyColumn), Qt::CaseInsensitive) == 0)
             keyIndex = j;
+    }
 
-    while (q.next()) {
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
         Row row;
-        row.key = keyIndex >= 0 ? q.value(keyIndex).toLongLong() : -1;
+        row.key = keyIndex >= 0 ? sqlite3_column_int64(raw, keyIndex) : -1;
         row.values.resize(columns.size());
-        for (int i = 0; i < map.size(); ++i) {
-            const int j = map.at(i);
-            if (j >= 0 && !q.isNull(j))
-                row.values[i] = q.value(j);
-        }
+        for (int i = 0; i < map.size(); ++i)
+            if (map.at(i) >= 0)
+                row.values[i] = columnValue(raw, map.at(i));
         result.rows.push_back(std::move(row));
     }
-    if (q.lastError().isValid())
-        throw VarnelError(engineMessage(q.lastError()));
+    if (rc != SQLITE_DONE)
+        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
     return result;
 }
 

@@ -534,22 +534,40 @@ void AdoQuery::setSort(const QString &sortText)
             throw VarnelError(QStringLiteral("HomeQuery: Field '%1' not found").arg(name));
         const bool desc = dir == QLatin1String("DESC");
         const qint64 currentKey = m_cur >= 0 ? m_rows[m_cur].key : -1;
-        auto keyText = [&](const Row &r) { return textOf(field, r.values); };
         const bool isDate = AddressFields::all().at(field).kind == FieldDef::DateTime;
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row &a, const Row &b) {
-            const QVariant &va = field == AddressFields::Cap ? a.values.at(AddressFields::Surname)
-                                                             : a.values.at(field);
-            const QVariant &vb = field == AddressFields::Cap ? b.values.at(AddressFields::Surname)
-                                                             : b.values.at(field);
+        const int valueField = field == AddressFields::Cap ? int(AddressFields::Surname) : field;
+        // Each row's text and sort key are worked out once, not at every comparison.
+        const int n = int(m_rows.size());
+        std::vector<QString> texts(n), keys(n);
+        std::vector<bool> empty(n);
+        for (int i = 0; i < n; ++i) {
+            empty[i] = m_rows[i].values.at(valueField).isNull();
+            if (empty[i])
+                continue;
+            // Dates are stored as ISO text, which orders as the dates do.
+            texts[i] = isDate ? m_rows[i].values.at(field).toString() : textOf(field, m_rows[i].values);
+            if (!isDate)
+                keys[i] = TextOrder::key(texts[i]);
+        }
+        std::vector<int> order(n);
+        for (int i = 0; i < n; ++i)
+            order[i] = i;
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             // Empty values come first going up, last going down.
-            if (va.isNull() != vb.isNull())
-                return desc ? vb.isNull() : va.isNull();
-            if (va.isNull())
+            if (empty[a] != empty[b])
+                return desc ? bool(empty[b]) : bool(empty[a]);
+            if (empty[a])
                 return false;
-            const int c = isDate ? QString::compare(va.toString(), vb.toString())
-                                 : TextOrder::compare(keyText(a), keyText(b));
+            int c = isDate ? 0 : QString::compare(keys[a], keys[b], Qt::CaseSensitive);
+            if (c == 0)
+                c = QString::compare(texts[a], texts[b], Qt::CaseSensitive);
             return desc ? c > 0 : c < 0;
         });
+        std::vector<Row> sorted;
+        sorted.reserve(n);
+        for (int i : order)
+            sorted.push_back(std::move(m_rows[i]));
+        m_rows = std::move(sorted);
         if (currentKey >= 0) {
             for (int i = 0; i < int(m_rows.size()); ++i)
                 if (m_rows[i].key == currentKey)

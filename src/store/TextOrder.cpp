@@ -39,6 +39,8 @@ QString folded(const QString &s)
 
 } // namespace
 
+QString TextOrder::key(const QString &s) { return folded(s); }
+
 int TextOrder::compare(const QString &a, const QString &b)
 {
     const int c = QString::compare(folded(a), folded(b), Qt::CaseSensitive);

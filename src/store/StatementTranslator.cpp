@@ -1,0 +1,178 @@
+#include "store/StatementTranslator.h"
+
+#include "store/AddressFields.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == '_';
+}
+
+class Reader
+{
+public:
+    explicit Reader(const QString &text) : s(text) {}
+
+    void skipBlanks()
+    {
+        while (pos < s.size() && s.at(pos).isSpace())
+            ++pos;
+    }
+    bool atEnd()
+    {
+        skipBlanks();
+        return pos >= s.size();
+    }
+    // A keyword or name, matched without regard to case, that ends at a word
+    // boundary.
+    bool word(const QString &w)
+    {
+        skipBlanks();
+        if (s.mid(pos, w.size()).compare(w, Qt::CaseInsensitive) != 0)
+            return false;
+        const int end = pos + w.size();
+        if (end < s.size() && isWordChar(s.at(end)) && isWordChar(w.back()))
+            return false;
+        pos = end;
+        return true;
+    }
+    bool symbol(QChar c)
+    {
+        skipBlanks();
+        if (pos < s.size() && s.at(pos) == c) {
+            ++pos;
+            return true;
+        }
+        return false;
+    }
+    // One of the listed fields; a blank inside a name matches any run of
+    // blanks. Returns the field's index or -1, consuming nothing on failure.
+    int field()
+    {
+        skipBlanks();
+        static const QVector<int> byLength = [] {
+            QVector<int> order;
+            for (int i = 0; i < AddressFields::Count; ++i)
+                order << i;
+            // Longest first, so that "Flag2" is not read as "Flag".
+            std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+                return AddressFields::all().at(a).name.size() >
+                       AddressFields::all().at(b).name.size();
+            });
+            return order;
+        }();
+        const int start = pos;
+        for (int i : byLength) {
+            pos = start;
+            const QStringList parts = AddressFields::all().at(i).name.split(' ');
+            bool ok = true;
+            for (int p = 0; p < parts.size() && ok; ++p) {
+                if (p > 0 && (pos >= s.size() || !s.at(pos).isSpace()))
+                    ok = false;
+                else
+                    ok = word(parts.at(p));
+            }
+            if (ok && (pos >= s.size() || !isWordChar(s.at(pos))))
+                return i;
+        }
+        pos = start;
+        return -1;
+    }
+    // 'text' with '' standing for one quote.
+    bool singleQuoted(QString &out)
+    {
+        skipBlanks();
+        if (pos >= s.size() || s.at(pos) != '\'')
+            return false;
+        QString text;
+        for (int i = pos + 1; i < s.size(); ++i) {
+            if (s.at(i) != '\'') {
+                text += s.at(i);
+                continue;
+            }
+            if (i + 1 < s.size() && s.at(i + 1) == '\'') {
+                text += '\'';
+                ++i;
+                continue;
+            }
+            pos = i + 1;
+            out = text;
+            return true;
+        }
+        return false;
+    }
+    // "text" that closes at the statement's last double quote, with nothing
+    // but blanks after it: everything in between is the text, quotes included.
+    bool doubleQuotedToEnd(QString &out)
+    {
+        skipBlanks();
+        if (pos >= s.size() || s.at(pos) != '"')
+            return false;
+        const int close = s.lastIndexOf('"');
+        if (close <= pos)
+            return false;
+        for (int i = close + 1; i < s.size(); ++i)
+            if (!s.at(i).isSpace())
+                return false;
+        out = s.mid(pos + 1, close - pos - 1);
+        pos = s.size();
+        return true;
+    }
+
+private:
+    const QString &s;
+    int pos = 0;
+};
+
+QString columnExpression(int field)
+{
+    if (field == AddressFields::Cap)
+        return QStringLiteral("substr(\"Surname\", 1, 1)");
+    QString name = AddressFields::all().at(field).name;
+    name.replace('"', QLatin1String("\"\""));
+    return '"' + name + '"';
+}
+
+} // namespace
+
+StatementTranslator::Translated StatementTranslator::translate(const QString &statement)
+{
+    Translated none;
+    Reader r(statement);
+    if (!r.word(QStringLiteral("SELECT")) || !r.symbol('*') || !r.word(QStringLiteral("FROM")) ||
+        !r.word(QStringLiteral("HomeAd")))
+        return none;
+
+    Translated t;
+    t.sql = QStringLiteral("SELECT * FROM HomeAd");
+    if (r.word(QStringLiteral("WHERE"))) {
+        const int field = r.field();
+        if (field < 0)
+            return none;
+        const bool negated = r.word(QStringLiteral("NOT"));
+        if (!r.word(QStringLiteral("LIKE")))
+            return none;
+        QString pattern;
+        if (!r.singleQuoted(pattern) && !r.doubleQuotedToEnd(pattern))
+            return none;
+        t.sql += QStringLiteral(" WHERE ") + columnExpression(field) +
+                 (negated ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
+        t.values << pattern;
+    }
+    if (r.word(QStringLiteral("ORDER"))) {
+        if (!r.word(QStringLiteral("BY")))
+            return none;
+        const int field = r.field();
+        if (field < 0)
+            return none;
+        t.sql += QStringLiteral(" ORDER BY ") + columnExpression(field);
+    }
+    if (!r.atEnd())
+        return none;
+    t.recognised = true;
+    return t;
+}

@@ -87,6 +87,7 @@ public:
     // Record card, form view, county pick list.
 
     // Reports.
+    void miPhoneListClick();
 
     // Mail merge and editor.
 

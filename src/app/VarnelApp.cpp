@@ -1,6 +1,7 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "reports/RpPhoneList.h"
 
 #include <QApplication>
 #include <QFont>
@@ -43,6 +44,7 @@ void VarnelApp::createWindows()
     // 7. fmRpA5Diary
 
     // 8. fmRpTel
+    new TfmRpTel(main->HomeQuery);
 
     // 9. fmLabels
 

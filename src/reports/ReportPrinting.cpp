@@ -113,7 +113,10 @@ int ReportPrinting::printReport(TCustomReport &report, QWidget *parent)
     try {
         report.run();
     } catch (...) {
+        // A run that fails half-way sends nothing to the printer.
         QObject::disconnect(connection);
+        if (job.sent() > 0)
+            printer.abort();
         throw;
     }
     QObject::disconnect(connection);

@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -454,8 +456,12 @@ void TCustomReport::Preview()
     if (m_running)
         return;
     QPointer<TRpStandardPreview> window = new TRpStandardPreview(this);
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Maximised; the screen's size stands in where no window manager maximises.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window->setGeometry(screen->availableGeometry());
     window->showMaximized();
+    window->raise();
+    window->activateWindow();
     window->beginRun();
     try {
         run();

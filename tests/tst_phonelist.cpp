@@ -3,8 +3,8 @@
 #include "app/HomeGrid.h"
 #include "reports/PreparedReport.h"
 #include "reports/PrintCommand.h"
-#include "reports/RpPhoneList.h"
 #include "reports/ReportPainter.h"
+#include "reports/RpPhoneList.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
@@ -24,7 +24,8 @@ struct Person
 };
 
 // A fresh book holding the given people, made from the program's blank book.
-QString makeBook(const QTemporaryDir &dir, const QList<Person> &people, const QString &name = "book.vdf")
+QString makeBook(const QTemporaryDir &dir, const QList<Person> &people,
+                 const QString &name = "book.vdf")
 {
     const QString path = dir.filePath(name);
     QFile::copy(QStringLiteral(VARNEL_PROGRAM_DIR "/NewFile.vdf"), path);
@@ -35,7 +36,8 @@ QString makeBook(const QTemporaryDir &dir, const QList<Person> &people, const QS
     const QStringList columns{"Surname", "Firstname", "Tel", "Cell", "Work Tel", "Email"};
     for (const Person &p : people) {
         auto v = [](const QString &s) { return s.isEmpty() ? QVariant() : QVariant(s); };
-        c.insertRow(columns, {v(p.surname), v(p.firstname), v(p.tel), v(p.cell), v(p.workTel), v(p.email)});
+        c.insertRow(columns,
+                    {v(p.surname), v(p.firstname), v(p.tel), v(p.cell), v(p.workTel), v(p.email)});
     }
     c.close();
     return path;
@@ -45,8 +47,12 @@ QList<Person> numbered(const QString &stem, int count)
 {
     QList<Person> out;
     for (int i = 1; i <= count; ++i)
-        out << Person{QStringLiteral("%1%2").arg(stem).arg(i, 3, 10, QLatin1Char('0')), "Ann", "01234 5678",
-                      "", "", ""};
+        out << Person{QStringLiteral("%1%2").arg(stem).arg(i, 3, 10, QLatin1Char('0')),
+                      "Ann",
+                      "01234 5678",
+                      "",
+                      "",
+                      ""};
     return out;
 }
 
@@ -112,9 +118,9 @@ QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize = nullptr)
     const QString html = QString::fromUtf8(run.readAllStandardOutput());
     QList<PdfWord> out;
     int page = 0;
-    static const QRegularExpression tag(
-        "<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
-        "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>");
+    static const QRegularExpression tag("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word "
+                                        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                                        "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>");
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         if (!m.captured(1).isEmpty()) {
@@ -122,8 +128,12 @@ QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize = nullptr)
             if (pageSize)
                 *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
         } else {
-            out << PdfWord{m.captured(7), m.captured(3).toDouble(), m.captured(4).toDouble(),
-                           m.captured(5).toDouble(), m.captured(6).toDouble(), page};
+            out << PdfWord{m.captured(7),
+                           m.captured(3).toDouble(),
+                           m.captured(4).toDouble(),
+                           m.captured(5).toDouble(),
+                           m.captured(6).toDouble(),
+                           page};
         }
     }
     return out;
@@ -224,8 +234,8 @@ void tst_phonelist::groupHeaderLeftAloneAtPageFoot()
 void tst_phonelist::rowFieldsInTheirColumns()
 {
     QTemporaryDir dir;
-    PhoneListRun run(makeBook(
-        dir, {{"Fairweather-Montgomery", "Jo", "01632 960123", "", "01632 960999", "jo@example.org"}}));
+    PhoneListRun run(makeBook(dir, {{"Fairweather-Montgomery", "Jo", "01632 960123", "",
+                                     "01632 960999", "jo@example.org"}}));
     const PreparedPage &page = run.pages->pages.at(0);
     struct Expect
     {
@@ -246,9 +256,9 @@ void tst_phonelist::rowFieldsInTheirColumns()
     QStringList texts;
     for (const PreparedItem *item : textItems(page))
         texts << item->text;
-    QCOMPARE(texts, (QStringList{"Varnel Phone List", "Surname", "Firstname", "Tel", "Cell Phone", "Work Tel",
-                                 "email", "F", "Fairweather-Montgomery", "Jo", "01632 960123", "01632 960999",
-                                 "jo@example.org", "Page 1"}));
+    QCOMPARE(texts, (QStringList{"Varnel Phone List", "Surname", "Firstname", "Tel", "Cell Phone",
+                                 "Work Tel", "email", "F", "Fairweather-Montgomery", "Jo",
+                                 "01632 960123", "01632 960999", "jo@example.org", "Page 1"}));
     // The first name's opaque box, drawn after the surname, covers the part of a
     // long surname that runs under it.
     const PreparedItem *surname = findText(page, "Fairweather-Montgomery");
@@ -257,7 +267,8 @@ void tst_phonelist::rowFieldsInTheirColumns()
     for (const PreparedItem &item : page.items) {
         if (&item == surname)
             covered = false;
-        else if (item.kind == PreparedItem::FilledBox && item.rect.left() == 100 + 309.56 && item.rect.top() > row)
+        else if (item.kind == PreparedItem::FilledBox && item.rect.left() == 100 + 309.56 &&
+                 item.rect.top() > row)
             covered = true;
     }
     QVERIFY(covered);
@@ -276,13 +287,15 @@ void tst_phonelist::statements_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("all") << SelectionStatements::all()
                          << QStringList{"SELECT * FROM HomeAd", "Order by Surname"};
-    QTest::newRow("letter, small") << SelectionStatements::letter('b')
-                                   << QStringList{"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"};
+    QTest::newRow("letter, small")
+        << SelectionStatements::letter('b')
+        << QStringList{"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"};
     QTest::newRow("search") << SelectionStatements::search("Town", "Jo", false)
-                            << QStringList{"SELECT * from HomeAd", "WHERE", "Town", "LIKE", "\"%Jo%\""};
-    QTest::newRow("not search, empty word") << SelectionStatements::search("Flag", "", true)
-                                            << QStringList{"SELECT * from HomeAd", "WHERE", "Flag", "NOT LIKE",
-                                                           "\"%%\""};
+                            << QStringList{"SELECT * from HomeAd", "WHERE", "Town", "LIKE",
+                                           "\"%Jo%\""};
+    QTest::newRow("not search, empty word")
+        << SelectionStatements::search("Flag", "", true)
+        << QStringList{"SELECT * from HomeAd", "WHERE", "Flag", "NOT LIKE", "\"%%\""};
     QTest::newRow("a quote stays inside the literal")
         << SelectionStatements::search("Surname", "O\"Neil", false)
         << QStringList{"SELECT * from HomeAd", "WHERE", "Surname", "LIKE", "\"%O\"\"Neil%\""};
@@ -305,33 +318,40 @@ void tst_phonelist::printCommand_data()
     QTest::newRow("everyone") << QStringList{"BOOK", "phone-list", "OUT"} << 0 << all << "";
     QTest::newRow("letter") << QStringList{"BOOK", "phone-list", "OUT", "--letter", "b"} << 0
                             << QStringList{"Baker", "Bell"} << "";
-    QTest::newRow("letter All") << QStringList{"--letter", "All", "BOOK", "phone-list", "OUT"} << 0 << all << "";
-    QTest::newRow("search") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Town", "ford"} << 0
-                            << QStringList{"Young", "Adams"} << ""; // the file's order: no ORDER BY
-    QTest::newRow("search not") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Town", "ford", "--not"}
+    QTest::newRow("letter All") << QStringList{"--letter", "All", "BOOK", "phone-list", "OUT"} << 0
+                                << all << "";
+    QTest::newRow("search") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Town", "ford"}
+                            << 0 << QStringList{"Young", "Adams"}
+                            << ""; // the file's order: no ORDER BY
+    QTest::newRow("search not") << QStringList{"BOOK", "phone-list", "OUT",  "--search",
+                                               "Town", "ford",       "--not"}
                                 << 0 << QStringList{"Baker", "O\"Hara", "Bell"} << "";
-    QTest::newRow("search for a quote") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Surname", "\"H"}
-                                        << 0 << QStringList{"O\"Hara"} << "";
-    QTest::newRow("empty selection") << QStringList{"BOOK", "phone-list", "OUT", "--letter", "Q"} << 1
-                                     << QStringList() << "The selection is empty";
-    QTest::newRow("missing book") << QStringList{"nowhere.vdf", "phone-list", "OUT"} << 1 << QStringList()
-                                  << "not found";
-    QTest::newRow("not a book") << QStringList{"NOTBOOK", "phone-list", "OUT"} << 1 << QStringList() << "";
-    QTest::newRow("unknown layout") << QStringList{"BOOK", "phone-book", "OUT"} << 2 << QStringList()
-                                    << "Unknown layout \"phone-book\"; the layouts are: phone-list";
+    QTest::newRow("search for a quote")
+        << QStringList{"BOOK", "phone-list", "OUT", "--search", "Surname", "\"H"} << 0
+        << QStringList{"O\"Hara"} << "";
+    QTest::newRow("empty selection") << QStringList{"BOOK", "phone-list", "OUT", "--letter", "Q"}
+                                     << 1 << QStringList() << "The selection is empty";
+    QTest::newRow("missing book") << QStringList{"nowhere.vdf", "phone-list", "OUT"} << 1
+                                  << QStringList() << "not found";
+    QTest::newRow("not a book") << QStringList{"NOTBOOK", "phone-list", "OUT"} << 1 << QStringList()
+                                << "";
+    QTest::newRow("unknown layout")
+        << QStringList{"BOOK", "phone-book", "OUT"} << 2 << QStringList()
+        << "Unknown layout \"phone-book\"; the layouts are: phone-list";
     QTest::newRow("unknown option") << QStringList{"BOOK", "phone-list", "OUT", "--colour"} << 2
                                     << QStringList() << "Unknown option --colour";
     QTest::newRow("bad letter") << QStringList{"BOOK", "phone-list", "OUT", "--letter", "7"} << 2
                                 << QStringList() << "not a letter";
-    QTest::newRow("unknown field") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Shoe", "x"} << 2
-                                   << QStringList() << "no field \"Shoe\"";
-    QTest::newRow("not alone") << QStringList{"BOOK", "phone-list", "OUT", "--not"} << 2 << QStringList()
-                               << "--not goes with --search";
-    QTest::newRow("letter and search") << QStringList{"BOOK", "phone-list", "OUT", "--letter", "A", "--search",
-                                                      "Town", "x"}
-                                       << 2 << QStringList() << "cannot be used together";
-    QTest::newRow("missing word") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Town"} << 2
-                                  << QStringList() << "--search needs";
+    QTest::newRow("unknown field")
+        << QStringList{"BOOK", "phone-list", "OUT", "--search", "Shoe", "x"} << 2 << QStringList()
+        << "no field \"Shoe\"";
+    QTest::newRow("not alone") << QStringList{"BOOK", "phone-list", "OUT", "--not"} << 2
+                               << QStringList() << "--not goes with --search";
+    QTest::newRow("letter and search")
+        << QStringList{"BOOK", "phone-list", "OUT", "--letter", "A", "--search", "Town", "x"} << 2
+        << QStringList() << "cannot be used together";
+    QTest::newRow("missing word") << QStringList{"BOOK", "phone-list", "OUT", "--search", "Town"}
+                                  << 2 << QStringList() << "--search needs";
     QTest::newRow("missing output") << QStringList{"BOOK", "phone-list"} << 2 << QStringList()
                                     << "Expected BOOK LAYOUT OUT.pdf";
 }
@@ -354,7 +374,8 @@ void tst_phonelist::printCommand()
         c.open();
         c.execute("UPDATE HomeAd SET Town = 'Oxford' WHERE Surname = 'Adams'");
         c.execute("UPDATE HomeAd SET Town = 'Stafford' WHERE Surname = 'Young'");
-        c.execute("UPDATE HomeAd SET Town = 'York' WHERE Surname <> 'Adams' AND Surname <> 'Young'");
+        c.execute(
+            "UPDATE HomeAd SET Town = 'York' WHERE Surname <> 'Adams' AND Surname <> 'Young'");
     }
     QFile notBook(dir.filePath("notes.vdf"));
     QVERIFY(notBook.open(QIODevice::WriteOnly));

@@ -36,9 +36,10 @@ QString makeBook(const QTemporaryDir &dir, int people)
     AdoConnection c;
     c.setConnectionString(AdoConnection::connectionStringFor(path));
     c.open();
-    c.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                             "INSERT INTO HomeAd (Surname, Firstname, Tel) "
-                             "SELECT printf('Smith%06d', i), 'Ann', '01234 567890' FROM n")
+    c.execute(QStringLiteral(
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                  "INSERT INTO HomeAd (Surname, Firstname, Tel) "
+                  "SELECT printf('Smith%06d', i), 'Ann', '01234 567890' FROM n")
                   .arg(people));
     c.close();
     return path;
@@ -81,7 +82,10 @@ int previewWindows()
 using Ready = std::function<bool(TRpStandardPreview *)>;
 using Step = std::function<void(TRpStandardPreview *)>;
 
-bool whenComplete(TRpStandardPreview *w) { return w->complete(); }
+bool whenComplete(TRpStandardPreview *w)
+{
+    return w->complete();
+}
 
 // Chooses Reports > "Phone &List" as a user does and, once the preview is
 // open and `ready` holds, acts in it with `step` (which should close it).
@@ -122,7 +126,10 @@ void key(TRpStandardPreview *w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModif
 class PdfPrinter : public PrintDestination
 {
 public:
-    explicit PdfPrinter(const QString &file) : m_file(file) { ReportPrinting::setDestination(this); }
+    explicit PdfPrinter(const QString &file) : m_file(file)
+    {
+        ReportPrinting::setDestination(this);
+    }
     ~PdfPrinter() override { ReportPrinting::setDestination(nullptr); }
     bool installed = true;
     struct Job
@@ -137,8 +144,9 @@ public:
     bool printerInstalled() const override { return installed; }
     void jobStarting(QPrinter &printer) override
     {
-        jobs << Job{printer.copyCount(), printer.pageLayout().orientation(), printer.pageLayout().pageSize().id(),
-                    printer.paperSource(), printer.fullPage()};
+        jobs << Job{printer.copyCount(), printer.pageLayout().orientation(),
+                    printer.pageLayout().pageSize().id(), printer.paperSource(),
+                    printer.fullPage()};
         printer.setOutputFileName(m_file);
     }
 
@@ -193,7 +201,10 @@ private slots:
     void exportPdf();
 };
 
-void tst_reportpreview::init() { ReportPrinting::setDestination(nullptr); }
+void tst_reportpreview::init()
+{
+    ReportPrinting::setDestination(nullptr);
+}
 
 void tst_reportpreview::windowAsItOpens()
 {
@@ -208,7 +219,8 @@ void tst_reportpreview::windowAsItOpens()
         QCOMPARE(w->windowTitle(), QString("Print Preview"));
         QVERIFY(w->windowState() & Qt::WindowMaximized);
         QCOMPARE(w->zoomMode(), TRpStandardPreview::zmWidth);
-        QVERIFY(w->ZoomToWidth->isChecked() && !w->ZoomFit->isChecked() && !w->Zoom100->isChecked());
+        QVERIFY(w->ZoomToWidth->isChecked() && !w->ZoomFit->isChecked() &&
+                !w->Zoom100->isChecked());
         QCOMPARE(w->pageNumber(), 1);
         QCOMPARE(w->statusPanel(1), QString("Page 1 of 2"));
         QCOMPARE(w->statusPanel(0), QString());
@@ -221,12 +233,13 @@ void tst_reportpreview::windowAsItOpens()
                 order << b->objectName();
                 hints << b->toolTip();
             }
-        QCOMPARE(order, (QStringList{"ZoomFit", "Zoom100", "ZoomToWidth", "FirstPage", "PreviousPage",
-                                     "ToolButton2", "LastPage", "PrintSetup", "Print", "SaveReport", "LoadReport",
-                                     "ExportPdf", "ExitButton"}));
-        QCOMPARE(hints, (QStringList{"Zoom to fit", "100%", "Zoom to width", "First page", "Previous page",
-                                     "Next page", "Last page", "Printer setup", "Print", "Save Report",
-                                     "Load Report", "Export PDF", ""}));
+        QCOMPARE(order,
+                 (QStringList{"ZoomFit", "Zoom100", "ZoomToWidth", "FirstPage", "PreviousPage",
+                              "ToolButton2", "LastPage", "PrintSetup", "Print", "SaveReport",
+                              "LoadReport", "ExportPdf", "ExitButton"}));
+        QCOMPARE(hints, (QStringList{"Zoom to fit", "100%", "Zoom to width", "First page",
+                                     "Previous page", "Next page", "Last page", "Printer setup",
+                                     "Print", "Save Report", "Load Report", "Export PDF", ""}));
         QCOMPARE(w->ExitButton->text(), QString("&Close"));
 
         // Not modal: the main window works while the preview waits.
@@ -285,13 +298,15 @@ void tst_reportpreview::turningPagesAndZooming()
         QVERIFY(qAbs(page->width() - room.width()) <= 2); // zoom to width: no sideways scrolling
         QTest::mouseClick(w->ZoomFit, Qt::LeftButton);
         QCOMPARE(w->zoomMode(), TRpStandardPreview::zmFit);
-        QVERIFY(page->width() <= room.width() + 1 && page->height() <= w->ScrollBox1->viewport()->height() + 1);
+        QVERIFY(page->width() <= room.width() + 1 &&
+                page->height() <= w->ScrollBox1->viewport()->height() + 1);
         QVERIFY(!w->ZoomToWidth->isChecked());
         QTest::mouseClick(w->Zoom100, Qt::LeftButton);
         QVERIFY(w->Zoom100->isChecked() && !w->ZoomFit->isChecked());
         QCOMPARE(page->pixelsPerMm(), w->logicalDpiX() / 25.4);
         // The page's real size changes with nothing but the zoom.
-        QCOMPARE(page->width(), int(std::ceil(210 * w->logicalDpiX() / 25.4)) + 2 * TRpPreviewPage::kMargin);
+        QCOMPARE(page->width(),
+                 int(std::ceil(210 * w->logicalDpiX() / 25.4)) + 2 * TRpPreviewPage::kMargin);
         QTest::mouseClick(w->ZoomToWidth, Qt::LeftButton);
         QVERIFY(qAbs(page->width() - room.width()) <= 2);
 
@@ -304,9 +319,9 @@ void tst_reportpreview::turningPagesAndZooming()
                                              int(TRpPreviewPage::kMargin + yMm * ppm));
             return c.lightness() < 128;
         };
-        QVERIFY(dark(105, 28.6));   // the first row's rule, 28.5 mm down page 1
-        QVERIFY(!dark(105, 34.4));  // white paper at the foot of the row
-        QVERIFY(dark(105, 35.2));   // the next row's rule
+        QVERIFY(dark(105, 28.6));  // the first row's rule, 28.5 mm down page 1
+        QVERIFY(!dark(105, 34.4)); // white paper at the foot of the row
+        QVERIFY(dark(105, 35.2));  // the next row's rule
         key(w, Qt::Key_Escape);
     });
     QCOMPARE(previewWindows(), 0);
@@ -365,13 +380,13 @@ void tst_reportpreview::progressPanel()
     auto conn = connect(
         fmRpTel->Report1, &TCustomReport::progress, this,
         [&] {
-        TRpStandardPreview *w = openPreview();
-        if (!w)
-            return;
-        const QString now = w->statusPanel(0);
-        if (now != last)
-            seen << now;
-        last = now;
+            TRpStandardPreview *w = openPreview();
+            if (!w)
+                return;
+            const QString now = w->statusPanel(0);
+            if (now != last)
+                seen << now;
+            last = now;
         },
         Qt::QueuedConnection);
     previewPhoneList(whenComplete, [](TRpStandardPreview *w) { w->close(); });
@@ -520,7 +535,8 @@ void tst_reportpreview::printerSetupKeepsChoicesInTheReport()
         p->setPrintRange(QPrinter::AllPages);
     };
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
-        QCOMPARE(w->pages()->orientation, QPageLayout::Landscape); // later runs lay the page out turned
+        QCOMPARE(w->pages()->orientation,
+                 QPageLayout::Landscape); // later runs lay the page out turned
         dialogs.answers << "OK";
         QTest::mouseClick(w->PrintSetup, Qt::LeftButton);
         QCOMPARE(report->printerSettings().FirstPage, 0);
@@ -559,7 +575,8 @@ void tst_reportpreview::printingProgressAndCancel()
         w->close();
     });
     QCOMPARE(caption, QString("Printing progress"));
-    QVERIFY2(QRegularExpression("^(25|30|35)%  Completed$").match(line).hasMatch(), qPrintable(line));
+    QVERIFY2(QRegularExpression("^(25|30|35)%  Completed$").match(line).hasMatch(),
+             qPrintable(line));
     QVERIFY(onTop && modal);
     // The pages made until Cancel are printed, the page in hand finished.
     const QStringList pages = pdfPages(pdf);
@@ -610,7 +627,8 @@ void tst_reportpreview::saveAndLoad()
         QVERIFY(w->PrintSetup->isEnabled());
 
         key(w, Qt::Key_End);
-        QTest::mouseClick(w->LoadReport, Qt::LeftButton); // the name without extension finds the file
+        QTest::mouseClick(w->LoadReport,
+                          Qt::LeftButton); // the name without extension finds the file
         QVERIFY(w->loadedFromFile());
         QCOMPARE(*w->pages(), *shown);
         QCOMPARE(w->pageCount(), 2);
@@ -659,14 +677,16 @@ void tst_reportpreview::exportPdf()
 
     // Where the texts stand, in points from the paper's top-left corner.
     QProcess run;
-    run.start(QStandardPaths::findExecutable("pdftotext"), {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    run.start(QStandardPaths::findExecutable("pdftotext"),
+              {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
     QVERIFY(run.waitForFinished(30000));
     const QString html = QString::fromUtf8(run.readAllStandardOutput());
     const qreal pt = 72.0 / 25.4, tol = 0.1 * pt;
     auto box = [&](const QString &word) {
-        const auto m = QRegularExpression(QString("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                                                  "yMax=\"[\\d.]+\">%1</word>")
-                                              .arg(word))
+        const auto m = QRegularExpression(
+                           QString("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                                   "yMax=\"[\\d.]+\">%1</word>")
+                               .arg(word))
                            .match(html);
         return m.hasMatch() ? QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
                                      QPointF(m.captured(3).toDouble(), m.captured(2).toDouble()))
@@ -679,7 +699,8 @@ void tst_reportpreview::exportPdf()
     QVERIFY(qAbs(box("email").top() - 18.165 * pt) < tol);
     QVERIFY(qAbs(box("1").right() - 200 * pt) < tol);
     QVERIFY(qAbs(box("1").top() - 280.9 * pt) < tol);
-    QCOMPARE(program.log(), (QStringList{"Save: Export PDF -> Cancel", "Save: Export PDF -> " + dir.filePath("list")}));
+    QCOMPARE(program.log(), (QStringList{"Save: Export PDF -> Cancel",
+                                         "Save: Export PDF -> " + dir.filePath("list")}));
 }
 
 QTEST_MAIN(tst_reportpreview)

@@ -3,9 +3,9 @@
 #include "platform/VarnelError.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPainter.h"
+#include "store/AddressFields.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
-#include "store/AddressFields.h"
 #include "store/SelectionStatements.h"
 
 #include <QFileInfo>
@@ -46,7 +46,8 @@ Options parse(const QStringList &args)
                 o.statement = SelectionStatements::all();
             } else {
                 if (x.size() != 1)
-                    throw UsageError{QStringLiteral("--letter takes one letter from A to Z, or All")};
+                    throw UsageError{
+                        QStringLiteral("--letter takes one letter from A to Z, or All")};
                 try {
                     o.statement = SelectionStatements::letter(x[0]);
                 } catch (const VarnelError &e) {
@@ -125,8 +126,8 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         QStringList names;
         for (const ReportLayoutEntry &e : ReportLayouts::all())
             names << e.name;
-        err << "varnel-print: Unknown layout \"" << o.layout << "\"; the layouts are: "
-            << names.join(QLatin1String(", ")) << "\n";
+        err << "varnel-print: Unknown layout \"" << o.layout
+            << "\"; the layouts are: " << names.join(QLatin1String(", ")) << "\n";
         err.flush();
         return BadUsage;
     }
@@ -135,7 +136,8 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         if (!QFileInfo(o.book).isFile())
             throw VarnelError(QStringLiteral("Address book \"%1\" not found").arg(o.book));
         AdoConnection connection;
-        connection.setConnectionString(AdoConnection::connectionStringFor(QFileInfo(o.book).absoluteFilePath()));
+        connection.setConnectionString(
+            AdoConnection::connectionStringFor(QFileInfo(o.book).absoluteFilePath()));
         AdoQuery query(&connection);
         query.setObjectName(QStringLiteral("HomeQuery"));
         query.setSql(o.statement);
@@ -146,8 +148,8 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         if (!pages || pages->pages.isEmpty())
             throw VarnelError(QStringLiteral("The selection is empty; no page was written"));
         exportPdf(*pages, o.output);
-        out << pages->pages.size() << (pages->pages.size() == 1 ? " page" : " pages") << " written to "
-            << o.output << "\n";
+        out << pages->pages.size() << (pages->pages.size() == 1 ? " page" : " pages")
+            << " written to " << o.output << "\n";
         out.flush();
         return Done;
     } catch (const VarnelError &e) {

@@ -20,7 +20,10 @@ namespace {
 class SystemPrinters : public PrintDestination
 {
 public:
-    bool printerInstalled() const override { return !QPrinterInfo::availablePrinterNames().isEmpty(); }
+    bool printerInstalled() const override
+    {
+        return !QPrinterInfo::availablePrinterNames().isEmpty();
+    }
     void jobStarting(QPrinter &) override {}
 };
 
@@ -70,7 +73,10 @@ PrintDestination &ReportPrinting::destination()
     return g_destination ? *g_destination : system;
 }
 
-void ReportPrinting::setDestination(PrintDestination *d) { g_destination = d; }
+void ReportPrinting::setDestination(PrintDestination *d)
+{
+    g_destination = d;
+}
 
 void ReportPrinting::setUpPrinter(QPrinter &printer, const TCustomReport &report)
 {
@@ -102,13 +108,14 @@ int ReportPrinting::printReport(TCustomReport &report, QWidget *parent)
     QObject::connect(&progress, &TfmPrintProgress::cancelled, &report, &TCustomReport::stop);
     // Pages go to the printer as they are finished, so a long run does not
     // hold every page at once.
-    const auto connection = QObject::connect(&report, &TCustomReport::pageFinished, &report, [&](int number) {
-        if (!inRange(number, range))
-            return;
-        const auto pages = report.preparedReport();
-        if (QPainter *painter = job.nextPage())
-            paintPage(pages->pages.at(number - 1), *painter, pixelsPerMm);
-    });
+    const auto connection =
+        QObject::connect(&report, &TCustomReport::pageFinished, &report, [&](int number) {
+            if (!inRange(number, range))
+                return;
+            const auto pages = report.preparedReport();
+            if (QPainter *painter = job.nextPage())
+                paintPage(pages->pages.at(number - 1), *painter, pixelsPerMm);
+        });
     progress.show();
     try {
         report.run();
@@ -153,7 +160,8 @@ bool ReportPrinting::printerSetup(TCustomReport &report, int pageCount, QWidget 
     TRpPrinterSettings &s = report.printerSettings();
     if (s.FirstPage > 0 || s.LastPage > 0) {
         printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(std::max(1, s.FirstPage), s.LastPage > 0 ? s.LastPage : std::max(1, pageCount));
+        printer.setFromTo(std::max(1, s.FirstPage),
+                          s.LastPage > 0 ? s.LastPage : std::max(1, pageCount));
     }
     if (!Platform::dialogs().reportPrintSetup(parent, &printer, pageCount))
         return false;

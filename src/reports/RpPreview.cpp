@@ -14,9 +14,9 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -76,7 +76,8 @@ void TRpPreviewPage::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), palette().color(QPalette::Dark));
     if (!m_page)
         return;
-    const QRectF paper(kMargin, kMargin, m_paperWidth * m_pixelsPerMm, m_paperLength * m_pixelsPerMm);
+    const QRectF paper(kMargin, kMargin, m_paperWidth * m_pixelsPerMm,
+                       m_paperLength * m_pixelsPerMm);
     painter.fillRect(paper.translated(3, 3), Qt::black); // a shadow lifts the sheet
     painter.fillRect(paper, Qt::white);
     painter.translate(paper.topLeft());
@@ -101,7 +102,8 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
 
     ZoomFit = addButton("ZoomFit", QStringLiteral("Fit"), QStringLiteral("Zoom to fit"));
     Zoom100 = addButton("Zoom100", QStringLiteral("100%"), QStringLiteral("100%"));
-    ZoomToWidth = addButton("ZoomToWidth", QStringLiteral("Width"), QStringLiteral("Zoom to width"));
+    ZoomToWidth =
+        addButton("ZoomToWidth", QStringLiteral("Width"), QStringLiteral("Zoom to width"));
     FirstPage = addButton("FirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
     PreviousPage = addButton("PreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
     ToolButton2 = addButton("ToolButton2", QStringLiteral(">"), QStringLiteral("Next page"));
@@ -113,9 +115,9 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
     ExportPdf = addButton("ExportPdf", QStringLiteral("PDF"), QStringLiteral("Export PDF"));
     ExitButton = addButton("ExitButton", QStringLiteral("&Close"), QString());
 
-    const QList<QToolButton *> buttons{ZoomFit, Zoom100, ZoomToWidth, FirstPage, PreviousPage,
-                                       ToolButton2, LastPage, PrintSetup, Print, SaveReport,
-                                       LoadReport, ExportPdf, ExitButton};
+    const QList<QToolButton *> buttons{ZoomFit,     Zoom100,   ZoomToWidth, FirstPage, PreviousPage,
+                                       ToolButton2, LastPage,  PrintSetup,  Print,     SaveReport,
+                                       LoadReport,  ExportPdf, ExitButton};
     for (QToolButton *b : buttons) {
         bar->addWidget(b);
         if (b == ZoomToWidth || b == LastPage || b == Print || b == LoadReport)
@@ -152,11 +154,16 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
     connect(PreviousPage, &QToolButton::clicked, this, [this] { showPage(m_pageNumber - 1); });
     connect(ToolButton2, &QToolButton::clicked, this, [this] { showPage(m_pageNumber + 1); });
     connect(LastPage, &QToolButton::clicked, this, [this] { showPage(m_pageCount); });
-    connect(PrintSetup, &QToolButton::clicked, this, [this] { guarded(this, [this] { PrintSetupClick(); }); });
-    connect(Print, &QToolButton::clicked, this, [this] { guarded(this, [this] { PrintClick(); }); });
-    connect(SaveReport, &QToolButton::clicked, this, [this] { guarded(this, [this] { SaveReportClick(); }); });
-    connect(LoadReport, &QToolButton::clicked, this, [this] { guarded(this, [this] { LoadReportClick(); }); });
-    connect(ExportPdf, &QToolButton::clicked, this, [this] { guarded(this, [this] { ExportPdfClick(); }); });
+    connect(PrintSetup, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { PrintSetupClick(); }); });
+    connect(Print, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { PrintClick(); }); });
+    connect(SaveReport, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { SaveReportClick(); }); });
+    connect(LoadReport, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { LoadReportClick(); }); });
+    connect(ExportPdf, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { ExportPdfClick(); }); });
     connect(ExitButton, &QToolButton::clicked, this, &QWidget::close);
 
     ScrollBox1 = new QScrollArea(this);
@@ -204,7 +211,8 @@ TRpStandardPreview::~TRpStandardPreview()
         m_report->stop();
 }
 
-QToolButton *TRpStandardPreview::addButton(const char *name, const QString &text, const QString &hint)
+QToolButton *TRpStandardPreview::addButton(const char *name, const QString &text,
+                                           const QString &hint)
 {
     auto *b = new QToolButton(this);
     b->setObjectName(QString::fromLatin1(name));
@@ -216,7 +224,10 @@ QToolButton *TRpStandardPreview::addButton(const char *name, const QString &text
     return b;
 }
 
-QString TRpStandardPreview::statusPanel(int index) const { return m_panels[index]->text(); }
+QString TRpStandardPreview::statusPanel(int index) const
+{
+    return m_panels[index]->text();
+}
 
 void TRpStandardPreview::beginRun()
 {
@@ -224,7 +235,8 @@ void TRpStandardPreview::beginRun()
         return;
     m_running = true;
     m_complete = false;
-    m_runConnections << connect(m_report, &TCustomReport::progress, this, &TRpStandardPreview::onProgress)
+    m_runConnections << connect(m_report, &TCustomReport::progress, this,
+                                &TRpStandardPreview::onProgress)
                      << connect(m_report, &TCustomReport::pageFinished, this,
                                 &TRpStandardPreview::onPageFinished);
     updateButtons();
@@ -409,7 +421,8 @@ void TRpStandardPreview::LoadReportClick()
     if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty())
         path = withSuffix(path, kReportSuffix);
     if (!QFileInfo(path).isFile()) {
-        Platform::dialogs().message(this, MsgKind::Error, QStringLiteral("File does not exist"), false);
+        Platform::dialogs().message(this, MsgKind::Error, QStringLiteral("File does not exist"),
+                                    false);
         return;
     }
     // Read whole before anything on show changes: a bad file leaves the

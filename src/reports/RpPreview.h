@@ -71,8 +71,8 @@ public:
     void showPage(int number);
     void setZoomMode(ZoomMode mode);
 
-    QToolButton *ZoomFit, *Zoom100, *ZoomToWidth, *FirstPage, *PreviousPage, *ToolButton2, *LastPage,
-        *PrintSetup, *Print, *SaveReport, *LoadReport, *ExportPdf, *ExitButton;
+    QToolButton *ZoomFit, *Zoom100, *ZoomToWidth, *FirstPage, *PreviousPage, *ToolButton2,
+        *LastPage, *PrintSetup, *Print, *SaveReport, *LoadReport, *ExportPdf, *ExitButton;
     QScrollArea *ScrollBox1;
 
     // Button handlers.

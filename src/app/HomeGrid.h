@@ -116,6 +116,7 @@ public:
     void wireEntryWindows();
 
     // Reports.
+    void miPhoneListClick();
 
     // Mail merge and editor.
 

@@ -7,6 +7,7 @@
 #include "entry/RecordCard.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
+#include "reports/RpPhoneList.h"
 
 #include <QApplication>
 #include <QFont>
@@ -57,6 +58,7 @@ void VarnelApp::createWindows()
     // 7. fmRpA5Diary
 
     // 8. fmRpTel
+    new TfmRpTel(main->HomeQuery);
 
     // 9. fmLabels
 

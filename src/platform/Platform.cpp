@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSoundEffect>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -103,6 +104,17 @@ public:
     bool printDialog(QWidget *parent, QPrinter *printer) override
     {
         QPrintDialog d(printer, parent);
+        return d.exec() == QDialog::Accepted;
+    }
+
+    bool reportPrintSetup(QWidget *parent, QPrinter *printer, int pageCount) override
+    {
+        QPrintDialog d(printer, parent);
+        d.setOption(QAbstractPrintDialog::PrintToFile, false);
+        d.setOption(QAbstractPrintDialog::PrintSelection, false);
+        d.setOption(QAbstractPrintDialog::PrintPageRange, pageCount > 0);
+        d.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        d.setMinMax(1, std::max(1, pageCount));
         return d.exec() == QDialog::Accepted;
     }
 

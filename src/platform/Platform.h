@@ -44,6 +44,13 @@ public:
     // Printer set-up and print dialogs on the given printer; false on Cancel.
     virtual bool printerSetup(QWidget *parent, QPrinter *printer) = 0;
     virtual bool printDialog(QWidget *parent, QPrinter *printer) = 0;
+    // A report's printer setup: the print dialog offering all pages or a range
+    // between 1 and pageCount, without printing a selection or to a file.
+    virtual bool reportPrintSetup(QWidget *parent, QPrinter *printer, int pageCount)
+    {
+        Q_UNUSED(pageCount);
+        return printDialog(parent, printer);
+    }
 };
 
 class SoundPlayer

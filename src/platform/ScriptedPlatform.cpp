@@ -75,6 +75,15 @@ bool ScriptedDialogs::printDialog(QWidget *, QPrinter *printer)
     return ok;
 }
 
+bool ScriptedDialogs::reportPrintSetup(QWidget *, QPrinter *printer, int pageCount)
+{
+    const bool ok = next().toString() == QLatin1String("OK");
+    log << QStringLiteral("Report printer setup, pages 1 to %1 -> %2").arg(pageCount).arg(ok ? "OK" : "Cancel");
+    if (ok && onPrinterDialog)
+        onPrinterDialog(printer);
+    return ok;
+}
+
 ScriptedPlatform::ScriptedPlatform()
 {
     Platform::setDialogs(&dialogs);

@@ -30,6 +30,7 @@ public:
     bool chooseFont(QWidget *parent, FontValue &font) override;
     bool printerSetup(QWidget *parent, QPrinter *printer) override;
     bool printDialog(QWidget *parent, QPrinter *printer) override;
+    bool reportPrintSetup(QWidget *parent, QPrinter *printer, int pageCount) override;
 
     // The last request a file dialog was shown with.
     FileDialogRequest lastFileRequest;

@@ -96,6 +96,12 @@ public:
     bool run();
     bool isRunning() const { return m_running; }
 
+    // Opens a preview window, runs the report into it, and returns when the
+    // window is closed; the program's other windows stay usable meanwhile.
+    // Does nothing while a run of this report is going on. Closing the window
+    // stops a run that is still going on.
+    void Preview();
+
     // The pages of the current or last run; during a run it grows page by page.
     // A second run starts a new one and leaves this one to whoever holds it.
     std::shared_ptr<const PreparedReport> preparedReport() const { return m_prepared; }

@@ -1,0 +1,160 @@
+#include "reports/PrintCommand.h"
+
+#include "platform/VarnelError.h"
+#include "reports/ReportLayouts.h"
+#include "reports/ReportPainter.h"
+#include "store/AddressFields.h"
+#include "store/AdoConnection.h"
+#include "store/AdoQuery.h"
+#include "store/SelectionStatements.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+struct UsageError
+{
+    QString message;
+};
+
+struct Options
+{
+    QString book, layout, output;
+    QStringList statement = SelectionStatements::all();
+    bool help = false;
+};
+
+Options parse(const QStringList &args)
+{
+    Options o;
+    QStringList positional;
+    bool letter = false, search = false, exclude = false;
+    QString searchField, searchWord;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](const char *what) {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("%1 needs %2").arg(a, QLatin1String(what))};
+            return args[++i];
+        };
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o.help = true;
+        } else if (a == QLatin1String("--letter")) {
+            const QString x = value("a letter");
+            if (x.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) {
+                o.statement = SelectionStatements::all();
+            } else {
+                if (x.size() != 1)
+                    throw UsageError{
+                        QStringLiteral("--letter takes one letter from A to Z, or All")};
+                try {
+                    o.statement = SelectionStatements::letter(x[0]);
+                } catch (const VarnelError &e) {
+                    throw UsageError{e.message()};
+                }
+            }
+            letter = true;
+        } else if (a == QLatin1String("--search")) {
+            const QString field = value("a field name and a word");
+            const QString word = value("a word after the field name");
+            if (AddressFields::indexOf(field) < 0)
+                throw UsageError{QStringLiteral("The book has no field \"%1\"").arg(field)};
+            searchField = field;
+            searchWord = word;
+            search = true;
+        } else if (a == QLatin1String("--not")) {
+            exclude = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            throw UsageError{QStringLiteral("Unknown option %1").arg(a)};
+        } else {
+            positional << a;
+        }
+    }
+    if (o.help)
+        return o;
+    if (letter && search)
+        throw UsageError{QStringLiteral("--letter and --search cannot be used together")};
+    if (exclude && !search)
+        throw UsageError{QStringLiteral("--not goes with --search")};
+    if (search)
+        o.statement = SelectionStatements::search(searchField, searchWord, exclude);
+    if (positional.size() != 3)
+        throw UsageError{QStringLiteral("Expected BOOK LAYOUT OUT.pdf")};
+    o.book = positional[0];
+    o.layout = positional[1];
+    o.output = positional[2];
+    return o;
+}
+
+} // namespace
+
+QString PrintCommand::usage()
+{
+    QString text = QStringLiteral(
+        "Usage: varnel-print BOOK.vdf LAYOUT OUT.pdf [--letter X | --search FIELD WORD [--not]]\n"
+        "\n"
+        "Runs a report layout over an address book and writes its pages to a PDF file.\n"
+        "  --letter X            the surnames beginning with X (A to Z), or All\n"
+        "  --search FIELD WORD   the records whose FIELD contains WORD\n"
+        "  --not                 with --search: those whose FIELD does not contain WORD\n"
+        "Without a selection every record is printed, in surname order.\n"
+        "\n"
+        "Layouts:\n");
+    for (const ReportLayoutEntry &e : ReportLayouts::all())
+        text += QStringLiteral("  %1  %2\n").arg(e.name, -20).arg(e.description);
+    return text;
+}
+
+int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    Options o;
+    try {
+        o = parse(args);
+    } catch (const UsageError &e) {
+        err << "varnel-print: " << e.message << "\n" << usage();
+        err.flush();
+        return BadUsage;
+    }
+    if (o.help) {
+        out << usage();
+        out.flush();
+        return Done;
+    }
+    const ReportLayoutEntry *layout = ReportLayouts::find(o.layout);
+    if (!layout) {
+        QStringList names;
+        for (const ReportLayoutEntry &e : ReportLayouts::all())
+            names << e.name;
+        err << "varnel-print: Unknown layout \"" << o.layout
+            << "\"; the layouts are: " << names.join(QLatin1String(", ")) << "\n";
+        err.flush();
+        return BadUsage;
+    }
+
+    try {
+        if (!QFileInfo(o.book).isFile())
+            throw VarnelError(QStringLiteral("Address book \"%1\" not found").arg(o.book));
+        AdoConnection connection;
+        connection.setConnectionString(
+            AdoConnection::connectionStringFor(QFileInfo(o.book).absoluteFilePath()));
+        AdoQuery query(&connection);
+        query.setObjectName(QStringLiteral("HomeQuery"));
+        query.setSql(o.statement);
+        query.open();
+        std::unique_ptr<TReport> report = layout->make(&query);
+        report->run();
+        const auto pages = report->preparedReport();
+        if (!pages || pages->pages.isEmpty())
+            throw VarnelError(QStringLiteral("The selection is empty; no page was written"));
+        exportPdf(*pages, o.output);
+        out << pages->pages.size() << (pages->pages.size() == 1 ? " page" : " pages")
+            << " written to " << o.output << "\n";
+        out.flush();
+        return Done;
+    } catch (const VarnelError &e) {
+        err << "varnel-print: " << e.message() << "\n";
+        err.flush();
+        return Failed;
+    }
+}

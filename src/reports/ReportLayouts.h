@@ -1,0 +1,25 @@
+#pragma once
+
+#include "reports/Report.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ReportDataSet;
+
+// The layouts a program without windows can run by name (varnel-print). Each
+// layout adds one line to the table in ReportLayouts.cpp.
+struct ReportLayoutEntry
+{
+    QString name;        // as typed on the command line, e.g. "phone-list"
+    QString description; // one line for the usage text
+    std::function<std::unique_ptr<TReport>(ReportDataSet *data)> make;
+};
+
+namespace ReportLayouts {
+const std::vector<ReportLayoutEntry> &all();
+// nullptr when no layout has that name.
+const ReportLayoutEntry *find(const QString &name);
+} // namespace ReportLayouts

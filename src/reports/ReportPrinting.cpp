@@ -1,0 +1,222 @@
+#include "reports/ReportPrinting.h"
+
+#include "platform/Platform.h"
+#include "reports/PreparedReport.h"
+#include "reports/Report.h"
+#include "reports/ReportPainter.h"
+#include "reports/ReportUnits.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+class SystemPrinters : public PrintDestination
+{
+public:
+    bool printerInstalled() const override
+    {
+        return !QPrinterInfo::availablePrinterNames().isEmpty();
+    }
+    void jobStarting(QPrinter &) override {}
+};
+
+PrintDestination *g_destination = nullptr;
+
+bool inRange(int page, const TRpPrinterSettings &s)
+{
+    return (s.FirstPage <= 0 || page >= s.FirstPage) && (s.LastPage <= 0 || page <= s.LastPage);
+}
+
+// One print job, opened at its first page so that a job without pages in the
+// range never reaches the printer.
+class Job
+{
+public:
+    explicit Job(QPrinter &printer) : m_printer(printer) {}
+    ~Job()
+    {
+        if (m_painter.isActive())
+            m_painter.end();
+    }
+    QPainter *nextPage()
+    {
+        if (!m_painter.isActive()) {
+            ReportPrinting::destination().jobStarting(m_printer);
+            if (!m_painter.begin(&m_printer))
+                return nullptr;
+        } else {
+            m_printer.newPage();
+        }
+        ++m_sent;
+        return &m_painter;
+    }
+    int sent() const { return m_sent; }
+
+private:
+    QPrinter &m_printer;
+    QPainter m_painter;
+    int m_sent = 0;
+};
+
+} // namespace
+
+PrintDestination &ReportPrinting::destination()
+{
+    static SystemPrinters system;
+    return g_destination ? *g_destination : system;
+}
+
+void ReportPrinting::setDestination(PrintDestination *d)
+{
+    g_destination = d;
+}
+
+void ReportPrinting::setUpPrinter(QPrinter &printer, const TCustomReport &report)
+{
+    const TRpPrinterSettings &s = report.printerSettings();
+    if (!s.PrinterName.isEmpty())
+        printer.setPrinterName(s.PrinterName);
+    printer.setFullPage(true);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(report.page().Orientation);
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    printer.setCopyCount(std::max(1, s.Copies));
+    printer.setPaperSource(s.OutputBin == obFirst ? QPrinter::Upper : QPrinter::Auto);
+    printer.setDocName(report.reportTitle().isEmpty() ? QStringLiteral("Varnel 3")
+                                                      : report.reportTitle());
+}
+
+int ReportPrinting::printReport(TCustomReport &report, QWidget *parent)
+{
+    if (report.isRunning() || !destination().printerInstalled())
+        return 0;
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer, report);
+    const qreal pixelsPerMm = printer.resolution() / ReportUnits::kMmPerInch;
+    const TRpPrinterSettings range = report.printerSettings();
+
+    Job job(printer);
+    TfmPrintProgress progress(parent);
+    QObject::connect(&report, &TCustomReport::progress, &progress, &TfmPrintProgress::setPercent);
+    QObject::connect(&progress, &TfmPrintProgress::cancelled, &report, &TCustomReport::stop);
+    // Pages go to the printer as they are finished, so a long run does not
+    // hold every page at once.
+    const auto connection =
+        QObject::connect(&report, &TCustomReport::pageFinished, &report, [&](int number) {
+            if (!inRange(number, range))
+                return;
+            const auto pages = report.preparedReport();
+            if (QPainter *painter = job.nextPage())
+                paintPage(pages->pages.at(number - 1), *painter, pixelsPerMm);
+        });
+    progress.show();
+    try {
+        report.run();
+    } catch (...) {
+        // A run that fails half-way sends nothing to the printer.
+        QObject::disconnect(connection);
+        if (job.sent() > 0)
+            printer.abort();
+        throw;
+    }
+    QObject::disconnect(connection);
+    return job.sent();
+}
+
+int ReportPrinting::printPages(const PreparedReport &pages, const TCustomReport &report)
+{
+    if (!destination().printerInstalled())
+        return 0;
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer, report);
+    printer.setPageOrientation(pages.orientation);
+    const TRpPrinterSettings &range = report.printerSettings();
+    Job job(printer);
+    for (int i = 0; i < pages.pages.size(); ++i) {
+        if (!inRange(i + 1, range))
+            continue;
+        QPainter *painter = job.nextPage();
+        if (!painter)
+            break;
+        const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+        const qreal pixelsPerMm =
+            std::min(paper.width() / pages.paperWidthMm(), paper.height() / pages.paperLengthMm());
+        paintPage(pages.pages[i], *painter, pixelsPerMm);
+    }
+    return job.sent();
+}
+
+bool ReportPrinting::printerSetup(TCustomReport &report, int pageCount, QWidget *parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer, report);
+    TRpPrinterSettings &s = report.printerSettings();
+    if (s.FirstPage > 0 || s.LastPage > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(std::max(1, s.FirstPage),
+                          s.LastPage > 0 ? s.LastPage : std::max(1, pageCount));
+    }
+    if (!Platform::dialogs().reportPrintSetup(parent, &printer, pageCount))
+        return false;
+    s.PrinterName = printer.printerName();
+    s.Copies = std::max(1, printer.copyCount());
+    report.page().Orientation = printer.pageLayout().orientation();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        s.FirstPage = printer.fromPage();
+        s.LastPage = printer.toPage();
+    } else {
+        s.FirstPage = s.LastPage = 0;
+    }
+    return true;
+}
+
+TfmPrintProgress::TfmPrintProgress(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmPrintProgress"));
+    setWindowTitle(QStringLiteral("Printing progress"));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint);
+    // Nothing else may start while the job is being made.
+    setWindowModality(Qt::ApplicationModal);
+    auto *layout = new QVBoxLayout(this);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    layout->addWidget(ProgressBar1);
+    layout->addWidget(Label1);
+    layout->addWidget(CancelBtn, 0, Qt::AlignHCenter);
+    connect(CancelBtn, &QPushButton::clicked, this, &TfmPrintProgress::cancelled);
+    setPercent(0);
+    resize(280, sizeHint().height());
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfmPrintProgress::setPercent(int percent)
+{
+    const int step = percent - percent % 5;
+    if (step == m_shown)
+        return;
+    m_shown = step;
+    ProgressBar1->setValue(step);
+    Label1->setText(QStringLiteral("%1%  Completed").arg(step));
+}
+
+void TfmPrintProgress::reject()
+{
+    // Esc or the close box count as Cancel; the window goes when the run ends.
+    emit cancelled();
+}

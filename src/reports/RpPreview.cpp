@@ -1,0 +1,501 @@
+#include "reports/RpPreview.h"
+
+#include "app/Hints.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "platform/VarnelError.h"
+#include "reports/PreparedReport.h"
+#include "reports/Report.h"
+#include "reports/ReportPainter.h"
+#include "reports/ReportPrinting.h"
+#include "reports/ReportUnits.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+const QString kReportSuffix = QStringLiteral("VRP");
+const QStringList kReportFilters{QStringLiteral("Saved reports (*.vrp *.VRP)"),
+                                 QStringLiteral("All files (*)")};
+
+// A name typed without an extension gets the default one, as the file
+// dialogs give it.
+QString withSuffix(const QString &path, const QString &suffix)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + '.' + suffix : path;
+}
+} // namespace
+
+// ---- The page area ----
+
+TRpPreviewPage::TRpPreviewPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("PagePaint"));
+    setAutoFillBackground(false);
+    updateSize();
+}
+
+void TRpPreviewPage::setPage(const PreparedPage *page, qreal paperWidthMm, qreal paperLengthMm)
+{
+    m_page = page;
+    m_paperWidth = paperWidthMm;
+    m_paperLength = paperLengthMm;
+    updateSize();
+    update();
+}
+
+void TRpPreviewPage::setPixelsPerMm(qreal pixelsPerMm)
+{
+    m_pixelsPerMm = std::max(0.05, pixelsPerMm);
+    updateSize();
+    update();
+}
+
+void TRpPreviewPage::updateSize()
+{
+    resize(int(std::ceil(m_paperWidth * m_pixelsPerMm)) + 2 * kMargin,
+           int(std::ceil(m_paperLength * m_pixelsPerMm)) + 2 * kMargin);
+}
+
+void TRpPreviewPage::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Dark));
+    if (!m_page)
+        return;
+    const QRectF paper(kMargin, kMargin, m_paperWidth * m_pixelsPerMm,
+                       m_paperLength * m_pixelsPerMm);
+    painter.fillRect(paper.translated(3, 3), Qt::black); // a shadow lifts the sheet
+    painter.fillRect(paper, Qt::white);
+    painter.translate(paper.topLeft());
+    painter.setClipRect(QRectF(QPointF(0, 0), paper.size()));
+    paintPage(*m_page, painter, m_pixelsPerMm);
+}
+
+// ---- The window ----
+
+TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
+    : QMainWindow(parent), m_report(report)
+{
+    setObjectName(QStringLiteral("RpStandardPreview"));
+    setWindowTitle(report && !report->reportTitle().isEmpty() ? report->reportTitle()
+                                                              : QStringLiteral("Print Preview"));
+
+    auto *bar = new QToolBar(QStringLiteral("ToolBar1"), this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, bar);
+
+    ZoomFit = addButton("ZoomFit", QStringLiteral("Fit"), QStringLiteral("Zoom to fit"));
+    Zoom100 = addButton("Zoom100", QStringLiteral("100%"), QStringLiteral("100%"));
+    ZoomToWidth =
+        addButton("ZoomToWidth", QStringLiteral("Width"), QStringLiteral("Zoom to width"));
+    FirstPage = addButton("FirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
+    PreviousPage = addButton("PreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
+    ToolButton2 = addButton("ToolButton2", QStringLiteral(">"), QStringLiteral("Next page"));
+    LastPage = addButton("LastPage", QStringLiteral(">|"), QStringLiteral("Last page"));
+    PrintSetup = addButton("PrintSetup", QStringLiteral("Setup"), QStringLiteral("Printer setup"));
+    Print = addButton("Print", QStringLiteral("Print"), QStringLiteral("Print"));
+    SaveReport = addButton("SaveReport", QStringLiteral("Save"), QStringLiteral("Save Report"));
+    LoadReport = addButton("LoadReport", QStringLiteral("Load"), QStringLiteral("Load Report"));
+    ExportPdf = addButton("ExportPdf", QStringLiteral("PDF"), QStringLiteral("Export PDF"));
+    ExitButton = addButton("ExitButton", QStringLiteral("&Close"), QString());
+
+    const QList<QToolButton *> buttons{ZoomFit,     Zoom100,   ZoomToWidth, FirstPage, PreviousPage,
+                                       ToolButton2, LastPage,  PrintSetup,  Print,     SaveReport,
+                                       LoadReport,  ExportPdf, ExitButton};
+    for (QToolButton *b : buttons) {
+        bar->addWidget(b);
+        if (b == ZoomToWidth || b == LastPage || b == Print || b == LoadReport)
+            bar->addSeparator();
+    }
+    const auto icon = [this](QToolButton *b, QStyle::StandardPixmap p) {
+        b->setIcon(style()->standardIcon(p));
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    };
+    icon(FirstPage, QStyle::SP_MediaSkipBackward);
+    icon(PreviousPage, QStyle::SP_MediaSeekBackward);
+    icon(ToolButton2, QStyle::SP_MediaSeekForward);
+    icon(LastPage, QStyle::SP_MediaSkipForward);
+    icon(SaveReport, QStyle::SP_DialogSaveButton);
+    icon(LoadReport, QStyle::SP_DialogOpenButton);
+    icon(ExitButton, QStyle::SP_DialogCloseButton);
+    FirstPage->setText(QString());
+    PreviousPage->setText(QString());
+    ToolButton2->setText(QString());
+    LastPage->setText(QString());
+
+    m_zoomGroup = new QButtonGroup(this);
+    m_zoomGroup->setExclusive(true);
+    m_zoomGroup->addButton(ZoomFit, zmFit);
+    m_zoomGroup->addButton(Zoom100, zm100);
+    m_zoomGroup->addButton(ZoomToWidth, zmWidth);
+    for (QAbstractButton *b : m_zoomGroup->buttons())
+        b->setCheckable(true);
+    ZoomToWidth->setChecked(true);
+    connect(m_zoomGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { setZoomMode(ZoomMode(id)); });
+
+    connect(FirstPage, &QToolButton::clicked, this, [this] { showPage(1); });
+    connect(PreviousPage, &QToolButton::clicked, this, [this] { showPage(m_pageNumber - 1); });
+    connect(ToolButton2, &QToolButton::clicked, this, [this] { showPage(m_pageNumber + 1); });
+    connect(LastPage, &QToolButton::clicked, this, [this] { showPage(m_pageCount); });
+    connect(PrintSetup, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { PrintSetupClick(); }); });
+    connect(Print, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { PrintClick(); }); });
+    connect(SaveReport, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { SaveReportClick(); }); });
+    connect(LoadReport, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { LoadReportClick(); }); });
+    connect(ExportPdf, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { ExportPdfClick(); }); });
+    connect(ExitButton, &QToolButton::clicked, this, &QWidget::close);
+
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setBackgroundRole(QPalette::Dark);
+    ScrollBox1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    ScrollBox1->setWidgetResizable(false);
+    m_page = new TRpPreviewPage;
+    ScrollBox1->setWidget(m_page);
+    ScrollBox1->viewport()->installEventFilter(this);
+    setCentralWidget(ScrollBox1);
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(status);
+    for (int i = 0; i < 2; ++i) {
+        m_panels[i] = new QLabel(status);
+        m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_panels[i]->setMinimumWidth(120);
+        status->addWidget(m_panels[i], i == 1 ? 1 : 0);
+    }
+
+    const auto key = [this](const QKeySequence &seq, auto slot) {
+        auto *s = new QShortcut(seq, this);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    key(QKeySequence(Qt::Key_Escape), [this] { close(); });
+    key(QKeySequence(Qt::Key_PageUp), [this] { showPage(m_pageNumber - 1); });
+    key(QKeySequence(Qt::Key_PageDown), [this] { showPage(m_pageNumber + 1); });
+    key(QKeySequence(Qt::Key_Home), [this] { showPage(1); });
+    key(QKeySequence(Qt::Key_End), [this] { showPage(m_pageCount); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { showPage(1); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { showPage(m_pageCount); });
+
+    resize(900, 700);
+    refreshPage();
+    updatePageStatus();
+    updateButtons();
+}
+
+TRpStandardPreview::~TRpStandardPreview()
+{
+    // A run that still fills this window has nowhere left to show its pages.
+    if (m_running && m_report)
+        m_report->stop();
+}
+
+QToolButton *TRpStandardPreview::addButton(const char *name, const QString &text,
+                                           const QString &hint)
+{
+    auto *b = new QToolButton(this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    if (!hint.isEmpty())
+        setHint(b, hint);
+    return b;
+}
+
+QString TRpStandardPreview::statusPanel(int index) const
+{
+    return m_panels[index]->text();
+}
+
+void TRpStandardPreview::beginRun()
+{
+    if (!m_report)
+        return;
+    m_running = true;
+    m_complete = false;
+    m_runConnections << connect(m_report, &TCustomReport::progress, this,
+                                &TRpStandardPreview::onProgress)
+                     << connect(m_report, &TCustomReport::pageFinished, this,
+                                &TRpStandardPreview::onPageFinished);
+    updateButtons();
+}
+
+void TRpStandardPreview::endRun()
+{
+    for (const auto &c : m_runConnections)
+        disconnect(c);
+    m_runConnections.clear();
+    if (!m_running)
+        return;
+    m_running = false;
+    m_complete = true;
+    if (!m_pages && m_report)
+        m_pages = m_report->preparedReport();
+    if (m_pages)
+        m_pageCount = m_pages->pages.size();
+    if (m_pageNumber == 0 && m_pageCount > 0)
+        showPage(1);
+    updatePageStatus();
+    updateButtons();
+}
+
+void TRpStandardPreview::onProgress(int percent)
+{
+    // The panel follows the run in steps of 5 % and is empty at its ends.
+    if (percent <= 0 || percent >= 100) {
+        m_shownPercent = percent <= 0 ? 0 : 100;
+        m_panels[0]->clear();
+    } else if (percent - m_shownPercent >= 5) {
+        m_shownPercent = percent;
+        m_panels[0]->setText(QStringLiteral("%1%").arg(percent));
+    }
+}
+
+void TRpStandardPreview::onPageFinished(int number)
+{
+    if (!m_pages && m_report)
+        m_pages = m_report->preparedReport();
+    m_pageCount = number;
+    if (m_pageNumber == 0)
+        showPage(1);
+    else
+        updatePageStatus();
+}
+
+void TRpStandardPreview::showPage(int number)
+{
+    if (number < 1 || number > m_pageCount)
+        return;
+    m_pageNumber = number;
+    refreshPage();
+    ScrollBox1->horizontalScrollBar()->setValue(0);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+    updatePageStatus();
+}
+
+void TRpStandardPreview::refreshPage()
+{
+    const PreparedPage *page = m_pages && m_pageNumber > 0 && m_pageNumber <= m_pages->pages.size()
+                                   ? &m_pages->pages[m_pageNumber - 1]
+                                   : nullptr;
+    qreal w = 210, l = 297;
+    if (m_pages) {
+        w = m_pages->paperWidthMm();
+        l = m_pages->paperLengthMm();
+    } else if (m_report) {
+        w = m_report->page().paperWidth();
+        l = m_report->page().paperLength();
+    }
+    m_page->setPage(page, w, l);
+    applyZoom();
+}
+
+void TRpStandardPreview::setZoomMode(ZoomMode mode)
+{
+    m_zoom = mode;
+    if (QAbstractButton *b = m_zoomGroup->button(mode))
+        b->setChecked(true);
+    applyZoom();
+}
+
+void TRpStandardPreview::applyZoom()
+{
+    qreal w = 210, l = 297;
+    if (m_pages) {
+        w = m_pages->paperWidthMm();
+        l = m_pages->paperLengthMm();
+    }
+    const QSize room = ScrollBox1->maximumViewportSize();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int margins = 2 * TRpPreviewPage::kMargin;
+    qreal ppm = logicalDpiX() / ReportUnits::kMmPerInch;
+    switch (m_zoom) {
+    case zm100:
+        break;
+    case zmWidth:
+        ppm = (room.width() - scrollBar - margins) / w;
+        break;
+    case zmFit:
+        ppm = std::min((room.width() - margins) / w, (room.height() - margins) / l);
+        break;
+    }
+    m_page->setPixelsPerMm(ppm);
+}
+
+bool TRpStandardPreview::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == ScrollBox1->viewport() && e->type() == QEvent::Resize && m_zoom != zm100)
+        applyZoom();
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TRpStandardPreview::updatePageStatus()
+{
+    m_panels[1]->setText(QStringLiteral("Page %1 of %2").arg(m_pageNumber).arg(m_pageCount));
+}
+
+void TRpStandardPreview::updateButtons()
+{
+    const bool complete = m_complete;
+    PrintSetup->setEnabled(complete && !m_loaded);
+    Print->setEnabled(complete);
+    ExportPdf->setEnabled(complete);
+}
+
+void TRpStandardPreview::closeEvent(QCloseEvent *e)
+{
+    if (m_running && m_report)
+        m_report->stop();
+    QMainWindow::closeEvent(e);
+    if (e->isAccepted())
+        emit closed();
+}
+
+void TRpStandardPreview::PrintSetupClick()
+{
+    if (m_report)
+        ReportPrinting::printerSetup(*m_report, m_pageCount, this);
+}
+
+void TRpStandardPreview::PrintClick()
+{
+    if (m_loaded) {
+        if (m_pages && m_report)
+            ReportPrinting::printPages(*m_pages, *m_report);
+        return;
+    }
+    if (m_report)
+        ReportPrinting::printReport(*m_report, this);
+}
+
+void TRpStandardPreview::SaveReportClick()
+{
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Save report");
+    request.filters = kReportFilters;
+    request.defaultSuffix = kReportSuffix;
+    QString path = Platform::dialogs().saveFile(this, request);
+    if (path.isEmpty())
+        return;
+    path = withSuffix(path, kReportSuffix);
+    const PreparedReport empty;
+    // What is on show is what gets saved: a run still going on gives the
+    // pages finished so far.
+    PreparedReport shown = m_pages ? *m_pages : empty;
+    if (shown.pages.size() > m_pageCount)
+        shown.pages.resize(m_pageCount);
+    shown.saveToFile(path);
+}
+
+void TRpStandardPreview::LoadReportClick()
+{
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Load report");
+    request.filters = kReportFilters;
+    request.defaultSuffix = kReportSuffix;
+    QString path = Platform::dialogs().openFile(this, request);
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty())
+        path = withSuffix(path, kReportSuffix);
+    if (!QFileInfo(path).isFile()) {
+        Platform::dialogs().message(this, MsgKind::Error, QStringLiteral("File does not exist"),
+                                    false);
+        return;
+    }
+    // Read whole before anything on show changes: a bad file leaves the
+    // window as it was.
+    auto loaded = std::make_shared<const PreparedReport>(PreparedReport::loadFromFile(path));
+    if (m_running) {
+        if (m_report)
+            m_report->stop();
+        for (const auto &c : m_runConnections)
+            disconnect(c);
+        m_runConnections.clear();
+        m_running = false;
+    }
+    m_pages = loaded;
+    m_loaded = true;
+    m_complete = true;
+    m_pageCount = m_pages->pages.size();
+    m_pageNumber = 0;
+    m_shownPercent = 0;
+    m_panels[0]->clear();
+    refreshPage();
+    showPage(1);
+    updatePageStatus();
+    updateButtons();
+}
+
+void TRpStandardPreview::ExportPdfClick()
+{
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Export PDF");
+    request.filters = QStringList{QStringLiteral("PDF files (*.pdf)")};
+    request.defaultSuffix = QStringLiteral("pdf");
+    QString path = Platform::dialogs().saveFile(this, request);
+    if (path.isEmpty())
+        return;
+    path = withSuffix(path, QStringLiteral("pdf"));
+    exportPdf(m_pages ? *m_pages : PreparedReport(), path);
+}
+
+// ---- Preview ----
+
+void TCustomReport::Preview()
+{
+    if (m_running)
+        return;
+    QPointer<TRpStandardPreview> window = new TRpStandardPreview(this);
+    // Maximised; the screen's size stands in where no window manager maximises.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window->setGeometry(screen->availableGeometry());
+    window->showMaximized();
+    window->raise();
+    window->activateWindow();
+    window->beginRun();
+    try {
+        run();
+    } catch (...) {
+        if (window) {
+            window->endRun();
+            window->hide();
+            window->deleteLater();
+        }
+        throw;
+    }
+    if (!window)
+        return;
+    window->endRun();
+    if (window->isVisible()) {
+        // Not modal: the rest of the program stays usable while we wait.
+        QEventLoop loop;
+        connect(window, &TRpStandardPreview::closed, &loop, &QEventLoop::quit);
+        connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (window)
+        window->deleteLater();
+}

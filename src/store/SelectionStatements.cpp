@@ -1,0 +1,26 @@
+#include "store/SelectionStatements.h"
+
+#include "platform/VarnelError.h"
+
+QStringList SelectionStatements::all()
+{
+    return {QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("Order by Surname")};
+}
+
+QStringList SelectionStatements::letter(QChar letter)
+{
+    const QChar capital = letter.toUpper();
+    if (capital < QLatin1Char('A') || capital > QLatin1Char('Z'))
+        throw VarnelError(QStringLiteral("'%1' is not a letter from A to Z").arg(letter));
+    return {QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE '%1%'").arg(capital),
+            QStringLiteral("Order by Surname")};
+}
+
+QStringList SelectionStatements::search(const QString &fieldName, const QString &word, bool exclude)
+{
+    QString pattern = QLatin1Char('%') + word + QLatin1Char('%');
+    pattern.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return {QStringLiteral("SELECT * from HomeAd"), QStringLiteral("WHERE"), fieldName,
+            exclude ? QStringLiteral("NOT LIKE") : QStringLiteral("LIKE"),
+            QLatin1Char('"') + pattern + QLatin1Char('"')};
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+// The statements that choose the main query's selection, as lines. The letter
+// group, the reset, the search dialog and varnel-print all take them from
+// here, so that a selection made on the command line is the one the main
+// window would make.
+namespace SelectionStatements {
+
+// Every record, in surname order.
+QStringList all();
+
+// The surnames beginning with a letter A to Z (given in either case; it goes
+// to the engine as a capital), in surname order. Throws VarnelError for
+// anything else.
+QStringList letter(QChar letter);
+
+// The records whose field contains the word, or with exclude those whose
+// field does not contain it; in the engine's order. The word is put between
+// "%" signs as typed, so "%" and "_" in it act as wildcards; a double quote in
+// it is doubled so that it cannot end the literal early.
+QStringList search(const QString &fieldName, const QString &word, bool exclude);
+
+} // namespace SelectionStatements

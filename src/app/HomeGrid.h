@@ -89,6 +89,9 @@ public:
     // Reports.
 
     // Mail merge and editor.
+    void Notepad1Click();
+    // Connects and enables the mail merge commands once their windows exist.
+    void wireMailMerge();
 
 protected:
     void showEvent(QShowEvent *e) override;

@@ -1,9 +1,11 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "mailmerge/MailMergeEdit.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QPointer>
 
 int VarnelApp::run(QApplication &app)
 {
@@ -58,18 +60,24 @@ void VarnelApp::createWindows()
 
     // 15. fmMailMergeHelp
 
-    // 16. fmMailMergeEdit
+    new TfmMailMergeEdit;
 
     // 17. fmMailRp
+
+    main->wireMailMerge();
 }
 
 void VarnelApp::destroyWindows()
 {
     // Every other window is owned by the application and goes with it; the
     // main window goes last.
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
+    // Deleting one window may take others with it (a tooltip belongs to the
+    // widget it explains), so the list is guarded.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (w != fmHomeAddMain && !w->parentWidget())
-            delete w;
+            windows << w;
+    for (const QPointer<QWidget> &w : windows)
+        delete w.data();
     delete fmHomeAddMain;
 }

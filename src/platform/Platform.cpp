@@ -71,7 +71,7 @@ public:
     {
         QFileDialog d(parent, r.caption, r.folder);
         d.setAcceptMode(QFileDialog::AcceptOpen);
-        d.setFileMode(QFileDialog::ExistingFile);
+        d.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         return run(d, r);
     }
 

@@ -22,6 +22,7 @@ struct FileDialogRequest
     QStringList filters;     // "Address books (*.vdf *.mdb)"
     QString defaultSuffix;   // without the dot
     bool confirmOverwrite = true;
+    bool mustExist = true;   // open dialogs: only an existing file may be chosen
 };
 
 class Dialogs

@@ -2,6 +2,7 @@
 
 #include "app/HomeGrid.h"
 #include "mailmerge/MailMergeEdit.h"
+#include "mailmerge/MailMergeRp.h"
 
 #include <QApplication>
 #include <QFont>
@@ -62,8 +63,7 @@ void VarnelApp::createWindows()
 
     new TfmMailMergeEdit;
 
-    // 17. fmMailRp
-
+    new TfmMailRp;
     main->wireMailMerge();
 }
 

@@ -41,7 +41,7 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
 }
 } // namespace
 
-RunningProgram::RunningProgram(const QStringList &without)
+RunningProgram::RunningProgram(const QStringList &without, const QByteArray &settings)
 {
     static const bool quiet = [] {
         quietHandler(QtDebugMsg, QMessageLogContext(), QStringLiteral("propagateSizeHints"));
@@ -51,6 +51,11 @@ RunningProgram::RunningProgram(const QStringList &without)
     Q_UNUSED(quiet);
     for (const QString &name : without)
         QFile::remove(folder.file(name));
+    if (!settings.isNull()) {
+        QFile ini(folder.file(QStringLiteral("VarnIni.ini")));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write(settings);
+    }
     ProgramFolder::set(folder.path());
     VarnelApp::createWindows();
     QApplication::processEvents();

@@ -28,8 +28,12 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name = QStringLite
 class RunningProgram
 {
 public:
-    // Files to leave out of the scratch folder, e.g. {"Varnel.vdf"}.
-    explicit RunningProgram(const QStringList &without = {});
+    // Files to leave out of the scratch folder, e.g. {"Varnel.vdf"}, and the
+    // settings file to start with: by default one that keeps the start-up
+    // options window from holding up the start; a null array starts without
+    // a settings file.
+    explicit RunningProgram(const QStringList &without = {}, const QByteArray &settings = quietStart());
+    static QByteArray quietStart() { return QByteArrayLiteral("[Options]\r\nShow Form=0\r\n"); }
     ~RunningProgram();
     ScratchProgramFolder folder;
     ScriptedPlatform platform;

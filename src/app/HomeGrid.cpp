@@ -1,6 +1,7 @@
 #include "app/HomeGrid.h"
 
 #include "app/Hints.h"
+#include "app/IniFile.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
@@ -344,10 +345,13 @@ QPrinter *TfmHomeAddMain::programPrinter()
 
 void TfmHomeAddMain::FormCreate()
 {
+    wireFileCommands();
     // The start-up address book: the sample, unless the user chose the blank
     // one for later starts.
     const bool ok = guarded(this, [this] {
-        FileInUse = ProgramFolder::file(QStringLiteral("Varnel.vdf"));
+        const IniFile ini(IniFile::settingsPath());
+        const bool sample = ini.readBool(QStringLiteral("Options"), QStringLiteral("Checked"), true);
+        FileInUse = ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf") : QStringLiteral("NewFile.vdf"));
         ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
     });
     if (!ok)
@@ -357,7 +361,22 @@ void TfmHomeAddMain::FormCreate()
     setStatusPanel(2, QStringLiteral("File in use:  ") + FileInUse);
 }
 
-void TfmHomeAddMain::FormShow() {}
+void TfmHomeAddMain::FormShow()
+{
+    const IniFile ini(IniFile::settingsPath());
+    const QString main = QStringLiteral("MainForm");
+    if (ini.readInteger(main, QStringLiteral("Status"), 0) != 0)
+        restoreOuterGeometry(ini.readInteger(main, QStringLiteral("Top"), y()),
+                             ini.readInteger(main, QStringLiteral("Left"), x()),
+                             ini.readInteger(main, QStringLiteral("Width"), frameGeometry().width()),
+                             ini.readInteger(main, QStringLiteral("Height"), frameGeometry().height()));
+    const QStringList keys = gridWidthKeys();
+    for (int c = 0; c < keys.size(); ++c)
+        dbGrid1->setColumnWidth(c, ini.readInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->designedWidth(c)));
+
+    if (ini.readBool(QStringLiteral("Options"), QStringLiteral("Show Form"), true))
+        miOptionsClick();
+}
 
 void TfmHomeAddMain::FormActivate()
 {
@@ -365,7 +384,27 @@ void TfmHomeAddMain::FormActivate()
     setStatusPanel(1, QStringLiteral("Today : ") + AdoQuery::dateTimeText(QDateTime(QDate::currentDate(), QTime(0, 0))));
 }
 
-void TfmHomeAddMain::FormClose() {}
+void TfmHomeAddMain::FormClose()
+{
+    IniFile ini(IniFile::settingsPath());
+    const QString main = QStringLiteral("MainForm");
+    int status = 1;
+    if (isMaximized())
+        status = 3;
+    else if (!isMinimized()) {
+        const QRect outer = frameGeometry();
+        ini.writeInteger(main, QStringLiteral("Top"), outer.top());
+        ini.writeInteger(main, QStringLiteral("Left"), outer.left());
+        ini.writeInteger(main, QStringLiteral("Width"), outer.width());
+        ini.writeInteger(main, QStringLiteral("Height"), outer.height());
+    }
+    if (!isActiveWindow())
+        status = 2;
+    ini.writeInteger(main, QStringLiteral("Status"), status);
+    const QStringList keys = gridWidthKeys();
+    for (int c = 0; c < keys.size(); ++c)
+        ini.writeInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->columnWidth(c));
+}
 
 void TfmHomeAddMain::openHomeQueryAtStart()
 {

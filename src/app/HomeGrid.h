@@ -83,6 +83,24 @@ public:
     // Browsing: letter filter, column sort, search.
 
     // Address book files, settings, start-up options, help.
+    void NewFile1Click();
+    void miOpenFileClick();
+    void miSaveAsClick();
+    void miCloseClick();
+    void miOptionsClick();
+    void Help2Click();
+    void Help1Click();
+    void miAboutClick();
+    // Settings keys of the grid's eleven column widths, by column.
+    static QStringList gridWidthKeys();
+    // Connects and enables the file, options and help commands.
+    void wireFileCommands();
+    // Puts the window's outer edges at the given place and size.
+    void restoreOuterGeometry(int top, int left, int width, int height);
+    // Checks "All" in the letter group without running the filter.
+    void checkLetterGroupAll();
+    // Steps 2 and 3 of New File and Open File: all records, letter group "All".
+    void reopenAllRecords();
 
     // Record card, form view, county pick list.
 

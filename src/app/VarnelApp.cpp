@@ -1,6 +1,8 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "help/Credits.h"
+#include "help/HelpMemoBox.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeRp.h"
 
@@ -40,6 +42,7 @@ void VarnelApp::createWindows()
     // 4. fmCountyListEdit
 
     // 5. fmHelpMemo
+    new TfmHelpMemo;
 
     // 6. fmHomeForm
 
@@ -54,6 +57,7 @@ void VarnelApp::createWindows()
     // 11. fmRpFilo2
 
     // 12. fmCredits
+    new TfmCredits;
 
     // 13. fmRpLabel14
 
@@ -61,8 +65,10 @@ void VarnelApp::createWindows()
 
     // 15. fmMailMergeHelp
 
+    // 16. fmMailMergeEdit
     new TfmMailMergeEdit;
 
+    // 17. fmMailRp
     new TfmMailRp;
     main->wireMailMerge();
 }

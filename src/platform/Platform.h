@@ -22,7 +22,7 @@ struct FileDialogRequest
     QStringList filters;     // "Address books (*.vdf *.mdb)"
     QString defaultSuffix;   // without the dot
     bool confirmOverwrite = true;
-    bool mustExist = true;   // open dialogs: only an existing file may be chosen
+    bool mustExist = true;   // open: a typed name may also be a new one
 };
 
 class Dialogs

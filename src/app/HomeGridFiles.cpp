@@ -1,0 +1,238 @@
+// The main window's address book file commands, start-up options and help.
+#include "app/HomeGrid.h"
+
+#include "app/Options.h"
+#include "app/Pictures.h"
+#include "app/SplashBox.h"
+#include "help/HelpMemoBox.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
+#include "platform/VarnelError.h"
+#include "store/FmxUtils.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFileInfo>
+
+namespace {
+
+const QString kFileInUse = QStringLiteral("File in use:  ");
+const QString kBookSuffix = QStringLiteral("vdf");
+
+FileDialogRequest bookDialog()
+{
+    FileDialogRequest r;
+    r.folder = ProgramFolder::path();
+    r.defaultSuffix = kBookSuffix;
+    return r;
+}
+
+// A name typed without an extension gets ".vdf", as the dialogs promise, also
+// where the desktop's own dialog ignores its default extension.
+QString withDefaultSuffix(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() || !info.suffix().isEmpty() || info.exists())
+        return path;
+    return path + '.' + kBookSuffix;
+}
+
+// Puts the window's outer size right once the desktop has framed it: before
+// the first showing the frame is unknown, so the stored outer size could only
+// be taken as the inner one, and the window would grow by a frame every run.
+class OuterSizeFix : public QObject
+{
+public:
+    OuterSizeFix(QWidget *window, QSize outer) : QObject(window), m_window(window), m_outer(outer)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show) {
+            const QSize frame = m_window->frameGeometry().size() - m_window->size();
+            if (!frame.isNull()) {
+                m_window->removeEventFilter(this);
+                if (m_window->windowState() == Qt::WindowNoState)
+                    m_window->resize(m_outer - frame);
+                deleteLater();
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QSize m_outer;
+};
+
+} // namespace
+
+QStringList TfmHomeAddMain::gridWidthKeys()
+{
+    return {QStringLiteral("WSurname"), QStringLiteral("WFirstname"), QStringLiteral("WAdd1"),
+            QStringLiteral("WAdd2"),    QStringLiteral("WA3"),        QStringLiteral("WTown"),
+            QStringLiteral("WCounty"),  QStringLiteral("WPCode"),     QStringLiteral("WTel"),
+            QStringLiteral("WCell"),    QStringLiteral("WFlag")};
+}
+
+void TfmHomeAddMain::wireFileCommands()
+{
+    QApplication::setWindowIcon(Pictures::programIcon());
+    const std::pair<QAction *, void (TfmHomeAddMain::*)()> commands[] = {
+        {NewFile1, &TfmHomeAddMain::NewFile1Click}, {miOpenFile, &TfmHomeAddMain::miOpenFileClick},
+        {miSaveAs, &TfmHomeAddMain::miSaveAsClick}, {miClose, &TfmHomeAddMain::miCloseClick},
+        {miOptions, &TfmHomeAddMain::miOptionsClick}, {Help2, &TfmHomeAddMain::Help2Click},
+        {Help1, &TfmHomeAddMain::Help1Click},         {miAbout, &TfmHomeAddMain::miAboutClick},
+    };
+    for (const auto &[action, handler] : commands) {
+        connect(action, &QAction::triggered, this, [this, handler = handler] {
+            guarded(this, [this, handler] { (this->*handler)(); });
+        });
+        action->setEnabled(true);
+    }
+}
+
+void TfmHomeAddMain::restoreOuterGeometry(int top, int left, int width, int height)
+{
+    const QSize frame = frameGeometry().size() - size();
+    move(left, top);
+    resize(QSize(width, height) - frame);
+    if (frame.isNull())
+        new OuterSizeFix(this, QSize(width, height));
+}
+
+void TfmHomeAddMain::checkLetterGroupAll()
+{
+    // The letter filter itself is not run: the statement was set to all
+    // records in surname order just before.
+    QAbstractButton *all = RadioGroup1Items->button(26);
+    const QSignalBlocker groupQuiet(RadioGroup1Items);
+    const QSignalBlocker buttonQuiet(all);
+    all->setChecked(true);
+}
+
+void TfmHomeAddMain::reopenAllRecords()
+{
+    HomeQuery->close();
+    HomeQuery->setSql({QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("ORDER BY Surname")});
+    try {
+        HomeQuery->open();
+    } catch (const VarnelError &) {
+        // The file in use can no longer be opened (moved, deleted, damaged).
+        // The user is leaving it: go on to the other file rather than stop here.
+    }
+    checkLetterGroupAll();
+}
+
+void TfmHomeAddMain::NewFile1Click()
+{
+    FileInUse = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
+    reopenAllRecords();
+    ADOConnection1->close();
+    ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
+    ADOConnection1->open();
+    HomeQuery->open();
+    setStatusPanel(2, kFileInUse + FileInUse);
+}
+
+void TfmHomeAddMain::miOpenFileClick()
+{
+    FileDialogRequest request = bookDialog();
+    request.filters = {QStringLiteral("Varnel Data Files (*.vdf)"),
+                       QStringLiteral("Access Files (Varnel Format) (*.mdb)")};
+    request.mustExist = false;
+    QString chosen = Platform::dialogs().openFile(this, request);
+    if (chosen.isEmpty())
+        return;
+    chosen = QFileInfo(withDefaultSuffix(chosen)).absoluteFilePath();
+
+    reopenAllRecords();
+    ADOConnection1->close();
+    try {
+        FileInUse = chosen;
+        ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
+    } catch (const VarnelError &) {
+        Platform::dialogs().message(
+            this, MsgKind::Information,
+            QStringLiteral("You have tried to open a file which is not in VarnelData Format. You can only Open a "
+                           "file that has been previouslycreated in Varnel. Please select another file ending in "
+                           ".vdf or .mdb"),
+            true);
+    }
+    ADOConnection1->open();
+    HomeQuery->open();
+    setStatusPanel(2, kFileInUse + chosen);
+}
+
+void TfmHomeAddMain::miSaveAsClick()
+{
+    FileDialogRequest request = bookDialog();
+    request.confirmOverwrite = false;
+    QString chosen = Platform::dialogs().saveFile(this, request);
+    if (chosen.isEmpty())
+        return;
+    chosen = QFileInfo(withDefaultSuffix(chosen)).absoluteFilePath();
+    // A folder receives the copy under the file's own name, and that copy is
+    // the file the program goes on in.
+    if (QFileInfo(chosen).isDir())
+        chosen = QFileInfo(chosen + '/' + QFileInfo(FileInUse).fileName()).absoluteFilePath();
+
+    HomeQuery->close();
+    ADOConnection1->close();
+    try {
+        CopyWholeFile(FileInUse, chosen);
+    } catch (const VarnelError &) {
+        // The file in use stays in use: show it again before the error is told.
+        try {
+            ADOConnection1->open();
+            HomeQuery->open();
+        } catch (const VarnelError &) {
+        }
+        throw;
+    }
+    Platform::sound().play(QStringLiteral("post.wav"));
+    FileInUse = chosen;
+    Platform::dialogs().plain(this, chosen);
+    setStatusPanel(2, kFileInUse + FileInUse);
+    ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
+    ADOConnection1->open();
+    HomeQuery->open();
+}
+
+void TfmHomeAddMain::miCloseClick()
+{
+    HomeQuery->close();
+    ADOConnection1->close();
+    setStatusPanel(2, kFileInUse);
+}
+
+void TfmHomeAddMain::miOptionsClick()
+{
+    TfmStartOptions options(this);
+    options.exec();
+}
+
+void TfmHomeAddMain::Help2Click()
+{
+    // What the desktop makes of it is its own affair: a missing manual or a
+    // missing viewer is not ours to report.
+    Platform::shell().open(ProgramFolder::file(QStringLiteral("Manual.pdf")));
+}
+
+void TfmHomeAddMain::Help1Click()
+{
+    if (fmHelpMemo)
+        fmHelpMemo->showAndRaise();
+}
+
+void TfmHomeAddMain::miAboutClick()
+{
+    fmSplash = new TfmSplash;
+    fmSplash->show();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFrame>
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+// A panel that acts as a button on a mouse click.
+class ClickPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *e) override;
+};
+
+// The "about" box: the program's icon, name and authorship, and "Credits".
+// Every "&About" makes a new one, which closes and disposes of itself 5
+// seconds after it was made.
+class TfmSplash : public QWidget
+{
+    Q_OBJECT
+public:
+    TfmSplash();
+    ~TfmSplash() override;
+
+    QFrame *Panel1;
+    QLabel *Image1;
+    QFrame *Panel2;
+    QLabel *Label4, *Label1, *Label3, *Label2;
+    ClickPanel *Panel3;
+    QTimer *Timer1;
+
+    void Timer1Timer();
+    void Panel3Click();
+};
+
+// The splash made last, while it is showing.
+extern TfmSplash *fmSplash;

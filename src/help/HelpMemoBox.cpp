@@ -1,0 +1,86 @@
+#include "help/HelpMemoBox.h"
+
+#include "app/Pictures.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTextEdit>
+
+TfmHelpMemo *fmHelpMemo = nullptr;
+
+namespace {
+const char *const kNote =
+    "GETTING STARTED\n"
+    "\n"
+    "Varnel is designed to be simple to use. You can store, find and use your data without having to "
+    "learn how first, and you should find your way about easily.\n"
+    "\n"
+    "Full indexed instructions, with illustrations, are in the manual. Choose Help from the Help menu, "
+    "or press F1, to read it.\n"
+    "\n"
+    "Varnel 3 starts up with a sample table for you to practise on: add, delete and search for records "
+    "and try out the reports, without any risk to your own data.\n"
+    "\n"
+    "Varnel data is stored in a file ending in .vdf, which is in Microsoft Access format.\n"
+    "\n"
+    "\n"
+    "IMPROVEMENTS\n"
+    "\n"
+    "We welcome constructive comments and suggestions.\n"
+    "\n"
+    "E-mail us at comments@pennyford-software.example\n"
+    "Leave a message on our web site, www.pennyford-software.example\n"
+    "Or write to Pennyford Software, 7 Tanners Row, Ludlow SY8 4QX\n";
+} // namespace
+
+TfmHelpMemo::TfmHelpMemo()
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                           | Qt::WindowMinMaxButtonsHint)
+{
+    fmHelpMemo = this;
+    setObjectName(QStringLiteral("fmHelpMemo"));
+    setWindowTitle(QStringLiteral("Varnel"));
+    setWindowIcon(Pictures::programIcon());
+    QFont f(QStringLiteral("MS Sans Serif"), 8);
+    f.setStyleHint(QFont::SansSerif);
+    setFont(f);
+    setFixedSize(442, 339);
+
+    // The band in the desktop's colour for an active window's caption.
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 0, 442, 32);
+    QPalette pal = Panel1->palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Active, QPalette::Highlight));
+    Panel1->setPalette(pal);
+    Panel1->setAutoFillBackground(true);
+    Label1 = new QLabel(QStringLiteral("Help Information"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont lf(QStringLiteral("MS Sans Serif"), 12);
+    lf.setStyleHint(QFont::SansSerif);
+    lf.setBold(true);
+    Label1->setFont(lf);
+    QPalette white = Label1->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    Label1->setPalette(white);
+    Label1->setGeometry(8, 0, 300, 32);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setGeometry(0, 32, 442, 339 - 32);
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setPlainText(QString::fromUtf8(kNote));
+
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfmHelpMemo::showAndRaise()
+{
+    show();
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,462 @@
+// The main window's settings moments and its address book file commands.
+#include "TestSupport.h"
+
+#include "app/HomeGrid.h"
+#include "app/IniFile.h"
+#include "store/AdoConnection.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QHelpEvent>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QString kStatus = QStringLiteral("File in use:  ");
+
+int rowsInFile(const QString &path)
+{
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(path));
+    return int(c.select("SELECT * FROM HomeAd", {"Surname"}).rows.size());
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void trigger(const char *name) { fmHomeAddMain->findChild<QAction *>(name)->trigger(); }
+
+int gridRows() { return fmHomeAddMain->dbGrid1->model()->rowCount(); }
+
+int iniInt(const RunningProgram &p, const char *section, const char *key)
+{
+    return IniFile(p.folder.file("VarnIni.ini")).readInteger(section, key, -999);
+}
+
+// The system refuses to let this process grow a file beyond `bytes`, the way
+// a full disk refuses a write.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lim = m_old;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+const QStringList kWidthKeys = {"WSurname", "WFirstname", "WAdd1", "WAdd2", "WA3",  "WTown",
+                                "WCounty",  "WPCode",     "WTel",  "WCell", "WFlag"};
+
+} // namespace
+
+class tst_appfiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    // ---- settings read and written by the main window ----
+
+    void startUpFileFollowsChecked_data()
+    {
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<QString>("book");
+        QTest::newRow("no key") << QByteArray() << "Varnel.vdf";
+        QTest::newRow("0") << QByteArray("Checked=0\n") << "NewFile.vdf";
+        QTest::newRow("0x0") << QByteArray("checked=0x0\n") << "NewFile.vdf";
+        QTest::newRow("yes reads as the default") << QByteArray("Checked=yes\n") << "Varnel.vdf";
+        QTest::newRow("1") << QByteArray("CHECKED=1\n") << "Varnel.vdf";
+    }
+    void startUpFileFollowsChecked()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(QString, book);
+        RunningProgram program({}, "[options]\nShow Form=0\n" + options);
+        QCOMPARE(fmHomeAddMain->FileInUse, program.folder.file(book));
+        QCOMPARE(fmHomeAddMain->statusPanel(2), kStatus + program.folder.file(book));
+        QCOMPARE(gridRows(), rowsInFile(program.folder.file(book)));
+    }
+
+    void placementIsRestoredOnlyWithAStatus_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("restored");
+        QTest::newRow("status 1") << 1 << true;
+        QTest::newRow("status 3 restores the normal placement") << 3 << true;
+        QTest::newRow("status 0") << 0 << false;
+    }
+    void placementIsRestoredOnlyWithAStatus()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, restored);
+        RunningProgram program({}, QStringLiteral("[Options]\nShow Form=0\n[MainForm]\nStatus=%1\n"
+                                                  "Top=40\nLeft=0x1E\nWidth=900\nHeight=450\n"
+                                                  "[DBGrid]\nWSurname=150\nWTel=0x40\nWFlag=\n")
+                                       .arg(status)
+                                       .toLatin1());
+        TfmHomeAddMain *w = fmHomeAddMain;
+        if (restored)
+            QTRY_COMPARE(w->frameGeometry(), QRect(30, 40, 900, 450));
+        else
+            QVERIFY(w->frameGeometry().size() != QSize(900, 450));
+        QVERIFY(!w->isMaximized());
+        // Column widths are restored whatever the status; a missing or empty
+        // key keeps the designed width.
+        QCOMPARE(w->dbGrid1->columnWidth(0), 150);
+        QCOMPARE(w->dbGrid1->columnWidth(8), 64);
+        QCOMPARE(w->dbGrid1->columnWidth(1), 103);
+        QCOMPARE(w->dbGrid1->columnWidth(10), w->dbGrid1->displayWidthPixels(6));
+    }
+
+    void closeWritesStatusPlacementAndWidths_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("placementWritten");
+        QTest::newRow("normal") << "normal" << 1 << true;
+        QTest::newRow("maximised") << "maximised" << 3 << false;
+        QTest::newRow("minimised") << "minimised" << 1 << false;
+        QTest::newRow("not active") << "inactive" << 2 << true;
+    }
+    void closeWritesStatusPlacementAndWidths()
+    {
+        QFETCH(QString, state);
+        QFETCH(int, status);
+        QFETCH(bool, placementWritten);
+        RunningProgram program({}, "[Options]\nShow Form=0\n[MainForm]\nTop=7\nLeft=8\nWidth=9\nHeight=10\n");
+        TfmHomeAddMain *w = fmHomeAddMain;
+        w->setGeometry(50, 60, 800, 300);
+        w->dbGrid1->setColumnWidth(0, 140);
+        w->dbGrid1->setColumnWidth(10, 33);
+        QApplication::setActiveWindow(w);
+        QVERIFY(w->isActiveWindow());
+        const QRect normal = w->frameGeometry();
+        if (state == "maximised") {
+            w->showMaximized();
+            QTRY_VERIFY(w->isMaximized());
+        } else if (state == "minimised") {
+            w->showMinimized();
+            QTRY_VERIFY(w->isMinimized());
+        } else if (state == "inactive") {
+            QWidget other;
+            other.show();
+            QApplication::setActiveWindow(&other);
+            QTRY_VERIFY(!w->isActiveWindow());
+            w->close();
+        }
+        if (w->isVisible())
+            w->close();
+        QVERIFY(program.log().isEmpty());
+        QCOMPARE(iniInt(program, "MainForm", "Status"), status);
+        const QRect written(iniInt(program, "MainForm", "Left"), iniInt(program, "MainForm", "Top"),
+                            iniInt(program, "MainForm", "Width"), iniInt(program, "MainForm", "Height"));
+        QCOMPARE(written, placementWritten ? normal : QRect(8, 7, 9, 10));
+        // Widths are written in every state.
+        QCOMPARE(iniInt(program, "DBGrid", "WSurname"), 140);
+        QCOMPARE(iniInt(program, "DBGrid", "WFlag"), 33);
+        for (int c = 0; c < kWidthKeys.size(); ++c)
+            QCOMPARE(iniInt(program, "DBGrid", qPrintable(kWidthKeys[c])), w->dbGrid1->columnWidth(c));
+    }
+
+    void placementComesBackAtTheNextStart()
+    {
+        // The outer size comes back as it was, not grown by the frame.
+        QByteArray settings;
+        QRect outer;
+        {
+            RunningProgram program;
+            fmHomeAddMain->setGeometry(70, 80, 850, 520);
+            fmHomeAddMain->dbGrid1->setColumnWidth(3, 222);
+            outer = fmHomeAddMain->frameGeometry();
+            fmHomeAddMain->close();
+            settings = contents(program.folder.file("VarnIni.ini"));
+        }
+        RunningProgram again({}, settings);
+        QTRY_COMPARE(fmHomeAddMain->frameGeometry(), outer);
+        QCOMPARE(fmHomeAddMain->dbGrid1->columnWidth(3), 222);
+    }
+
+    void refusedWriteIsReportedOnce()
+    {
+        // A folder in the settings file's place: reads give defaults, writes
+        // are refused, whoever runs the test.
+        RunningProgram program;
+        const QString ini = program.folder.file("VarnIni.ini");
+        QVERIFY(QFile::remove(ini));
+        QVERIFY(QDir().mkdir(ini));
+        fmHomeAddMain->close();
+        QCOMPARE(program.log(), QStringList{"Varnel: Unable to write to " + ini + "."});
+        QVERIFY(!fmHomeAddMain->isVisible());
+    }
+
+    // ---- file commands ----
+
+    void newFileSwitchesToTheBlankBook()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        const QString blank = program.folder.file("NewFile.vdf");
+        w->HomeQuery->close();
+        w->HomeQuery->setSql({"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"});
+        w->HomeQuery->open();
+        w->RadioGroup1Items->button(1)->setChecked(true);
+
+        trigger("NewFile1");
+        QCOMPARE(w->FileInUse, blank);
+        QCOMPARE(w->ADOConnection1->fileName(), blank);
+        QCOMPARE(w->statusPanel(2), kStatus + blank);
+        QCOMPARE(w->HomeQuery->sql(), (QStringList{"SELECT * FROM HomeAd", "ORDER BY Surname"}));
+        QCOMPARE(w->RadioGroup1Items->checkedId(), 26);
+        QCOMPARE(gridRows(), 0);
+
+        // Records added go into the blank book itself; New File again shows them.
+        w->HomeQuery->insert();
+        w->HomeQuery->setFieldValue("Surname", "Quill");
+        w->HomeQuery->post();
+        trigger("NewFile1");
+        QCOMPARE(gridRows(), 1);
+        QCOMPARE(rowsInFile(blank), 1);
+        QVERIFY(program.log().isEmpty());
+    }
+
+    void openFileAsksWithTheBookFilters()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        const QString sample = program.folder.file("Varnel.vdf");
+        const int rows = gridRows();
+        program.platform.dialogs.answers << QString(); // cancel
+        trigger("miOpenFile");
+        const FileDialogRequest r = program.platform.dialogs.lastFileRequest;
+        QCOMPARE(r.folder, program.folder.path());
+        QCOMPARE(r.defaultSuffix, QString("vdf"));
+        QCOMPARE(r.filters, (QStringList{"Varnel Data Files (*.vdf)", "Access Files (Varnel Format) (*.mdb)"}));
+        QVERIFY(!r.mustExist);
+        // Cancel changes nothing.
+        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(w->statusPanel(2), kStatus + sample);
+        QCOMPARE(gridRows(), rows);
+        QCOMPARE(w->RadioGroup1Items->checkedId(), -1);
+
+        QTemporaryDir other;
+        const QString book = copyOfSample(other, "Friends.mdb");
+        w->HomeQuery->deleteRecord();
+        program.platform.dialogs.answers << book;
+        trigger("miOpenFile");
+        QCOMPARE(w->FileInUse, book);
+        QCOMPARE(w->ADOConnection1->fileName(), book);
+        QCOMPARE(w->statusPanel(2), kStatus + book);
+        QCOMPARE(gridRows(), rowsInFile(book));
+        QCOMPARE(w->RadioGroup1Items->checkedId(), 26);
+        QCOMPARE(program.log(), QStringList{"Open:  -> Cancel"} << "Open:  -> " + book);
+    }
+
+    void openingANonBookChangesNothingInIt()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        const QString sample = program.folder.file("Varnel.vdf");
+        QTemporaryDir other;
+        const QString text = other.filePath("Letter.vdf");
+        const QByteArray bytes("Dear Ann,\r\nThis is a letter, not an address book.\r\n");
+        {
+            QFile f(text);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        program.platform.dialogs.answers << text;
+        trigger("miOpenFile");
+        QCOMPARE(contents(text), bytes);
+        QCOMPARE(program.log().size(), 2);
+        QVERIFY(program.log().at(1).startsWith("Varnel: '" + text + "' is not an address book file"));
+        QCOMPARE(w->HomeQuery->state(), DataSetState::Inactive);
+        QCOMPARE(gridRows(), 0);
+        QCOMPARE(w->FileInUse, text);
+        QCOMPARE(w->statusPanel(2), kStatus + sample);
+        QCOMPARE(QDir(other.path()).entryList(QDir::Files), QStringList{"Letter.vdf"});
+    }
+
+    void theUserIsNeverStuckOnAFileThatWillNotOpen()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        QTemporaryDir other;
+        const QString book = copyOfSample(other, "Gone.vdf");
+        program.platform.dialogs.answers << book;
+        trigger("miOpenFile");
+        QCOMPARE(w->FileInUse, book);
+        w->HomeQuery->close();
+        w->ADOConnection1->close();
+        QVERIFY(QFile::remove(book));
+
+        // New File still reaches the blank book, without an error about the lost file.
+        trigger("NewFile1");
+        QCOMPARE(w->FileInUse, program.folder.file("NewFile.vdf"));
+        QCOMPARE(w->HomeQuery->state(), DataSetState::Browse);
+        QCOMPARE(w->statusPanel(2), kStatus + w->FileInUse);
+
+        // After a failed Open File the next Open File still gets through.
+        program.platform.dialogs.answers << other.filePath("Nowhere.vdf");
+        trigger("miOpenFile");
+        QCOMPARE(w->HomeQuery->state(), DataSetState::Inactive);
+        const QString sample = program.folder.file("Varnel.vdf");
+        program.platform.dialogs.answers << sample;
+        trigger("miOpenFile");
+        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(gridRows(), rowsInFile(sample));
+        QCOMPARE(w->statusPanel(2), kStatus + sample);
+        const QStringList errors = program.log().filter("Varnel: ");
+        QCOMPARE(errors, QStringList{"Varnel: Could not find file '" + other.filePath("Nowhere.vdf") + "'"});
+    }
+
+    void openFileAddsTheDefaultExtension()
+    {
+        RunningProgram program;
+        QTemporaryDir other;
+        const QString book = copyOfSample(other, "Club.vdf");
+        program.platform.dialogs.answers << other.filePath("Club");
+        trigger("miOpenFile");
+        QCOMPARE(fmHomeAddMain->FileInUse, book);
+        QCOMPARE(gridRows(), rowsInFile(book));
+    }
+
+    void saveAsCopiesAndGoesOnInTheCopy_data()
+    {
+        QTest::addColumn<QString>("answer"); // relative to a scratch folder
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("new name") << "Mine.vdf" << "Mine.vdf";
+        QTest::newRow("no extension") << "Mine" << "Mine.vdf";
+        QTest::newRow("existing file replaced") << "Old.vdf" << "Old.vdf";
+        QTest::newRow("folder") << "Backup" << "Backup/Varnel.vdf";
+    }
+    void saveAsCopiesAndGoesOnInTheCopy()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, copy);
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        QTemporaryDir other;
+        QVERIFY(QDir(other.path()).mkdir("Backup"));
+        {
+            QFile old(other.filePath("Old.vdf"));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(50000, 'x'));
+        }
+        const QString sample = program.folder.file("Varnel.vdf");
+        const QString target = other.filePath(copy);
+        // The selection of the moment (a letter) goes on in the copy.
+        const QStringList bStatement{"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"};
+        w->HomeQuery->close();
+        w->HomeQuery->setSql(bStatement);
+        w->HomeQuery->open();
+        const int bRows = gridRows();
+        w->RadioGroup1Items->button(1)->setChecked(true);
+
+        program.platform.dialogs.answers << other.filePath(answer);
+        trigger("miSaveAs");
+        const FileDialogRequest r = program.platform.dialogs.lastFileRequest;
+        QCOMPARE(r.folder, program.folder.path());
+        QCOMPARE(r.defaultSuffix, QString("vdf"));
+        QVERIFY(r.filters.isEmpty());
+        QVERIFY(!r.confirmOverwrite);
+
+        QCOMPARE(contents(target), contents(sample));
+        QCOMPARE(w->FileInUse, target);
+        QCOMPARE(w->ADOConnection1->fileName(), target);
+        QCOMPARE(w->statusPanel(2), kStatus + target);
+        QCOMPARE(w->HomeQuery->sql(), bStatement);
+        QCOMPARE(gridRows(), bRows);
+        QCOMPARE(w->RadioGroup1Items->checkedId(), 1);
+        QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
+        QCOMPARE(program.log(), QStringList{"Save:  -> " + other.filePath(answer)} << "Message: " + target);
+
+        // Edits now go to the copy, not to the sample.
+        const int sampleRows = rowsInFile(sample);
+        w->HomeQuery->deleteRecord();
+        QCOMPARE(rowsInFile(target), sampleRows - 1);
+        QCOMPARE(rowsInFile(sample), sampleRows);
+    }
+
+    void failedSaveAsKeepsTheFileInUse_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("onto itself") << "self";
+        QTest::newRow("missing folder") << "missing";
+        QTest::newRow("disk full") << "full";
+    }
+    void failedSaveAsKeepsTheFileInUse()
+    {
+        QFETCH(QString, how);
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        QTemporaryDir other;
+        const QString sample = program.folder.file("Varnel.vdf");
+        const QByteArray before = contents(sample);
+        const int rows = gridRows();
+        QString target = how == "self" ? sample : how == "missing" ? other.filePath("no/such/Copy.vdf")
+                                                                   : other.filePath("Copy.vdf");
+        program.platform.dialogs.answers << target;
+        {
+            std::unique_ptr<FileSizeLimit> full;
+            if (how == "full")
+                full = std::make_unique<FileSizeLimit>(before.size() / 2);
+            trigger("miSaveAs");
+        }
+        QCOMPARE(program.log().size(), 2);
+        const QString error = program.log().at(1);
+        if (how == "full")
+            QVERIFY2(error.startsWith("Varnel: ") && error.contains("Copy.vdf"), qPrintable(error));
+        else
+            QCOMPARE(error, "Varnel: Cannot create file " + target + ".");
+        QVERIFY(!QFile::exists(other.filePath("Copy.vdf")));
+        QCOMPARE(contents(sample), before);
+        QVERIFY(program.platform.sound.played.isEmpty());
+        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(w->statusPanel(2), kStatus + sample);
+        // The file in use is shown again at once.
+        QCOMPARE(w->HomeQuery->state(), DataSetState::Browse);
+        QCOMPARE(gridRows(), rows);
+    }
+
+    void closeFileKeepsTheFileForTheNextOpen()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        const QString sample = program.folder.file("Varnel.vdf");
+        trigger("miClose");
+        QCOMPARE(w->statusPanel(2), kStatus);
+        QCOMPARE(w->HomeQuery->state(), DataSetState::Inactive);
+        QVERIFY(!w->ADOConnection1->connected());
+        QCOMPARE(gridRows(), 0);
+        QCOMPARE(w->FileInUse, sample);
+
+        // The closed file is what Save As copies.
+        QTemporaryDir other;
+        program.platform.dialogs.answers << other.filePath("Kept.vdf");
+        trigger("miSaveAs");
+        QCOMPARE(contents(other.filePath("Kept.vdf")), contents(sample));
+
+        // A later open of the query (as a letter does) goes back to the file.
+        trigger("miClose");
+        w->HomeQuery->open();
+        QCOMPARE(w->ADOConnection1->fileName(), other.filePath("Kept.vdf"));
+        QCOMPARE(gridRows(), rowsInFile(sample));
+        QCOMPARE(w->statusPanel(2), kStatus);
+    }
+};
+
+QTEST_MAIN(tst_appfiles)
+#include "tst_appfiles.moc"

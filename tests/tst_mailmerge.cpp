@@ -2,12 +2,17 @@
 
 #include "app/HomeGrid.h"
 #include "mailmerge/MailMergeEdit.h"
+#include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
+#include "mailmerge/MailMergeSetup.h"
 #include "reports/Report.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportText.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextCursor>
@@ -331,6 +336,147 @@ private slots:
         QCOMPARE(found.value("Margaret"), 2);
         if (qEnvironmentVariableIsSet("VARNEL_KEEP_PDF"))
             QFile::copy(pdf, qEnvironmentVariable("VARNEL_KEEP_PDF"));
+    }
+
+    // ---- the mail merge window --------------------------------------------
+
+    void mergeWindowLayout()
+    {
+        RunningProgram program;
+        TfmMailMergeSetup *w = fmMailMergeSetup;
+        QVERIFY(w && !w->isVisible());
+        QVERIFY(fmHomeAddMain->miMailMerge->isEnabled());
+        QCOMPARE(fmHomeAddMain->miMailMerge->statusTip(),
+                 QString("Insert selected contacts for mailing"));
+        fmHomeAddMain->miMailMerge->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->windowTitle(), QString("Varnel Mail Merge"));
+        QCOMPARE(w->size(), QSize(310, 231));
+        QCOMPARE(w->Label1->text(), QString("Setup Mail Merge"));
+        QVERIFY(w->Label1->font().bold());
+        QCOMPARE(w->Label1->font().pointSize(), 14);
+        QCOMPARE(w->Panel1->height(), 34);
+        QCOMPARE(w->Label2->text(), QString("Select, edit or create letter:"));
+        QCOMPARE(w->Label3->text(), QString("Select names & addresses:"));
+        QCOMPARE(w->Label4->text(), QString("Preview Merged Report:"));
+        QCOMPARE(w->Label2->font().pointSize(), 10);
+        QCOMPARE(w->btnDocument->text(), QString("&Document"));
+        QCOMPARE(w->btnMAilSearch->text(), QString("&Select Names"));
+        QCOMPARE(w->btnMerge->text(), QString("&Merge"));
+        QCOMPARE(w->btnChangeFont->text(), QString("Match Font"));
+        QCOMPARE(w->btnHelp->text(), QString("&Help"));
+        QCOMPARE(w->BitBtn1->text(), QString("&Close"));
+        QVERIFY(w->btnChangeFont->icon().isNull());
+        QVERIFY(!w->btnHelp->icon().isNull() && !w->BitBtn1->icon().isNull());
+        // Each row's button sits to the right of its label.
+        QVERIFY(w->btnDocument->geometry().left() > w->Label2->geometry().right());
+        QVERIFY(w->btnMAilSearch->y() > w->btnDocument->y() &&
+                w->btnMerge->y() > w->btnMAilSearch->y());
+        QVERIFY(w->btnHelp->x() > w->btnChangeFont->x() && w->BitBtn1->x() > w->btnHelp->x());
+        QStringList order;
+        QWidget *f = w->btnMAilSearch;
+        for (int i = 0; i < 6; ++i) {
+            order << f->objectName();
+            do
+                f = f->nextInFocusChain();
+            while (!qobject_cast<QPushButton *>(f));
+        }
+        QCOMPARE(order, (QStringList{"btnMAilSearch", "btnMerge", "btnDocument", "btnHelp",
+                                     "BitBtn1", "btnChangeFont"}));
+        for (QPushButton *b : w->findChildren<QPushButton *>())
+            QVERIFY(b->toolTip().isEmpty());
+    }
+
+    void documentHelpAndCloseEachStandAlone()
+    {
+        RunningProgram program;
+        TfmMailMergeSetup *w = fmMailMergeSetup;
+        fmHomeAddMain->miMailMerge->trigger();
+        QTest::mouseClick(w->btnDocument, Qt::LeftButton);
+        QVERIFY(fmMailMergeEdit->isVisible());
+        QVERIFY(w->isVisible());
+        QTest::mouseClick(w->btnHelp, Qt::LeftButton);
+        TfmMailMergeHelp *h = fmMailMergeHelp;
+        QVERIFY(h->isVisible());
+        QVERIFY(!h->isModal());
+        QCOMPARE(h->windowTitle(), QString("i"));
+        QCOMPARE(h->size(), QSize(466, 304));
+        QCOMPARE(h->minimumSize(), h->maximumSize());
+        QVERIFY(!(h->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(h->Label1->text(), QString("Helpful Information"));
+        QCOMPARE(h->Panel1->height(), 41);
+        QVERIFY(h->RichEdit1->isReadOnly());
+        QCOMPARE(h->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        const QString text = h->RichEdit1->toPlainText();
+        QCOMPARE(text.split("\n\n").size(), 6);
+        for (const char *quoted :
+             {"To perform a mail merge, you need a document, and a selected list of names (with "
+              "addresses)",
+              "but it is a simple editor and may not give you the features you need.",
+              "helps sorting for delivery too.",
+              "If you need to adjust margins etc, print out only one sheet."})
+            QVERIFY2(text.contains(QLatin1String(quoted)), quoted);
+        // Closing the merge window leaves the editor and the help open.
+        QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+        QVERIFY(!w->isVisible());
+        QVERIFY(fmMailMergeEdit->isVisible() && h->isVisible());
+        // It comes back, the one instance.
+        fmHomeAddMain->miMailMerge->trigger();
+        QVERIFY(w->isVisible());
+        QCOMPARE(fmMailMergeSetup, w);
+    }
+
+    // Match Font gives the address block and the salutation the editor's
+    // dialog font; the letter body keeps its own formatting.
+    void matchFont()
+    {
+        RunningProgram program;
+        select("WHERE Surname = 'Abbot'");
+        setLetter("<p style=\"font-family:'Courier New'; font-size:9pt\">Body</p>");
+        TfmMailMergeSetup *w = fmMailMergeSetup;
+        fmHomeAddMain->miMailMerge->trigger();
+        // The editor has never been active: Times New Roman 12 pt bold, six lines fit.
+        QTest::mouseClick(w->btnChangeFont, Qt::LeftButton);
+        auto report = runMerge();
+        QList<Line> lines = textLines(report->pages.at(0));
+        QCOMPARE(lines.size(), 6 + 2);
+        QCOMPARE(lines.first().font.family, QString("Times New Roman"));
+        QCOMPARE(lines.first().font.pointSize, 12.0);
+        QVERIFY(lines.last().font.weight >= QFont::Bold);
+        QVERIFY(richText(report->pages.at(0))->text.contains("Courier New"));
+
+        // A 14 pt font chosen in the editor: fewer lines again.
+        QTest::mouseClick(w->btnDocument, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(fmMailMergeEdit));
+        FontValue big;
+        big.font = QFont("Arial", 14);
+        program.platform.dialogs.answers << QVariant::fromValue(big);
+        fmMailMergeEdit->FontChange->trigger();
+        QTest::mouseClick(w->btnChangeFont, Qt::LeftButton);
+        report = runMerge();
+        lines = textLines(report->pages.at(0));
+        QCOMPARE(lines.size(), 5 + 2);
+        QCOMPARE(lines.first().font.family, QString("Arial"));
+        QCOMPARE(lines.first().font.pointSize, 14.0);
+        QCOMPARE(fmMailRp->Report1->font(), big);
+    }
+
+    void matchFontTakesTheCaretsFontAtTheLastActivation()
+    {
+        RunningProgram program;
+        QTextCharFormat arial;
+        arial.setFontFamilies({"Arial"});
+        arial.setFontPointSize(12);
+        QTextCursor(fmMailMergeEdit->RichEdit1->document()).insertText("Arial twelve", arial);
+        fmMailMergeEdit->RichEdit1->moveCursor(QTextCursor::End);
+        fmHomeAddMain->Notepad1->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(fmMailMergeEdit));
+        fmHomeAddMain->miMailMerge->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(fmMailMergeSetup));
+        QTest::mouseClick(fmMailMergeSetup->btnChangeFont, Qt::LeftButton);
+        QCOMPARE(fmMailRp->Report1->font().font.family(), QString("Arial"));
+        QCOMPARE(fmMailRp->Report1->font().font.pointSizeF(), 12.0);
+        QVERIFY(!fmMailRp->Report1->font().font.bold());
     }
 };
 

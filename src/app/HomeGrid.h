@@ -108,6 +108,7 @@ public:
 
     // Mail merge and editor.
     void Notepad1Click();
+    void miMailMergeClick();
     // Connects and enables the mail merge commands once their windows exist.
     void wireMailMerge();
 

@@ -4,7 +4,9 @@
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
 #include "mailmerge/MailMergeEdit.h"
+#include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
+#include "mailmerge/MailMergeSetup.h"
 
 #include <QApplication>
 #include <QFont>
@@ -62,8 +64,10 @@ void VarnelApp::createWindows()
     // 13. fmRpLabel14
 
     // 14. fmMailMergeSetup
+    new TfmMailMergeSetup;
 
     // 15. fmMailMergeHelp
+    new TfmMailMergeHelp;
 
     // 16. fmMailMergeEdit
     new TfmMailMergeEdit;

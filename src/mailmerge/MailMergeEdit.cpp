@@ -1,6 +1,7 @@
 #include "mailmerge/MailMergeEdit.h"
 
 #include "app/Hints.h"
+#include "app/Pictures.h"
 #include "mailmerge/EditorGlyphs.h"
 #include "mailmerge/PersonalizedMenu.h"
 #include "mailmerge/rtf/RichTextFile.h"
@@ -59,6 +60,7 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     fmMailMergeEdit = this;
     setObjectName(QStringLiteral("fmMailMergeEdit"));
     setWindowTitle(QStringLiteral("Text Editor"));
+    setWindowIcon(Pictures::programIcon());
     QFont f(QStringLiteral("MS Sans Serif"), 8);
     f.setStyleHint(QFont::SansSerif);
     setFont(f);

@@ -16,9 +16,21 @@ TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
 
     Report1 = new TReport(this);
     Report1->setObjectName(QStringLiteral("Report1"));
-    if (fmHomeAddMain)
-        Report1->setDataSet(fmHomeAddMain->HomeQuery);
-    TRpPage &page = Report1->page();
+    buildLayout(Report1, fmHomeAddMain ? fmHomeAddMain->HomeQuery : nullptr,
+                fmMailMergeEdit ? fmMailMergeEdit->RichEdit1->document() : nullptr);
+    const auto &bands = Report1->bands();
+    RpBand1 = static_cast<TRpBand *>(bands.at(0).get());
+    RpBand2 = static_cast<TRpBand *>(bands.at(1).get());
+    RpExprMemo1 = static_cast<TRpExprMemo *>(RpBand1->controls().at(0).get());
+    RpLabel1 = static_cast<TRpLabel *>(RpBand1->controls().at(1).get());
+    RpExprMemo2 = static_cast<TRpExprMemo *>(RpBand1->controls().at(2).get());
+    RpRichText1 = static_cast<TRpRichText *>(RpBand2->controls().at(0).get());
+}
+
+void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body)
+{
+    report->setDataSet(data);
+    TRpPage &page = report->page();
     page.Orientation = QPageLayout::Portrait;
     page.TopMargin = page.BottomMargin = page.LeftMargin = page.RightMargin = 10;
     page.Columns = 1;
@@ -26,27 +38,27 @@ TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
     FontValue base;
     base.font = QFont(QStringLiteral("Arial"), 10);
     base.color = Qt::black;
-    Report1->setFont(base);
-    Report1->setOptions(FirstPageHeader | LastPageFooter);
-    Report1->setPrintIfEmpty(true);
-    Report1->setReportTitle(QString());
-    TRpPrinterSettings &printer = Report1->printerSettings();
+    report->setFont(base);
+    report->setOptions(FirstPageHeader | LastPageFooter);
+    report->setPrintIfEmpty(true);
+    report->setReportTitle(QString());
+    TRpPrinterSettings &printer = report->printerSettings();
     printer.Copies = 1;
     printer.Duplex = false;
     printer.FirstPage = 0;
     printer.LastPage = 0;
     printer.OutputBin = obAuto;
 
-    RpBand1 = Report1->addBand(rbDetail, 40.217);
+    TRpBand *RpBand1 = report->addBand(rbDetail, 40.217);
     RpBand1->setName(QStringLiteral("RpBand1"));
     RpBand1->setColor(Qt::white);
-    RpBand2 = Report1->addBand(rbPageFooter, 227.277);
+    TRpBand *RpBand2 = report->addBand(rbPageFooter, 227.277);
     RpBand2->setName(QStringLiteral("RpBand2"));
     RpBand2->setColor(Qt::white);
 
     // The address block: a line whose field is empty disappears, but the
     // first two always keep their blank and so always hold their place.
-    RpExprMemo1 = RpBand1->addControl<TRpExprMemo>(0.794, 0.529, 39.952, 28.840);
+    auto *RpExprMemo1 = RpBand1->addControl<TRpExprMemo>(0.794, 0.529, 39.952, 28.840);
     RpExprMemo1->setName(QStringLiteral("RpExprMemo1"));
     RpExprMemo1->setLines(
         {QStringLiteral("{Firstname +' '+Surname}"), QStringLiteral("{Address1 +' '+ Address2}"),
@@ -56,12 +68,12 @@ TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
     RpExprMemo1->setAutoSize(true);
     RpExprMemo1->setWordWrap(true);
 
-    RpLabel1 = RpBand1->addControl<TRpLabel>(0.794, 34.925, 7.408, 4.498);
+    auto *RpLabel1 = RpBand1->addControl<TRpLabel>(0.794, 34.925, 7.408, 4.498);
     RpLabel1->setName(QStringLiteral("RpLabel1"));
     RpLabel1->setCaption(QStringLiteral("Dear"));
     RpLabel1->setAutoSize(true);
 
-    RpExprMemo2 = RpBand1->addControl<TRpExprMemo>(9.790, 34.925, 39.952, 4.498);
+    auto *RpExprMemo2 = RpBand1->addControl<TRpExprMemo>(9.790, 34.925, 39.952, 4.498);
     RpExprMemo2->setName(QStringLiteral("RpExprMemo2"));
     RpExprMemo2->setLines({QStringLiteral("{Firstname +' '+Surname},")});
     RpExprMemo2->setRemoveBlankLines(false);
@@ -77,10 +89,9 @@ TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
     }
 
     // The letter body is whatever the editor holds when the footer prints.
-    RpRichText1 = RpBand2->addControl<TRpRichText>(0.794, 0.529, 188.119, 206.640);
+    auto *RpRichText1 = RpBand2->addControl<TRpRichText>(0.794, 0.529, 188.119, 206.640);
     RpRichText1->setName(QStringLiteral("RpRichText1"));
-    if (fmMailMergeEdit)
-        RpRichText1->setParentRichEdit(fmMailMergeEdit->RichEdit1->document());
+    RpRichText1->setParentRichEdit(body);
 }
 
 TfmMailRp::~TfmMailRp()

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QTextDocument;
+class ReportDataSet;
 class TReport;
 class TRpBand;
 class TRpExprMemo;
@@ -25,6 +27,11 @@ public:
     TRpLabel *RpLabel1;
     TRpExprMemo *RpExprMemo2;
     TRpRichText *RpRichText1;
+
+    // Lays the merged letter out on report: rows from data, the letter body
+    // from body (the editor's document in the program). The holder window
+    // and the command-line printer share it.
+    static void buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body);
 };
 
 extern TfmMailRp *fmMailRp;

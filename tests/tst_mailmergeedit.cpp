@@ -565,16 +565,6 @@ private slots:
                  (QStringList{"&Font Change", "&Bold", "&Italic", "&Underline"}));
         ed->Format1->hide();
 
-        // A fresh run starts with every menu in full.
-    }
-
-    void personalisationLastsForTheRunOnly()
-    {
-        RunningProgram program;
-        openEditor();
-        openMenu(fmMailMergeEdit->File1);
-        QCOMPARE(visibleItems(fmMailMergeEdit->File1).size(), 4);
-        fmMailMergeEdit->File1->hide();
     }
 
     // The editor's Ctrl+O and Ctrl+S are its own; keys it does not claim run

@@ -360,6 +360,77 @@ private slots:
         QVERIFY(d.contains("P justify left=0 right=0 first=0"));
     }
 
+    // Made by LibreOffice Writer 7.4 from lo-made-letter.source.html
+    // (soffice --headless --infilter="HTML (StarWriter)" --convert-to rtf).
+    void readsAFileMadeByLibreOffice()
+    {
+        QTextDocument doc;
+        RtfReader::read(fixture("lo-made-letter.rtf"), &doc);
+        QCOMPARE(blockTexts(doc),
+                 (QStringList{"Summer Fair 2024", "3 June 2024",
+                              "Dear neighbour, the fair opens at ten o'clock on the village green. "
+                              "Please bring a chair; the old new marquee seats fifty. Parking is "
+                              "limited.",
+                              QString::fromUtf8("Entrée: 2,50 € – Über «alles» — Привет"),
+                              "Stall\tHolder", "Cakes\tMrs Allen",
+                              "Yours faithfully," + QString(QChar::LineSeparator) + "The Committee"}));
+        const QStringList d = describe(doc);
+        QCOMPARE(d.at(0), "P centre left=0 right=0 first=0");
+        QCOMPARE(d.at(1), "  \"Summer Fair 2024\" Arial 18pt bold #1f3a93");
+        QCOMPARE(d.at(2), "P right left=0 right=0 first=0");
+        QVERIFY2(d.contains("P justify left=75.6 right=0 first=37.8"), qPrintable(d.join('\n')));
+        QVERIFY(d.contains("  \"ten o'clock\" Times New Roman 12pt bold #000000"));
+        QVERIFY(d.contains("  \"village green\" Times New Roman 12pt italic #000000"));
+        QVERIFY(d.contains("  \"bring a chair\" Times New Roman 12pt underline1 #000000"));
+        QVERIFY(d.contains("  \"old\" Times New Roman 12pt strike #000000"));
+        QVERIFY(d.contains("  \"Parking is limited.\" Times New Roman 12pt #c00000"));
+        QVERIFY(d.contains(QString::fromUtf8("  \"Entrée: 2,50 € – Über «alles» — Привет\" Courier New 10pt #000000")));
+        // The style sheet, the document information and the generator are not text.
+        QVERIFY(!doc.toPlainText().contains("Normal"));
+        QVERIFY(!doc.toPlainText().contains("LibreOffice"));
+    }
+
+    // ours-for-lo.rtf is what our writer made of a letter; LibreOffice Writer
+    // opened it and saved it again as lo-resaved-ours.rtf. Every format we
+    // wrote came back.
+    void libreOfficeKeepsWhatWeWrote()
+    {
+        QTextDocument ours, resaved;
+        RtfReader::read(fixture("ours-for-lo.rtf"), &ours);
+        RtfReader::read(fixture("lo-resaved-ours.rtf"), &resaved);
+        QCOMPARE(describe(resaved), describe(ours));
+        QVERIFY(describe(ours).contains("  \"Red text.\" Times New Roman 12pt #c80000"));
+        QVERIFY(describe(ours).contains("P justify left=56.7333 right=0 first=28.3333"));
+    }
+
+    // The writer's output for the test letter, kept as a golden file: a change
+    // in what we write shows up line by line. Run with VARNEL_UPDATE_GOLDEN=1
+    // to accept a deliberate change.
+    void goldenLetterRoundTrip()
+    {
+        QTextDocument letter;
+        buildLetter(&letter);
+        const QByteArray written = RtfWriter::write(letter);
+        const QString golden = QStringLiteral(VARNEL_TEST_DATA "/rtf/golden-letter.rtf");
+        const QString goldenLook = QStringLiteral(VARNEL_TEST_DATA "/rtf/golden-letter.txt");
+        if (qEnvironmentVariableIsSet("VARNEL_UPDATE_GOLDEN")) {
+            writeFile(golden, written);
+            writeFile(goldenLook, describe(letter).join('\n').toUtf8() + '\n');
+        }
+        const QList<QByteArray> expected = fileBytes(golden).split('\n');
+        const QList<QByteArray> actual = written.split('\n');
+        for (int i = 0; i < qMin(expected.size(), actual.size()); ++i)
+            QCOMPARE(actual.at(i), expected.at(i));
+        QCOMPARE(actual.size(), expected.size());
+
+        // Read back, the golden file gives the letter's formatting.
+        QTextDocument read;
+        RtfReader::read(fileBytes(golden), &read);
+        const QStringList look = QString::fromUtf8(fileBytes(goldenLook)).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(describe(read), look);
+        QCOMPARE(describe(letter), look);
+    }
+
     void readsConstructs_data()
     {
         QTest::addColumn<QByteArray>("rtf");

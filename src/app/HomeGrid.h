@@ -119,6 +119,10 @@ public:
     void miPhoneListClick();
 
     // Mail merge and editor.
+    void Notepad1Click();
+    void miMailMergeClick();
+    // Connects and enables the mail merge commands once their windows exist.
+    void wireMailMerge();
 
 protected:
     void showEvent(QShowEvent *e) override;

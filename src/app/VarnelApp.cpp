@@ -7,6 +7,10 @@
 #include "entry/RecordCard.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
+#include "mailmerge/MailMergeEdit.h"
+#include "mailmerge/MailMergeInfo.h"
+#include "mailmerge/MailMergeRp.h"
+#include "mailmerge/MailMergeSetup.h"
 #include "reports/RpPhoneList.h"
 
 #include <QApplication>
@@ -72,20 +76,25 @@ void VarnelApp::createWindows()
     // 13. fmRpLabel14
 
     // 14. fmMailMergeSetup
+    new TfmMailMergeSetup;
 
     // 15. fmMailMergeHelp
+    new TfmMailMergeHelp;
 
     // 16. fmMailMergeEdit
+    new TfmMailMergeEdit;
 
     // 17. fmMailRp
+    new TfmMailRp;
+    main->wireMailMerge();
 }
 
 void VarnelApp::destroyWindows()
 {
     // Every other window is owned by the application and goes with it; the
-    // main window goes last.
-    // A window may own windows of its own (a dialog its help window): pick the
-    // unowned ones first, since deleting one takes its own windows with it.
+    // main window goes last. A window may own windows of its own (a dialog its
+    // help window, a widget its tooltip), so the unowned ones are picked first
+    // and held by guarded pointers: deleting one takes its own with it.
     QList<QPointer<QWidget>> unowned;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w != fmHomeAddMain && !w->parentWidget())

@@ -79,6 +79,10 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
         const qreal right = box.right();
         const qreal centre = box.center().x();
         box.setWidth(widest);
+        // An auto-size box is at least one line high, whatever the font: a
+        // one-line label never loses its only line to a larger font.
+        if (box.height() < m.lineHeight())
+            box.setHeight(m.lineHeight());
         if (alignment() == taRightJustify)
             box.moveRight(right);
         else if (alignment() == taCenter)

@@ -1,0 +1,110 @@
+#include "mailmerge/MailMergeInfo.h"
+
+#include "app/Pictures.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+TfmMailMergeHelp *fmMailMergeHelp = nullptr;
+
+namespace {
+
+// The title strip, shaded like the caption of an active window.
+class GradientPanel : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        const QColor caption = palette().color(QPalette::Active, QPalette::Highlight);
+        QLinearGradient g(rect().topLeft(), rect().topRight());
+        g.setColorAt(0, caption);
+        g.setColorAt(1, caption.lighter(160));
+        p.fillRect(rect(), g);
+    }
+};
+
+} // namespace
+
+QString TfmMailMergeHelp::helpText()
+{
+    return QStringLiteral(
+        "To perform a mail merge, you need a document, and a selected list of names (with "
+        "addresses).\n"
+        "\n"
+        "If your letter was written in a word processor, save it as a Rich Text Format (.rtf) file "
+        "in a folder where you can find it again, and open it with the Document button. You can "
+        "also "
+        "write the document here, but it is a simple editor and may not give you the features you "
+        "need.\n"
+        "\n"
+        "Choose the people with the Select Names button, which opens the Search facility: it "
+        "filters "
+        "the list to the names or locations you need. For example, to write to all your customers "
+        "in "
+        "one city, enter the first letters of its post code and select the PostCode field in the "
+        "list.\n"
+        "\n"
+        "If the names come from more than one area, print them in more than one batch, searching "
+        "each "
+        "time for the town name or post code required; this helps sorting for delivery too.\n"
+        "\n"
+        "When the list of names and the document are right, click the Merge button to see a "
+        "preview of "
+        "the merged report as it will print, and then print it from there.\n"
+        "\n"
+        "If you need to adjust margins etc, print out only one sheet.");
+}
+
+TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    fmMailMergeHelp = this;
+    setObjectName(QStringLiteral("fmMailMergeHelp"));
+    setWindowTitle(QStringLiteral("i"));
+    setWindowIcon(Pictures::programIcon());
+    setModal(false);
+    QFont f(QStringLiteral("MS Sans Serif"), 8);
+    f.setStyleHint(QFont::SansSerif);
+    setFont(f);
+    setFixedSize(466, 304);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel1 = new GradientPanel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(41);
+    auto *title = new QVBoxLayout(Panel1);
+    Label1 = new QLabel(QStringLiteral("Helpful Information"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    QFont big(QStringLiteral("MS Sans Serif"), 14);
+    big.setStyleHint(QFont::SansSerif);
+    Label1->setFont(big);
+    QPalette white = Label1->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    Label1->setPalette(white);
+    title->addWidget(Label1);
+    layout->addWidget(Panel1);
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setPlainText(helpText());
+    layout->addWidget(RichEdit1, 1);
+}
+
+TfmMailMergeHelp::~TfmMailMergeHelp()
+{
+    if (fmMailMergeHelp == this)
+        fmMailMergeHelp = nullptr;
+}

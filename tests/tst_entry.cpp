@@ -3,7 +3,7 @@
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
 #include "browse/CountLook.h"
-#include "entry/ClickPanel.h"
+#include "app/ClickPanel.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
 #include "store/AdoConnection.h"
@@ -450,10 +450,12 @@ private slots:
     void unwritableSettingsAreReportedAndTheCardClosesAnyway()
     {
         RunningProgram program;
-        QDir().mkpath(IniFile::settingsPath()); // a folder where the file should be
+        QFile::remove(IniFile::settingsPath());
+        QVERIFY(QDir().mkpath(IniFile::settingsPath())); // a folder where the file should be
         fmHomeAddMain->btnRecCardClick();
         fmRecCard->close();
         QVERIFY(!fmRecCard->isVisible());
+        QVERIFY(!program.log().isEmpty());
         QCOMPARE(program.log().last(),
                  "Varnel: Unable to write to " + IniFile::settingsPath() + ".");
     }

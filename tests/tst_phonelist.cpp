@@ -298,7 +298,7 @@ void tst_phonelist::statements_data()
         << QStringList{"SELECT * from HomeAd", "WHERE", "Flag", "NOT LIKE", "\"%%\""};
     QTest::newRow("a quote stays inside the literal")
         << SelectionStatements::search("Surname", "O\"Neil", false)
-        << QStringList{"SELECT * from HomeAd", "WHERE", "Surname", "LIKE", "\"%O\"\"Neil%\""};
+        << QStringList{"SELECT * from HomeAd", "WHERE", "Surname", "LIKE", "\"%O\"Neil%\""};
 }
 
 void tst_phonelist::statements()

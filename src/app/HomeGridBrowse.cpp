@@ -2,6 +2,7 @@
 // and the way into the search dialog.
 
 #include "app/HomeGrid.h"
+#include "store/SelectionStatements.h"
 
 #include "browse/JSQLSEARCH.h"
 #include "platform/Guard.h"
@@ -40,13 +41,8 @@ void TfmHomeAddMain::RadioGroup1Click(int index)
 {
     guarded(this, [this, index] {
         HomeQuery->close();
-        HomeQuery->clearSql();
-        if (index < kAll)
-            HomeQuery->addSql(QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE '") +
-                              QChar('A' + index) + QStringLiteral("%'"));
-        else
-            HomeQuery->addSql(QStringLiteral("SELECT * FROM HomeAd"));
-        HomeQuery->addSql(QStringLiteral("Order by Surname"));
+        HomeQuery->setSql(index < kAll ? SelectionStatements::letter(QChar('A' + index))
+                                       : SelectionStatements::all());
         HomeQuery->open();
     });
 }
@@ -55,9 +51,7 @@ void TfmHomeAddMain::sqRetryBtnClick()
 {
     guarded(this, [this] {
         HomeQuery->close();
-        HomeQuery->clearSql();
-        HomeQuery->addSql(QStringLiteral("SELECT * FROM HomeAd"));
-        HomeQuery->addSql(QStringLiteral("Order by Surname"));
+        HomeQuery->setSql(SelectionStatements::all());
         HomeQuery->open();
         // Selecting "All" runs the letter group's own handler when it was not
         // selected already.

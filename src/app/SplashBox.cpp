@@ -12,13 +12,6 @@
 
 TfmSplash *fmSplash = nullptr;
 
-void ClickPanel::mouseReleaseEvent(QMouseEvent *e)
-{
-    QFrame::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        emit clicked();
-}
-
 namespace {
 QLabel *centredLabel(QWidget *parent, const char *name, const QString &text, int points, bool bold = false)
 {
@@ -93,16 +86,10 @@ TfmSplash::TfmSplash()
     labels->addWidget(Label2);
     labels->addStretch(1);
 
-    Panel3 = new ClickPanel(Panel1);
+    Panel3 = new ClickPanel(QStringLiteral("Credits"), Panel1);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setGeometry(8, 164, 68, 26);
-    Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel3->setLineWidth(1);
     Panel3->setCursor(Qt::PointingHandCursor);
-    auto *caption = new QLabel(QStringLiteral("Credits"), Panel3);
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setGeometry(Panel3->rect());
-    caption->setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(Panel3, &ClickPanel::clicked, this, &TfmSplash::Panel3Click);
 
     // The clock starts at creation, not at showing, and does not stop for the mouse.

@@ -1,23 +1,12 @@
 #pragma once
 
+#include "app/ClickPanel.h"
+
 #include <QFrame>
 #include <QWidget>
 
 class QLabel;
 class QTimer;
-
-// A panel that acts as a button on a mouse click.
-class ClickPanel : public QFrame
-{
-    Q_OBJECT
-public:
-    using QFrame::QFrame;
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *e) override;
-};
 
 // The "about" box: the program's icon, name and authorship, and "Credits".
 // Every "&About" makes a new one, which closes and disposes of itself 5

@@ -1,4 +1,5 @@
 #include "browse/JSQLSEARCH.h"
+#include "store/SelectionStatements.h"
 
 #include "app/Hints.h"
 #include "app/HomeGrid.h"
@@ -178,16 +179,10 @@ void TfmSQLSearchDialog::sqOKBtnClick()
                                     QStringLiteral("Please select a field first"), false);
         sqFieldName = sqListBox->item(kFallbackEntry)->text();
     }
-    const QString pattern = QLatin1Char('%') + sqEditBox->text() + QLatin1Char('%');
-    guarded(this, [this, &pattern] {
+    guarded(this, [this] {
         AdoQuery *query = fmHomeAddMain->HomeQuery;
         query->close();
-        query->clearSql();
-        query->addSql(QStringLiteral("SELECT * from HomeAd"));
-        query->addSql(QStringLiteral("WHERE"));
-        query->addSql(sqFieldName);
-        query->addSql(cboxNot->isChecked() ? QStringLiteral("NOT LIKE") : QStringLiteral("LIKE"));
-        query->addSql(QLatin1Char('"') + pattern + QLatin1Char('"'));
+        query->setSql(SelectionStatements::search(sqFieldName, sqEditBox->text(), cboxNot->isChecked()));
         query->open();
     });
     // Closes whether the search ran or the engine refused it.

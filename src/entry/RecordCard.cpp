@@ -2,7 +2,7 @@
 
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
-#include "entry/ClickPanel.h"
+#include "app/ClickPanel.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 

@@ -18,8 +18,7 @@ QStringList SelectionStatements::letter(QChar letter)
 
 QStringList SelectionStatements::search(const QString &fieldName, const QString &word, bool exclude)
 {
-    QString pattern = QLatin1Char('%') + word + QLatin1Char('%');
-    pattern.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    const QString pattern = QLatin1Char('%') + word + QLatin1Char('%');
     return {QStringLiteral("SELECT * from HomeAd"), QStringLiteral("WHERE"), fieldName,
             exclude ? QStringLiteral("NOT LIKE") : QStringLiteral("LIKE"),
             QLatin1Char('"') + pattern + QLatin1Char('"')};

@@ -20,8 +20,9 @@ QStringList letter(QChar letter);
 
 // The records whose field contains the word, or with exclude those whose
 // field does not contain it; in the engine's order. The word is put between
-// "%" signs as typed, so "%" and "_" in it act as wildcards; a double quote in
-// it is doubled so that it cannot end the literal early.
+// "%" signs as typed, so "%" and "_" in it act as wildcards. The engine takes
+// the quoted text up to the statement's last double quote as the word, so a
+// double quote typed in it stays part of the word.
 QStringList search(const QString &fieldName, const QString &word, bool exclude);
 
 } // namespace SelectionStatements

@@ -1,4 +1,4 @@
-#include "entry/ClickPanel.h"
+#include "app/ClickPanel.h"
 
 #include <QMouseEvent>
 

@@ -235,7 +235,8 @@ void TfmHomeAddMain::buildControls()
     connect(enter2, &QShortcut::activated, this, [this] { defaultOrCancelKey(true); });
     connect(esc, &QShortcut::activated, this, [this] { defaultOrCancelKey(false); });
 
-    // Windows of later stages of the program; present, not yet in use.
+    // Off until the window that serves them has been created and wired them
+    // up (see VarnelApp::createWindows).
     for (QWidget *w : {static_cast<QWidget *>(RadioGroup1), static_cast<QWidget *>(btnRecCard),
                        static_cast<QWidget *>(btEditCounty), static_cast<QWidget *>(HomeSearch),
                        static_cast<QWidget *>(sqRetryBtn)})
@@ -325,7 +326,7 @@ void TfmHomeAddMain::buildMenu()
     connect(miPrintSetup, &QAction::triggered, this, &TfmHomeAddMain::miPrintSetupClick);
     connect(Exit1, &QAction::triggered, this, &TfmHomeAddMain::miExitClick);
 
-    // Commands whose windows come in later stages of the program.
+    // Off until the window that serves them has been created and wired them up.
     for (QAction *a : {NewFile1, miOpenFile, miSaveAs, miClose, miOptions, miOpenSearch, miClearFillter,
                        miPhoneList, miLabel21, miLabel16, mi14perA4sheet1, Setfont1, FiloFaxPages1,
                        miA5DiaryPages, miRecordForm, miMailMerge, Notepad1, Help2, Help1, miAbout})

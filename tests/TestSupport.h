@@ -39,3 +39,27 @@ public:
     ScriptedPlatform platform;
     QStringList &log() { return platform.dialogs.log; }
 };
+
+#include <csignal>
+#include <sys/resource.h>
+
+// Makes the system refuse to let this process grow any file beyond `bytes`,
+// the way a full disk refuses a write.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lim = m_old;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+};

@@ -40,25 +40,6 @@ int iniInt(const RunningProgram &p, const char *section, const char *key)
     return IniFile(p.folder.file("VarnIni.ini")).readInteger(section, key, -999);
 }
 
-// The system refuses to let this process grow a file beyond `bytes`, the way
-// a full disk refuses a write.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lim = m_old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
-
 const QStringList kWidthKeys = {"WSurname", "WFirstname", "WAdd1", "WAdd2", "WA3",  "WTown",
                                 "WCounty",  "WPCode",     "WTel",  "WCell", "WFlag"};
 

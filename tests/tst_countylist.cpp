@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "browse/CountyListFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
@@ -31,25 +32,6 @@ QString errorOf(const std::function<void()> &action)
     }
     return QStringLiteral("<no error>");
 }
-
-// Makes the system refuse to let this process grow any file beyond `bytes`,
-// the way a full disk refuses a write.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lim = m_old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 } // namespace
 

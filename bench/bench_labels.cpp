@@ -137,8 +137,8 @@ PeerRun glabelsChunked(const QString &glabels, const QString &labelFile, const Q
     QStringList pdfs;
     for (const QString &csv : csvs) {
         pdfs << csv + QStringLiteral(".pdf");
-        r.measure.add(timed(glabels, {QStringLiteral("-i"), csv, QStringLiteral("-o"), pdfs.last(),
-                                      labelFile}));
+        r.measure.add(timed(
+            glabels, {QStringLiteral("-i"), csv, QStringLiteral("-o"), pdfs.last(), labelFile}));
     }
     const QString joined = dir + QStringLiteral("/glabels.pdf");
     if (pdfs.size() == 1) {
@@ -186,9 +186,9 @@ int main(int argc, char **argv)
         const QString book = BookGenerator::cached(people);
         QTemporaryDir dir;
         QString said;
-        const Measure us = timed(ours, {book, QStringLiteral("labels-21"),
-                                        dir.filePath(QStringLiteral("ours.pdf"))},
-                                 &said);
+        const Measure us = timed(
+            ours, {book, QStringLiteral("labels-21"), dir.filePath(QStringLiteral("ours.pdf"))},
+            &said);
         const int sheets = said.section(QLatin1Char(' '), 0, 0).toInt();
         std::printf("%8d | %9.2f %9.1f %7d %8.1f |", people, us.seconds, us.peakMiB, sheets,
                     us.seconds * 1e6 / people);

@@ -37,9 +37,9 @@ void addColourChoice(QFontDialog &dialog, QColor &colour)
     if (!effects)
         return;
     static const std::pair<const char *, QRgb> colours[] = {
-        {"Black", 0x000000},  {"Maroon", 0x800000}, {"Green", 0x008000},  {"Olive", 0x808000},
-        {"Navy", 0x000080},   {"Purple", 0x800080}, {"Teal", 0x008080},   {"Gray", 0x808080},
-        {"Silver", 0xc0c0c0}, {"Red", 0xff0000},    {"Lime", 0x00ff00},   {"Yellow", 0xffff00},
+        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+        {"Silver", 0xc0c0c0}, {"Red", 0xff0000},     {"Lime", 0x00ff00},  {"Yellow", 0xffff00},
         {"Blue", 0x0000ff},   {"Fuchsia", 0xff00ff}, {"Aqua", 0x00ffff},  {"White", 0xffffff}};
     auto *combo = new QComboBox(effects);
     combo->setObjectName(QStringLiteral("colourCombo"));

@@ -117,6 +117,13 @@ public:
 
     // Reports.
     void miPhoneListClick();
+    void miLabels21Click();
+    void miLabel16Click();
+    void mi14perA4sheet1Click();
+    // The label font dialog: OK gives its font to all three label reports.
+    void Setfont1Click();
+    void FiloFaxPages1Click();
+    void miA5DiaryPagesClick();
 
     // Mail merge and editor.
     void Notepad1Click();

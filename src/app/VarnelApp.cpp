@@ -11,6 +11,11 @@
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
 #include "mailmerge/MailMergeSetup.h"
+#include "reports/RpA5Diary.h"
+#include "reports/RpFilo2.h"
+#include "reports/RpLabel14.h"
+#include "reports/RpLabel16.h"
+#include "reports/RpLabels.h"
 #include "reports/RpPhoneList.h"
 
 #include <QApplication>
@@ -60,20 +65,25 @@ void VarnelApp::createWindows()
     main->wireEntryWindows();
 
     // 7. fmRpA5Diary
+    new TfmRpA5Diary(main->HomeQuery);
 
     // 8. fmRpTel
     new TfmRpTel(main->HomeQuery);
 
     // 9. fmLabels
+    new TfmLabels(main->HomeQuery);
 
     // 10. fmRpLabel16
+    new TfmRpLabel16(main->HomeQuery);
 
-    // 11. fmRpFilo2
+    // 11. fmRpFilo2: the report is its own holder; the main window owns it.
+    new TfmRpFilo2(main->HomeQuery, main);
 
     // 12. fmCredits
     new TfmCredits;
 
     // 13. fmRpLabel14
+    new TfmRpLabel14(main->HomeQuery);
 
     // 14. fmMailMergeSetup
     new TfmMailMergeSetup;

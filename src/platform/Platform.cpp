@@ -3,6 +3,12 @@
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -19,6 +25,55 @@
 #include <algorithm>
 
 namespace {
+
+// Qt's font dialog offers underline and strikeout but no colour; the program's
+// font dialog has the usual sixteen text colours beside them.
+void addColourChoice(QFontDialog &dialog, QColor &colour)
+{
+    QGroupBox *effects = nullptr;
+    for (QGroupBox *box : dialog.findChildren<QGroupBox *>())
+        if (box->findChild<QCheckBox *>() && box->layout())
+            effects = box;
+    if (!effects)
+        return;
+    static const std::pair<const char *, QRgb> colours[] = {
+        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+        {"Silver", 0xc0c0c0}, {"Red", 0xff0000},     {"Lime", 0x00ff00},  {"Yellow", 0xffff00},
+        {"Blue", 0x0000ff},   {"Fuchsia", 0xff00ff}, {"Aqua", 0x00ffff},  {"White", 0xffffff}};
+    auto *combo = new QComboBox(effects);
+    combo->setObjectName(QStringLiteral("colourCombo"));
+    for (const auto &[name, rgb] : colours) {
+        QPixmap swatch(16, 12);
+        swatch.fill(QColor(rgb));
+        combo->addItem(QIcon(swatch), QString::fromLatin1(name), QColor(rgb));
+    }
+    int at = combo->findData(colour);
+    if (at < 0) {
+        combo->addItem(colour.name(), colour);
+        at = combo->count() - 1;
+    }
+    combo->setCurrentIndex(at);
+    auto *label = new QLabel(QStringLiteral("&Colour:"), effects);
+    label->setBuddy(combo);
+    effects->layout()->addWidget(label);
+    effects->layout()->addWidget(combo);
+    // The sample text is the line edit in a group box; the others head the lists.
+    QLineEdit *sample = nullptr;
+    for (QLineEdit *edit : dialog.findChildren<QLineEdit *>())
+        if (qobject_cast<QGroupBox *>(edit->parentWidget()))
+            sample = edit;
+    auto show = [combo, sample, &colour] {
+        colour = combo->currentData().value<QColor>();
+        if (sample) {
+            QPalette p = sample->palette();
+            p.setColor(QPalette::Text, colour);
+            sample->setPalette(p);
+        }
+    };
+    QObject::connect(combo, &QComboBox::currentIndexChanged, combo, show);
+    show();
+}
 
 class DesktopDialogs : public Dialogs
 {
@@ -88,11 +143,15 @@ public:
 
     bool chooseFont(QWidget *parent, FontValue &font) override
     {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, font.font, parent);
-        if (ok)
-            font.font = f;
-        return ok;
+        QFontDialog d(font.font, parent);
+        d.setOption(QFontDialog::DontUseNativeDialog);
+        QColor colour = font.color;
+        addColourChoice(d, colour);
+        if (d.exec() != QDialog::Accepted)
+            return false;
+        font.font = d.selectedFont();
+        font.color = colour;
+        return true;
     }
 
     bool printerSetup(QWidget *parent, QPrinter *printer) override

@@ -23,7 +23,26 @@ struct Options
     QString book, layout, output;
     QStringList statement = SelectionStatements::all();
     bool help = false;
+    bool hasFont = false;
+    FontValue font;
 };
+
+// "Arial,12" or "Times New Roman,10.5": the face, then the size in points
+// after the last comma.
+FontValue parseFont(const QString &text)
+{
+    const int comma = text.lastIndexOf(QLatin1Char(','));
+    bool ok = false;
+    const qreal size = comma < 0 ? 0 : text.mid(comma + 1).trimmed().toDouble(&ok);
+    const QString family = comma < 0 ? QString() : text.left(comma).trimmed();
+    if (!ok || family.isEmpty() || !(size > 0) || size > 1000)
+        throw UsageError{QStringLiteral(
+            "--font takes a face and a size in points, such as \"Arial,12\"")};
+    FontValue f;
+    f.font = QFont(family);
+    f.font.setPointSizeF(size);
+    return f;
+}
 
 Options parse(const QStringList &args)
 {
@@ -63,6 +82,9 @@ Options parse(const QStringList &args)
             searchField = field;
             searchWord = word;
             search = true;
+        } else if (a == QLatin1String("--font")) {
+            o.font = parseFont(value("a face and a size"));
+            o.hasFont = true;
         } else if (a == QLatin1String("--not")) {
             exclude = true;
         } else if (a.startsWith(QLatin1String("--"))) {
@@ -93,11 +115,13 @@ QString PrintCommand::usage()
 {
     QString text = QStringLiteral(
         "Usage: varnel-print BOOK.vdf LAYOUT OUT.pdf [--letter X | --search FIELD WORD [--not]]\n"
+        "                    [--font \"FACE,SIZE\"]\n"
         "\n"
         "Runs a report layout over an address book and writes its pages to a PDF file.\n"
         "  --letter X            the surnames beginning with X (A to Z), or All\n"
         "  --search FIELD WORD   the records whose FIELD contains WORD\n"
         "  --not                 with --search: those whose FIELD does not contain WORD\n"
+        "  --font \"FACE,SIZE\"    the labels' address font, such as \"Arial,12\"\n"
         "Without a selection every record is printed, in surname order.\n"
         "\n"
         "Layouts:\n");
@@ -131,6 +155,11 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         err.flush();
         return BadUsage;
     }
+    if (o.hasFont && !layout->setFont) {
+        err << "varnel-print: --font goes with the label layouts only\n";
+        err.flush();
+        return BadUsage;
+    }
 
     try {
         if (!QFileInfo(o.book).isFile())
@@ -143,6 +172,8 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         query.setSql(o.statement);
         query.open();
         std::unique_ptr<TReport> report = layout->make(&query);
+        if (o.hasFont)
+            layout->setFont(*report, o.font);
         report->run();
         const auto pages = report->preparedReport();
         if (!pages || pages->pages.isEmpty())

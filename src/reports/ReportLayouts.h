@@ -16,6 +16,9 @@ struct ReportLayoutEntry
     QString name;        // as typed on the command line, e.g. "phone-list"
     QString description; // one line for the usage text
     std::function<std::unique_ptr<TReport>(ReportDataSet *data)> make;
+    // Gives the layout's address text another font; empty for the layouts
+    // whose fonts are fixed.
+    std::function<void(TReport &report, const FontValue &font)> setFont = {};
 };
 
 namespace ReportLayouts {

@@ -1,0 +1,211 @@
+// Address labels, 21 per A4 sheet, beside gLabels 3 printing the same
+// addresses onto its Avery L7160 template. Both run as programs under
+// /usr/bin/time -v: wall time, peak memory and sheets, and the ratio.
+//
+// gLabels copies every record for every sheet it prints, so one run over
+// 10,000 rows takes minutes; its best is to print chunks of 1,050 rows (50
+// sheets) and join them with pdfunite. That chunked run is what we compare
+// against.
+//
+// Usage: bench_labels [SIZE...] [--template FILE.glabels] [--peer-up-to N]
+// Sizes default to 1,000, 10,000 and 100,000; gLabels runs up to 10,000.
+
+#include "BookGenerator.h"
+
+#include "store/AdoConnection.h"
+#include "store/AdoQuery.h"
+#include "store/SelectionStatements.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+constexpr int kChunkRows = 1050;
+
+struct Measure
+{
+    double seconds = 0;
+    double peakMiB = 0;
+    bool ok = true;
+
+    void add(const Measure &m)
+    {
+        seconds += m.seconds;
+        peakMiB = std::max(peakMiB, m.peakMiB);
+        ok = ok && m.ok;
+    }
+};
+
+// Runs a program under /usr/bin/time -v; its own output goes to `output`.
+Measure timed(const QString &program, const QStringList &args, QString *output = nullptr)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/time"), QStringList{"-v", program} + args);
+    p.waitForFinished(-1);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAllStandardOutput());
+    Measure m;
+    m.ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    static const QRegularExpression wall(
+        QStringLiteral("Elapsed \\(wall clock\\) time.*: (?:(\\d+):)?(\\d+):([\\d.]+)"));
+    static const QRegularExpression rss(QStringLiteral("Maximum resident set size.*: (\\d+)"));
+    if (const auto w = wall.match(err); w.hasMatch())
+        m.seconds = w.captured(1).toDouble() * 3600 + w.captured(2).toDouble() * 60 +
+                    w.captured(3).toDouble();
+    if (const auto r = rss.match(err); r.hasMatch())
+        m.peakMiB = r.captured(1).toDouble() / 1024;
+    if (!m.ok)
+        std::fprintf(stderr, "%s failed:\n%s\n", qPrintable(program), qPrintable(err.right(2000)));
+    return m;
+}
+
+QString csvField(QString s)
+{
+    if (s.contains(QLatin1Char(',')) || s.contains(QLatin1Char('"')) || s.contains('\n'))
+        return QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) +
+               QLatin1Char('"');
+    return s;
+}
+
+// The book's rows in the order varnel-print prints them, as the peer's CSV
+// chunks of `rowsPerFile` rows, each with the header line.
+QStringList writeCsvChunks(const QString &book, const QString &stem, int rowsPerFile)
+{
+    AdoConnection connection;
+    connection.setConnectionString(AdoConnection::connectionStringFor(book));
+    AdoQuery query(&connection);
+    query.setObjectName(QStringLiteral("HomeQuery"));
+    query.setSql(SelectionStatements::all());
+    query.open();
+    const char *fields[] = {"Firstname", "Surname", "Address1", "Address2", "A3_Village",
+                            "Town",      "County",  "PostCode", "Country"};
+    QStringList files;
+    QFile file;
+    QTextStream out;
+    int row = 0;
+    for (query.first(); !query.eof(); query.next(), ++row) {
+        if (row % rowsPerFile == 0) {
+            out.flush();
+            file.close();
+            files << QStringLiteral("%1-%2.csv").arg(stem).arg(files.size(), 3, 10, QChar('0'));
+            file.setFileName(files.last());
+            file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            out.setDevice(&file);
+            out << "FIRST,LAST,ADDR1,ADDR2,VILLAGE,TOWN,COUNTY,POSTCODE,COUNTRY\n";
+        }
+        QStringList values;
+        for (const char *f : fields)
+            values << csvField(query.displayText(QLatin1String(f)));
+        out << values.join(QLatin1Char(',')) << '\n';
+    }
+    out.flush();
+    file.close();
+    return files;
+}
+
+int pdfPages(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(-1);
+    static const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+    const auto m = pages.match(QString::fromLocal8Bit(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+struct PeerRun
+{
+    Measure measure;
+    int sheets = 0;
+};
+
+// gLabels over the CSV chunks, one process each, joined with pdfunite.
+PeerRun glabelsChunked(const QString &glabels, const QString &labelFile, const QStringList &csvs,
+                       const QString &dir)
+{
+    PeerRun r;
+    QStringList pdfs;
+    for (const QString &csv : csvs) {
+        pdfs << csv + QStringLiteral(".pdf");
+        r.measure.add(timed(
+            glabels, {QStringLiteral("-i"), csv, QStringLiteral("-o"), pdfs.last(), labelFile}));
+    }
+    const QString joined = dir + QStringLiteral("/glabels.pdf");
+    if (pdfs.size() == 1) {
+        QFile::remove(joined);
+        QFile::rename(pdfs.first(), joined);
+    } else {
+        r.measure.add(timed(QStandardPaths::findExecutable(QStringLiteral("pdfunite")),
+                            pdfs + QStringList{joined}));
+    }
+    r.sheets = pdfPages(joined);
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QList<int> sizes;
+    QString labelFile = QStringLiteral(VARNEL_SOURCE_DIR "/../shared/bench/l7160.glabels");
+    int peerUpTo = 10000;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--template") && i + 1 < args.size())
+            labelFile = args[++i];
+        else if (args[i] == QLatin1String("--peer-up-to") && i + 1 < args.size())
+            peerUpTo = args[++i].toInt();
+        else
+            sizes << args[i].toInt();
+    }
+    if (sizes.isEmpty())
+        sizes = {1000, 10000, 100000};
+
+    const QString ours = QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-print");
+    const QString glabels = QStandardPaths::findExecutable(QStringLiteral("glabels-3-batch"));
+    if (glabels.isEmpty())
+        std::printf("glabels-3-batch is not installed (package glabels): ours only\n");
+    if (!QFileInfo(labelFile).isFile())
+        std::printf("no gLabels file at %s: ours only\n", qPrintable(labelFile));
+    const bool peer = !glabels.isEmpty() && QFileInfo(labelFile).isFile();
+
+    std::printf("%8s | %9s %9s %7s %8s | %9s %9s %7s | %7s %7s\n", "people", "ours s", "ours MiB",
+                "sheets", "us/label", "gLabels s", "gL MiB", "sheets", "speedup", "mem");
+    for (int people : sizes) {
+        const QString book = BookGenerator::cached(people);
+        QTemporaryDir dir;
+        QString said;
+        const Measure us = timed(
+            ours, {book, QStringLiteral("labels-21"), dir.filePath(QStringLiteral("ours.pdf"))},
+            &said);
+        const int sheets = said.section(QLatin1Char(' '), 0, 0).toInt();
+        std::printf("%8d | %9.2f %9.1f %7d %8.1f |", people, us.seconds, us.peakMiB, sheets,
+                    us.seconds * 1e6 / people);
+        if (peer && people <= peerUpTo) {
+            const QStringList csvs =
+                writeCsvChunks(book, dir.filePath(QStringLiteral("rows")), kChunkRows);
+            const PeerRun them = glabelsChunked(glabels, labelFile, csvs, dir.path());
+            std::printf(" %9.2f %9.1f %7d | %6.1fx %6.2fx\n", them.measure.seconds,
+                        them.measure.peakMiB, them.sheets, them.measure.seconds / us.seconds,
+                        us.peakMiB / them.measure.peakMiB);
+        } else {
+            std::printf(" %9s %9s %7s | %7s %7s\n", "-", "-", "-", "-", "-");
+        }
+        std::fflush(stdout);
+    }
+    std::printf("speedup: gLabels' chunked time / ours; mem: our peak / theirs.\n"
+                "goals: speedup >= 10 at 1,000 and 10,000 with mem <= 1; us/label flat up to "
+                "100,000\n");
+    return 0;
+}

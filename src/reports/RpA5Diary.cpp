@@ -1,0 +1,84 @@
+#include "reports/RpA5Diary.h"
+
+#include "app/HomeGrid.h"
+#include "platform/Guard.h"
+#include "reports/ReportControls.h"
+
+#include <QAction>
+
+TfmRpA5Diary *fmRpA5Diary = nullptr;
+
+namespace {
+
+FontValue arial(qreal points)
+{
+    FontValue f;
+    f.font = QFont(QStringLiteral("Arial"));
+    f.font.setPointSizeF(points);
+    return f;
+}
+
+} // namespace
+
+void A5DiaryLayout::buildLayout(TReport &report)
+{
+    report.setObjectName(QStringLiteral("RpA5Diary"));
+    TRpPage &page = report.page();
+    page.Orientation = QPageLayout::Landscape;
+    page.TopMargin = 8;
+    page.BottomMargin = 5;
+    page.LeftMargin = 10;
+    page.RightMargin = 10;
+    page.Columns = 4;
+    page.ColumnSpace = 5;
+    report.setFont(arial(11));
+    report.setOptions({});
+    report.setPrintIfEmpty(true);
+    report.setReportTitle(QString());
+    report.printerSettings() = TRpPrinterSettings();
+    report.printerSettings().OutputBin = obAuto;
+
+    TRpBand *entry = report.addBand(rbDetail, 48.948);
+    entry->setName(QStringLiteral("DetailBand1"));
+    auto *memo = entry->addControl<TRpExprMemo>(3.087, 0.441, 62.618, 47.184);
+    memo->setName(QStringLiteral("RpExprMemo1"));
+    memo->setFont(arial(10));
+    memo->setAlignment(taLeftJustify);
+    memo->setAutoSize(true);
+    memo->setRemoveBlankLines(true);
+    memo->setLines(
+        {QStringLiteral("{Surname +', ' + Firstname+'  :     '+Flag}"),
+         QStringLiteral("{Address1}"), QStringLiteral("{Address2}"), QStringLiteral("{A3_Village}"),
+         QStringLiteral("{Town}"), QStringLiteral("{County}"), QStringLiteral("{PostCode}"),
+         QStringLiteral("{Country}"), QStringLiteral("{Tel}"), QStringLiteral("{Cell}")});
+}
+
+std::unique_ptr<TReport> A5DiaryLayout::makeReport(ReportDataSet *data)
+{
+    auto report = std::make_unique<TReport>();
+    buildLayout(*report);
+    report->setDataSet(data);
+    return report;
+}
+
+TfmRpA5Diary::TfmRpA5Diary(ReportDataSet *data, QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("fmRpA5Diary"));
+    RpA5Diary = new TReport(this);
+    A5DiaryLayout::buildLayout(*RpA5Diary);
+    RpA5Diary->setDataSet(data);
+    fmRpA5Diary = this;
+
+    if (fmHomeAddMain) {
+        TfmHomeAddMain *main = fmHomeAddMain;
+        connect(main->miA5DiaryPages, &QAction::triggered, main,
+                [main] { guarded(main, [main] { main->miA5DiaryPagesClick(); }); });
+        main->miA5DiaryPages->setEnabled(true);
+    }
+}
+
+TfmRpA5Diary::~TfmRpA5Diary()
+{
+    if (fmRpA5Diary == this)
+        fmRpA5Diary = nullptr;
+}

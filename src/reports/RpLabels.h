@@ -1,0 +1,27 @@
+#pragma once
+
+#include "mailmerge/MailMergeEdit.h"
+#include "reports/Report.h"
+
+#include <QWidget>
+
+class ReportDataSet;
+class TRpExprMemo;
+
+// The 21-per-sheet labels' holder (Avery L7160). Never shown, it carries the
+// report and the font dialog whose font "Set labels font" gives the address
+// memos of all three label reports. Creating it hooks the "21 per A4 sheet"
+// and "Set labels font" menu items of the main window to it.
+class TfmLabels : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TfmLabels(ReportDataSet *data, QWidget *parent = nullptr);
+    ~TfmLabels() override;
+
+    TReport *RpLabel;
+    TRpExprMemo *RpExprMemo1;
+    TFontDialog FontDialog1;
+};
+
+extern TfmLabels *fmLabels;

@@ -1,0 +1,624 @@
+#include "TestSupport.h"
+
+#include "app/HomeGrid.h"
+#include "reports/PreparedReport.h"
+#include "reports/PrintCommand.h"
+#include "reports/ReportControls.h"
+#include "reports/ReportLayouts.h"
+#include "reports/ReportUnits.h"
+#include "reports/RpA5Diary.h"
+#include "reports/RpFilo2.h"
+#include "reports/RpLabel14.h"
+#include "reports/RpLabel16.h"
+#include "reports/RpLabels.h"
+#include "reports/RpPreview.h"
+#include "store/AdoConnection.h"
+#include "store/AdoQuery.h"
+#include "store/SelectionStatements.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The fields a person is given in, in this order; an empty text is a null field.
+const QStringList kColumns{"Firstname", "Surname", "Address1", "Address2", "A3_Village",
+                           "Town",      "County",  "PostCode", "Country",  "Tel",
+                           "Cell",      "Email",   "Work Tel", "Flag"};
+using Person = QStringList;
+
+const Person kFull{"Ann",          "Allen",   "1 Lane",       "Flat 2",  "Upton",
+                   "Oxford",       "Oxon",    "OX1 1AA",      "England", "01632 960123",
+                   "07700 900123", "a@b.org", "01632 960999", "VIP"};
+
+QString makeBook(const QTemporaryDir &dir, const QList<Person> &people)
+{
+    const QString path = dir.filePath("book.vdf");
+    QFile::copy(QStringLiteral(VARNEL_PROGRAM_DIR "/NewFile.vdf"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(path));
+    c.open();
+    for (const Person &p : people) {
+        QVector<QVariant> values;
+        for (int i = 0; i < kColumns.size(); ++i)
+            values << (p.value(i).isEmpty() ? QVariant() : QVariant(p.value(i)));
+        c.insertRow(kColumns, values);
+    }
+    c.close();
+    return path;
+}
+
+// Ann Smith001, Ann Smith002, ...: surname order is the order made.
+QList<Person> numbered(int count)
+{
+    QList<Person> out;
+    for (int i = 1; i <= count; ++i)
+        out << Person{"Ann", QStringLiteral("Smith%1").arg(i, 3, 10, QLatin1Char('0'))};
+    return out;
+}
+
+// A layout run over a book by name, as varnel-print runs it.
+struct LayoutRun
+{
+    AdoConnection connection;
+    AdoQuery query{&connection};
+    std::unique_ptr<TReport> report;
+    std::shared_ptr<const PreparedReport> pages;
+
+    LayoutRun(const QString &book, const QString &layout, const FontValue *font = nullptr,
+              const QStringList &statement = SelectionStatements::all())
+    {
+        connection.setConnectionString(AdoConnection::connectionStringFor(book));
+        query.setObjectName("HomeQuery");
+        query.setSql(statement);
+        query.open();
+        const ReportLayoutEntry *entry = ReportLayouts::find(layout);
+        if (!entry)
+            qFatal("no layout %s", qPrintable(layout));
+        report = entry->make(&query);
+        if (font)
+            entry->setFont(*report, *font);
+        report->run();
+        pages = report->preparedReport();
+    }
+};
+
+QList<const PreparedItem *> textItems(const PreparedPage &page)
+{
+    QList<const PreparedItem *> out;
+    for (const PreparedItem &item : page.items)
+        if (item.kind == PreparedItem::TextLine)
+            out << &item;
+    return out;
+}
+
+QStringList texts(const PreparedPage &page)
+{
+    QStringList out;
+    for (const PreparedItem *item : textItems(page))
+        out << item->text;
+    return out;
+}
+
+const PreparedItem *findText(const PreparedPage &page, const QString &text)
+{
+    for (const PreparedItem *item : textItems(page))
+        if (item->text == text)
+            return item;
+    return nullptr;
+}
+
+bool near(qreal a, qreal b)
+{
+    return qAbs(a - b) < 1e-6;
+}
+
+FontValue arial(qreal points)
+{
+    FontValue f;
+    f.font = QFont("Arial");
+    f.font.setPointSizeF(points);
+    return f;
+}
+
+struct PdfWord
+{
+    QString text;
+    qreal xMin, yMin;
+    int page;
+};
+
+QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize)
+{
+    QProcess run;
+    run.start(QStandardPaths::findExecutable("pdftotext"), {"-bbox", pdf, "-"});
+    run.waitForFinished(30000);
+    const QString html = QString::fromUtf8(run.readAllStandardOutput());
+    QList<PdfWord> out;
+    int page = 0;
+    static const QRegularExpression tag("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word "
+                                        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                                        "xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>");
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            ++page;
+            *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+        } else {
+            out << PdfWord{m.captured(5), m.captured(3).toDouble(), m.captured(4).toDouble(), page};
+        }
+    }
+    return out;
+}
+
+constexpr qreal kPtPerMm = 72.0 / 25.4;
+
+TRpStandardPreview *openPreview()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<TRpStandardPreview *>(w); p && p->isVisible())
+            return p;
+    return nullptr;
+}
+
+} // namespace
+
+class tst_labels : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sheetsFillColumnByColumn_data();
+    void sheetsFillColumnByColumn();
+    void labelLines_data();
+    void labelLines();
+    void largerFontDropsBottomLines_data();
+    void largerFontDropsBottomLines();
+    void emptySelection_data();
+    void emptySelection();
+    void filofaxEntry();
+    void a5DiaryEntry();
+    void printCommand_data();
+    void printCommand();
+    void pdfPositions_data();
+    void pdfPositions();
+    void menuItemsOpenTheirPreviews();
+    void labelFontDialog();
+};
+
+// A sheet and one more person: the people go down the first column, then the
+// next, and the last one opens the second sheet at the top of the first
+// column. Where each first line lies, from the paper's corner.
+void tst_labels::sheetsFillColumnByColumn_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QList<qreal>>("columnStarts");
+    QTest::addColumn<QList<qreal>>("rowStarts");
+    QTest::addColumn<QPointF>("firstLine"); // from the band's corner, mm
+    QTest::addColumn<QString>("format");    // of the first line; %1 the surname
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("bin");
+    QTest::newRow("21 per sheet") << "labels-21" << QList<qreal>{12.0, 76.3, 140.6}
+                                  << QList<qreal>{18.0, 56.4, 94.8, 133.2, 171.6, 210.0, 248.4}
+                                  << QPointF(1.058, 0.794) << "Ann %1" << false << "Address Labels"
+                                  << int(obFirst);
+    QTest::newRow("16 per sheet") << "labels-16" << QList<qreal>{15.0, 120.0}
+                                  << QList<qreal>{15.0,  49.1,  83.2,  117.3,
+                                                  151.4, 185.5, 219.6, 253.7}
+                                  << QPointF(3.969, 0.794) << "Ann %1" << false << ""
+                                  << int(obAuto);
+    QTest::newRow("14 per sheet") << "labels-14" << QList<qreal>{15.0, 120.0}
+                                  << QList<qreal>{15.0, 53.4, 91.8, 130.2, 168.6, 207.0, 245.4}
+                                  << QPointF(3.969, 0.794) << "Ann %1" << false << ""
+                                  << int(obAuto);
+    QTest::newRow("Filofax") << "filofax" << QList<qreal>{15.0, 95.0}
+                             << QList<qreal>{5.0, 36.2, 67.4, 98.6, 129.8} << QPointF(1.058, 1.058)
+                             << "%1, Ann" << false << "" << int(obFirst);
+    QTest::newRow("A5 diary") << "a5-diary" << QList<qreal>{10.0, 80.5, 151.0, 221.5}
+                              << QList<qreal>{8.0, 56.9, 105.8, 154.7} << QPointF(3.087, 0.441)
+                              << "%1, Ann  :     " << true << "" << int(obAuto);
+}
+
+void tst_labels::sheetsFillColumnByColumn()
+{
+    QFETCH(QString, layout);
+    QFETCH(QList<qreal>, columnStarts);
+    QFETCH(QList<qreal>, rowStarts);
+    QFETCH(QPointF, firstLine);
+    QFETCH(QString, format);
+    QFETCH(bool, landscape);
+    QFETCH(QString, title);
+    QFETCH(int, bin);
+    const int perSheet = int(columnStarts.size() * rowStarts.size());
+    QTemporaryDir dir;
+    LayoutRun run(makeBook(dir, numbered(perSheet + 1)), layout);
+    QCOMPARE(run.report->reportTitle(), title);
+    QCOMPARE(int(run.report->printerSettings().OutputBin), bin);
+    QCOMPARE(run.pages->orientation, landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QCOMPARE(run.pages->pages.size(), 2);
+    for (int i = 0; i <= perSheet; ++i) {
+        const int onSheet = i % perSheet;
+        const PreparedPage &page = run.pages->pages[i / perSheet];
+        const QString name = format.arg(QStringLiteral("Smith%1").arg(i + 1, 3, 10, QChar('0')));
+        const PreparedItem *line = findText(page, name);
+        QVERIFY2(line, qPrintable(name));
+        const qreal x = columnStarts[onSheet / rowStarts.size()] + firstLine.x();
+        const qreal y = rowStarts[onSheet % rowStarts.size()] + firstLine.y();
+        QVERIFY2(near(line->rect.left(), ReportUnits::fromMm(x)) &&
+                     near(line->rect.top(), ReportUnits::fromMm(y)),
+                 qPrintable(QStringLiteral("%1 at %2, %3 mm; expected %4, %5")
+                                .arg(name)
+                                .arg(line->rect.left() / 10)
+                                .arg(line->rect.top() / 10)
+                                .arg(x)
+                                .arg(y)));
+    }
+}
+
+void tst_labels::labelLines_data()
+{
+    QTest::addColumn<Person>("person");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("every line") << kFull
+                                << QStringList{"Ann Allen", "1 Lane", "Flat 2",  "Upton",
+                                               "Oxford",    "Oxon",   "OX1 1AA", "England"};
+    QTest::newRow("empty fields leave no gaps")
+        << Person{"Ann", "Allen", "1 Lane", "", "", "Oxford", "", "OX1 1AA"}
+        << QStringList{"Ann Allen", "1 Lane", "Oxford", "OX1 1AA"};
+    QTest::newRow("no first name: a blank before the surname")
+        << Person{"", "Allen", "", "", "", "Oxford"} << QStringList{" Allen", "Oxford"};
+    QTest::newRow("a field of blanks keeps its line")
+        << Person{"Ann", "Allen", "1 Lane", "  ", "", "Oxford"}
+        << QStringList{"Ann Allen", "1 Lane", "  ", "Oxford"};
+}
+
+// The address memo of all three label sheets: the lines that are left, one
+// line height apart from the memo's top.
+void tst_labels::labelLines()
+{
+    QFETCH(Person, person);
+    QFETCH(QStringList, lines);
+    QTemporaryDir dir;
+    const QString book = makeBook(dir, {person});
+    for (const QString layout : {"labels-21", "labels-16", "labels-14"}) {
+        LayoutRun run(book, layout);
+        const PreparedPage &page = run.pages->pages.at(0);
+        QCOMPARE(texts(page), lines);
+        const auto items = textItems(page);
+        const qreal lineHeight = items[0]->rect.height();
+        for (int i = 1; i < items.size(); ++i)
+            QVERIFY(near(items[i]->rect.top(), items[0]->rect.top() + i * lineHeight));
+    }
+}
+
+void tst_labels::largerFontDropsBottomLines_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("21, Arial 12: the country is lost") << "labels-21" << 12.0 << 7;
+    QTest::newRow("16, Arial 12") << "labels-16" << 12.0 << 7;
+    QTest::newRow("14, Arial 12") << "labels-14" << 12.0 << 7;
+    QTest::newRow("16, Arial 16") << "labels-16" << 16.0 << 5;
+    QTest::newRow("21, Arial 10") << "labels-21" << 10.0 << 8;
+}
+
+void tst_labels::largerFontDropsBottomLines()
+{
+    QFETCH(QString, layout);
+    QFETCH(qreal, points);
+    QFETCH(int, lines);
+    QTemporaryDir dir;
+    const FontValue font = arial(points);
+    LayoutRun run(makeBook(dir, {kFull}), layout, &font);
+    const QStringList printed = texts(run.pages->pages.at(0));
+    const QStringList all{"Ann Allen", "1 Lane", "Flat 2",  "Upton",
+                          "Oxford",    "Oxon",   "OX1 1AA", "England"};
+    QCOMPARE(printed, all.mid(0, lines));
+    QCOMPARE(textItems(run.pages->pages.at(0)).first()->font.pointSize, points);
+}
+
+// With no one selected, the reports that print when empty give one sheet with
+// the literal parts of the first entry; the others give no page.
+void tst_labels::emptySelection_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QPointF>("at"); // mm, of the first line
+    QTest::newRow("21 per sheet") << "labels-21" << QStringList() << QPointF();
+    QTest::newRow("16 per sheet") << "labels-16" << QStringList{" "} << QPointF(18.969, 15.794);
+    QTest::newRow("14 per sheet") << "labels-14" << QStringList{" "} << QPointF(18.969, 15.794);
+    QTest::newRow("Filofax") << "filofax" << QStringList() << QPointF();
+    QTest::newRow("A5 diary") << "a5-diary" << QStringList{",   :     "} << QPointF(13.087, 8.441);
+}
+
+void tst_labels::emptySelection()
+{
+    QFETCH(QString, layout);
+    QFETCH(QStringList, lines);
+    QFETCH(QPointF, at);
+    QTemporaryDir dir;
+    LayoutRun run(makeBook(dir, numbered(3)), layout, nullptr, SelectionStatements::letter('Q'));
+    QCOMPARE(run.pages->pages.size(), lines.isEmpty() ? 0 : 1);
+    if (lines.isEmpty())
+        return;
+    const PreparedPage &page = run.pages->pages[0];
+    QCOMPARE(texts(page), lines);
+    const PreparedItem *first = textItems(page).first();
+    QVERIFY(near(first->rect.left(), ReportUnits::fromMm(at.x())));
+    QVERIFY(near(first->rect.top(), ReportUnits::fromMm(at.y())));
+}
+
+// Seven lines at the layout's places whatever is empty; only the name is bold,
+// and the work number follows "T2: " at 6.350 mm.
+void tst_labels::filofaxEntry()
+{
+    QTemporaryDir dir;
+    LayoutRun run(makeBook(dir, {kFull, Person{"Bo", "Baker", "2 Road"}}), "filofax");
+    const PreparedPage &page = run.pages->pages.at(0);
+    struct Line
+    {
+        QString text;
+        qreal left, top;
+        bool bold;
+    };
+    const QList<Line> full{{"Allen, Ann", 1.058, 1.058, true},
+                           {"1 Lane Flat 2 Upton", 1.058, 5.027, false},
+                           {"Oxford Oxon", 1.058, 9.260, false},
+                           {"OX1 1AA England", 1.058, 13.494, false},
+                           {"T: 01632 960123; Cel: 07700 900123", 1.058, 17.727, false},
+                           {"E:a@b.org", 1.058, 21.696, false},
+                           {"01632 960999", 6.350, 25.929, false},
+                           {"T2: ", 1.058, 25.929, false}};
+    const auto items = textItems(page);
+    QCOMPARE(items.size(), 15);
+    for (int i = 0; i < full.size(); ++i) {
+        const Line &e = full[i];
+        QCOMPARE(items[i]->text, e.text);
+        QVERIFY2(near(items[i]->rect.left(), ReportUnits::fromMm(15 + e.left)), qPrintable(e.text));
+        QVERIFY2(near(items[i]->rect.top(), ReportUnits::fromMm(5 + e.top)), qPrintable(e.text));
+        QCOMPARE(items[i]->font.family, QString("Arial"));
+        QCOMPARE(items[i]->font.pointSize, 9.0);
+        QCOMPARE(items[i]->font.weight >= QFont::Bold, e.bold);
+    }
+    // Only the first address line: its two joining blanks stay, and every
+    // other line prints its literal parts in its place (the empty work number
+    // has none).
+    QStringList sparse;
+    for (int i = 8; i < 15; ++i) {
+        sparse << items[i]->text;
+        const Line &same = full[i == 14 ? 7 : i - 8];
+        QVERIFY(near(items[i]->rect.left(), ReportUnits::fromMm(15 + same.left)));
+        QVERIFY(near(items[i]->rect.top(), ReportUnits::fromMm(36.2 + same.top)));
+    }
+    QCOMPARE(sparse, (QStringList{"Baker, Bo", "2 Road  ", " ", " ", "T: ; Cel: ", "E:", "T2: "}));
+}
+
+void tst_labels::a5DiaryEntry()
+{
+    QTemporaryDir dir;
+    LayoutRun run(makeBook(dir, {kFull, Person{"Bo", "Baker", "", "", "", "York", "", "", "",
+                                               "01904 000111", "", "", "", ""}}),
+                  "a5-diary");
+    const auto items = textItems(run.pages->pages.at(0));
+    QStringList printed;
+    for (const PreparedItem *item : items)
+        printed << item->text;
+    QCOMPARE(printed, (QStringList{"Allen, Ann  :     VIP", "1 Lane", "Flat 2", "Upton", "Oxford",
+                                   "Oxon", "OX1 1AA", "England", "01632 960123", "07700 900123",
+                                   "Baker, Bo  :     ", "York", "01904 000111"}));
+    // All ten lines fit into the 47.184 mm memo at Arial 10, one cell apart.
+    const qreal cell = items[0]->rect.height();
+    QCOMPARE(items[0]->font.pointSize, 10.0);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(near(items[i]->rect.top(), ReportUnits::fromMm(8.441) + i * cell));
+    QVERIFY(items[9]->rect.bottom() <= ReportUnits::fromMm(8 + 0.441 + 47.184 + 0.1));
+    QVERIFY(near(items[10]->rect.top(), ReportUnits::fromMm(56.9 + 0.441)));
+}
+
+void tst_labels::printCommand_data()
+{
+    QTest::addColumn<QStringList>("args"); // BOOK and OUT stand for the fixture's paths
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("labels with a font")
+        << QStringList{"BOOK", "labels-16", "OUT", "--font", "Times New Roman,10.5"} << 0 << ""
+        << "1 page written";
+    QTest::newRow("empty selection on 14 per sheet")
+        << QStringList{"BOOK", "labels-14", "OUT", "--letter", "Q"} << 0 << ""
+        << "1 page written";
+    QTest::newRow("empty selection on Filofax")
+        << QStringList{"BOOK", "filofax", "OUT", "--letter", "Q"} << 1 << "The selection is empty"
+        << "";
+    QTest::newRow("font on Filofax") << QStringList{"BOOK", "filofax", "OUT", "--font", "Arial,9"}
+                                     << 2 << "--font goes with the label layouts only"
+                                     << "";
+    QTest::newRow("font without size")
+        << QStringList{"BOOK", "labels-21", "OUT", "--font", "Arial"} << 2 << "--font takes"
+        << "";
+    QTest::newRow("font of no size")
+        << QStringList{"BOOK", "labels-21", "OUT", "--font", "Arial,0"} << 2 << "--font takes"
+        << "";
+    QTest::newRow("font size not a number")
+        << QStringList{"BOOK", "labels-21", "OUT", "--font", "Arial,big"} << 2 << "--font takes"
+        << "";
+    QTest::newRow("font without face")
+        << QStringList{"BOOK", "labels-21", "OUT", "--font", ",12"} << 2 << "--font takes"
+        << "";
+    QTest::newRow("font missing") << QStringList{"BOOK", "labels-21", "OUT", "--font"} << 2
+                                  << "--font needs"
+                                  << "";
+}
+
+void tst_labels::printCommand()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(QString, out);
+    QTemporaryDir dir;
+    const QString book = makeBook(dir, {kFull});
+    const QString pdf = dir.filePath("out.pdf");
+    for (QString &a : args)
+        a = a == "BOOK" ? book : a == "OUT" ? pdf : a;
+    QString outText, errText;
+    QTextStream o(&outText), e(&errText);
+    QCOMPARE(PrintCommand::run(args, o, e), exitCode);
+    QVERIFY2(errText.contains(message), qPrintable(errText));
+    QCOMPARE(errText.isEmpty(), exitCode == 0);
+    QVERIFY2(outText.contains(out), qPrintable(outText));
+    QCOMPARE(QFile::exists(pdf), exitCode == 0);
+}
+
+void tst_labels::pdfPositions_data()
+{
+    QTest::addColumn<QStringList>("args");  // after BOOK LAYOUT OUT
+    QTest::addColumn<QSizeF>("paper");      // mm
+    QTest::addColumn<QPointF>("firstWord"); // mm: "Ann" or "Allen,"
+    QTest::addColumn<QString>("lastWord");  // of the first entry
+    QTest::newRow("labels-21") << QStringList{"labels-21"} << QSizeF(210, 297)
+                               << QPointF(13.058, 18.794) << "England";
+    QTest::newRow("labels-21, Arial 12") << QStringList{"labels-21", "--font", "Arial,12"}
+                                         << QSizeF(210, 297) << QPointF(13.058, 18.794) << "1AA";
+    QTest::newRow("labels-16") << QStringList{"labels-16"} << QSizeF(210, 297)
+                               << QPointF(18.969, 15.794) << "England";
+    QTest::newRow("labels-14") << QStringList{"labels-14"} << QSizeF(210, 297)
+                               << QPointF(18.969, 15.794) << "England";
+    QTest::newRow("filofax") << QStringList{"filofax"} << QSizeF(210, 297) << QPointF(16.058, 6.058)
+                             << "960999";
+    QTest::newRow("a5-diary") << QStringList{"a5-diary"} << QSizeF(297, 210)
+                              << QPointF(13.087, 8.441) << "900123";
+}
+
+// The program itself writes each layout's PDF: the paper, and the first line
+// of the first entry where the layout puts it. The last word shows where a
+// larger font has cut the label short.
+void tst_labels::pdfPositions()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext is not installed");
+    QFETCH(QStringList, args);
+    QFETCH(QSizeF, paper);
+    QFETCH(QPointF, firstWord);
+    QFETCH(QString, lastWord);
+    QTemporaryDir dir;
+    const QString book = makeBook(dir, {kFull});
+    const QString pdf = dir.filePath("out.pdf");
+    QProcess program;
+    program.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-print"),
+                  QStringList{book, args[0], pdf} + args.mid(1));
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+    QSizeF size;
+    const QList<PdfWord> words = pdfWords(pdf, &size);
+    QVERIFY(qAbs(size.width() - paper.width() * kPtPerMm) < 0.5);
+    QVERIFY(qAbs(size.height() - paper.height() * kPtPerMm) < 0.5);
+    QVERIFY(!words.isEmpty());
+    const qreal tol = 0.1 * kPtPerMm;
+    QVERIFY2(qAbs(words.first().xMin - firstWord.x() * kPtPerMm) < tol,
+             qPrintable(QString::number(words.first().xMin / kPtPerMm)));
+    QVERIFY2(qAbs(words.first().yMin - firstWord.y() * kPtPerMm) < tol,
+             qPrintable(QString::number(words.first().yMin / kPtPerMm)));
+    QCOMPARE(words.last().text, lastWord);
+}
+
+// Reports > "&Address Labels" and the organiser pages, chosen as a user does,
+// each open their preview on the main query's rows.
+void tst_labels::menuItemsOpenTheirPreviews()
+{
+    RunningProgram program;
+    TfmHomeAddMain *main = fmHomeAddMain;
+    const int people = main->HomeQuery->recordCount();
+    QVERIFY(people > 0);
+    QCOMPARE(main->miLabels21->title(), QString("&Address Labels"));
+    QCOMPARE(main->miLabel21->toolTip(), QString("Avery L7160"));
+    QCOMPARE(main->miLabel16->toolTip(), QString("Avery L7162"));
+    struct Item
+    {
+        QAction *action;
+        QString caption;
+        int perSheet;
+    };
+    for (const Item &item : QList<Item>{{main->miLabel21, "Address Labels", 21},
+                                        {main->miLabel16, "Print Preview", 16},
+                                        {main->mi14perA4sheet1, "Print Preview", 14},
+                                        {main->FiloFaxPages1, "Print Preview", 10},
+                                        {main->miA5DiaryPages, "Print Preview", 16}}) {
+        QVERIFY2(item.action->isEnabled(), qPrintable(item.action->objectName()));
+        QString caption;
+        int pages = -1;
+        QTimer poll;
+        poll.setInterval(0);
+        connect(&poll, &QTimer::timeout, [&] {
+            TRpStandardPreview *w = openPreview();
+            if (!w || !w->complete())
+                return;
+            poll.stop();
+            caption = w->windowTitle();
+            pages = w->pageCount();
+            w->close();
+        });
+        poll.start();
+        QTimer::singleShot(30000, [] {
+            if (TRpStandardPreview *w = openPreview())
+                w->close();
+        });
+        item.action->trigger(); // returns when the preview closes
+        QCOMPARE(caption, item.caption);
+        QCOMPARE(pages, (people + item.perSheet - 1) / item.perSheet);
+    }
+    QVERIFY(main->Setfont1->isEnabled());
+}
+
+// "Set labels font": Cancel changes nothing; OK gives the chosen font, with its
+// effects and colour, to the address memos of all three sheets, and the dialog
+// opens on it next time.
+void tst_labels::labelFontDialog()
+{
+    RunningProgram program;
+    TfmHomeAddMain *main = fmHomeAddMain;
+    const QList<TRpExprMemo *> memos{fmLabels->RpExprMemo1, fmRpLabel16->RpExprMemo1,
+                                     fmRpLabel14->RpExprMemo1};
+    const QList<FontValue> before{arial(10), arial(9), arial(9)};
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(memos[i]->font(), before[i]);
+
+    program.platform.dialogs.answers << "Cancel";
+    main->Setfont1->trigger();
+    QCOMPARE(program.log().last(), QString("Font: MS Sans Serif 8 -> Cancel"));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(memos[i]->font(), before[i]);
+
+    FontValue chosen = arial(12);
+    chosen.font.setUnderline(true);
+    chosen.color = QColor(0x80, 0, 0);
+    program.platform.dialogs.answers << QVariant::fromValue(chosen);
+    main->Setfont1->trigger();
+    for (TRpExprMemo *memo : memos)
+        QCOMPARE(memo->font(), chosen);
+
+    program.platform.dialogs.answers << "Cancel";
+    main->Setfont1->trigger();
+    QCOMPARE(program.log().last(), QString("Font: Arial 12 -> Cancel"));
+    for (TRpExprMemo *memo : memos)
+        QCOMPARE(memo->font(), chosen);
+
+    // The next run prints in it.
+    QVERIFY(fmRpLabel14->RpLabel14Rep->run());
+    const PreparedItem *line = textItems(fmRpLabel14->RpLabel14Rep->preparedReport()->pages[0])[0];
+    QCOMPARE(line->font.pointSize, 12.0);
+    QVERIFY(line->font.underline);
+    QCOMPARE(line->color, QColor(0x80, 0, 0));
+}
+
+QTEST_MAIN(tst_labels)
+#include "tst_labels.moc"

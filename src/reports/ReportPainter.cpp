@@ -3,6 +3,7 @@
 #include "platform/VarnelError.h"
 #include "reports/PreparedReport.h"
 #include "reports/ReportRichText.h"
+#include "reports/ReportText.h"
 #include "reports/ReportUnits.h"
 
 #include <QPaintDevice>
@@ -44,24 +45,12 @@ QRectF frameInk(const PreparedItem &item, qreal minWidth)
 
 void drawText(QPainter &painter, const PreparedItem &item)
 {
-    // The painter's user space is in layout units; Qt sizes a font by the
-    // device's resolution, so the point size is chosen to give the font its
-    // em in layout units. Qt rounds a font's size to whole pixels, which at an
-    // em of some 30 units would draw text up to 1.5 % narrower than it was
-    // measured; drawing it kTextScale times larger on a painter scaled down as
-    // much makes that rounding negligible.
-    constexpr qreal kTextScale = 64;
-    const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-    QFont font = item.font.toQFont();
-    font.setPointSizeF(ReportUnits::fromPoints(item.font.pointSize) * kTextScale *
-                       ReportUnits::kPointsPerInch / dpi);
-    painter.save();
-    painter.translate(item.rect.x(), item.rect.y() + item.baseline);
-    painter.scale(1 / kTextScale, 1 / kTextScale);
-    painter.setFont(font);
-    painter.setPen(item.color);
-    painter.drawText(QPointF(0, 0), item.text);
-    painter.restore();
+    // Glyphs go where they were measured, from the font's unrounded size:
+    // no device's own text layout or size rounding moves them.
+    const QGlyphRun run = ReportFontMetrics::of(item.font).glyphRun(item.text);
+    if (painter.pen().color() != item.color)
+        painter.setPen(item.color);
+    painter.drawGlyphRun(QPointF(item.rect.x(), item.rect.y() + item.baseline), run);
 }
 
 } // namespace

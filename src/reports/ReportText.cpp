@@ -55,6 +55,11 @@ QFont ReportFont::toQFont() const
     f.setUnderline(underline);
     f.setStrikeOut(strikeOut);
     f.setHintingPreference(QFont::PreferNoHinting);
+    // Text is laid out glyph by glyph, as the printer drivers the layouts were
+    // made for do: no kerning and no ligatures. It also makes a line's width
+    // the plain sum of its characters' advances, measured once per character.
+    f.setKerning(false);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
@@ -94,6 +99,10 @@ ReportFontMetrics::ReportFontMetrics(const ReportFont &font)
     m_unitsPerPixel = em / kMeasurePixelSize;
 
     const QRawFont raw = QRawFont::fromFont(m_measureFont);
+    m_drawFont = raw;
+    m_drawFont.setPixelSize(em);
+    m_underline = font.underline;
+    m_strikeOut = font.strikeOut;
     const QByteArray os2 = raw.fontTable("OS/2");
     const QByteArray head = raw.fontTable("head");
     // usWinAscent and usWinDescent sit at bytes 74 and 76 of every OS/2 table
@@ -128,7 +137,51 @@ qreal ReportFontMetrics::width(const QString &text) const
 {
     if (text.isEmpty())
         return 0;
-    return m_measure.horizontalAdvance(text) * m_unitsPerPixel;
+    qreal sum = 0;
+    for (const QChar c : text) {
+        if (c.isSurrogate())
+            return m_measure.horizontalAdvance(text) * m_unitsPerPixel;
+        sum += advance(c);
+    }
+    return sum;
+}
+
+qreal ReportFontMetrics::advance(QChar c) const
+{
+    auto it = m_advances.constFind(c.unicode());
+    if (it == m_advances.constEnd())
+        it = m_advances.insert(c.unicode(), m_measure.horizontalAdvance(c) * m_unitsPerPixel);
+    return it.value();
+}
+
+QGlyphRun ReportFontMetrics::glyphRun(const QString &text) const
+{
+    QGlyphRun run;
+    run.setRawFont(m_drawFont);
+    QList<quint32> glyphs = m_drawFont.glyphIndexesForString(text);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    bool simple = glyphs.size() == text.size();
+    if (simple) {
+        qreal x = 0;
+        for (const QChar c : text) {
+            positions << QPointF(x, 0);
+            x += advance(c);
+        }
+    } else {
+        // Characters beyond the basic plane: the font's own advances.
+        const QList<QPointF> advances = m_drawFont.advancesForGlyphIndexes(glyphs);
+        QPointF at(0, 0);
+        for (const QPointF &a : advances) {
+            positions << at;
+            at += a;
+        }
+    }
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    run.setUnderline(m_underline);
+    run.setStrikeOut(m_strikeOut);
+    return run;
 }
 
 namespace {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QHash>
+
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +49,9 @@ public:
     qreal ascent() const { return m_ascent; }
     qreal descent() const { return m_descent; }
     qreal width(const QString &text) const;
+    // The text as glyphs at their measured places, in layout units from the
+    // start of its baseline: drawn as it was measured, on any device.
+    QGlyphRun glyphRun(const QString &text) const;
     // True when the cell came from the font's own OS/2 table, false when it had
     // to be taken from Qt's metrics.
     bool cellFromOs2Table() const { return m_fromOs2; }
@@ -52,12 +59,17 @@ public:
     explicit ReportFontMetrics(const ReportFont &font);
 
 private:
+    qreal advance(QChar c) const;
     QFont m_measureFont;
     QFontMetricsF m_measure;
     qreal m_unitsPerPixel = 0; // of the measuring font
     qreal m_ascent = 0;
     qreal m_descent = 0;
     bool m_fromOs2 = false;
+    // Advance of each character met so far, in layout units.
+    mutable QHash<char16_t, qreal> m_advances;
+    QRawFont m_drawFont; // at the em size in layout units
+    bool m_underline = false, m_strikeOut = false;
 };
 
 // Cuts text into the lines a text control prints. The text is first split at

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class QTextDocument;
 class ReportDataSet;
 
 // The layouts a program without windows can run by name (varnel-print). Each
@@ -16,6 +17,12 @@ struct ReportLayoutEntry
     QString name;        // as typed on the command line, e.g. "phone-list"
     QString description; // one line for the usage text
     std::function<std::unique_ptr<TReport>(ReportDataSet *data)> make;
+    // Set instead of make for a layout that prints a letter body (--body); the
+    // document must outlive the report's run.
+    std::function<std::unique_ptr<TReport>(ReportDataSet *data, QTextDocument *body)> makeWithBody =
+        nullptr;
+
+    bool takesBody() const { return bool(makeWithBody); }
 };
 
 namespace ReportLayouts {

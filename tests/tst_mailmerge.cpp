@@ -4,20 +4,27 @@
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
+#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeSetup.h"
+#include "reports/PrintCommand.h"
 #include "reports/Report.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportText.h"
+#include "reports/RpPreview.h"
+#include "store/AdoConnection.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextStream>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -89,6 +96,168 @@ void addPerson(const QMap<QString, QString> &fields)
 bool near(qreal a, qreal b)
 {
     return qAbs(a - b) < 0.01;
+}
+
+QStringList surnamesSelected()
+{
+    AdoQuery *q = fmHomeAddMain->HomeQuery;
+    QStringList out;
+    for (q->first(); !q->eof(); q->next())
+        out << q->displayText("Surname");
+    q->first();
+    return out;
+}
+
+// ---- driving the merge window as a user does ---------------------------
+
+TRpStandardPreview *openPreview()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<TRpStandardPreview *>(w); p && p->isVisible())
+            return p;
+    return nullptr;
+}
+
+int previewWindows()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<TRpStandardPreview *>(w) && w->isVisible();
+    return n;
+}
+
+// Runs `act` once `ready` holds, from the event loop of whatever is waiting
+// then (a modal dialog, the preview, a report run).
+void whenReady(const std::function<bool()> &ready, const std::function<void()> &act)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, ready, act] {
+        if (!ready())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act();
+    });
+    poll->start();
+}
+
+void clickEntry(QListWidget *list, const QString &name)
+{
+    const auto items = list->findItems(name, Qt::MatchExactly);
+    QVERIFY2(items.size() == 1, qPrintable(name));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(items.first()).center());
+}
+
+using PreviewStep = std::pair<std::function<bool(TRpStandardPreview *)>,
+                              std::function<void(TRpStandardPreview *)>>;
+
+// Clicks "&Merge" and, while the preview is open, takes each step once its
+// condition holds; the last step should close the preview. Returns when the
+// click does, that is when the preview has closed (after 30 s at the latest).
+void mergeWith(const QList<PreviewStep> &steps)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(0);
+    auto next = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, steps, next] {
+        TRpStandardPreview *w = openPreview();
+        if (!w || !steps.at(*next).first(w))
+            return;
+        if (++*next == steps.size()) {
+            poll->stop();
+            poll->deleteLater();
+        }
+        steps.at(*next - 1).second(w);
+    });
+    poll->start();
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (TRpStandardPreview *w = openPreview())
+            w->close();
+    });
+    watchdog.start(30000);
+    QTest::mouseClick(fmMailMergeSetup->btnMerge, Qt::LeftButton);
+    QVERIFY2(watchdog.isActive(), "the preview had to be closed by the watchdog");
+}
+
+// The surnames the preview's pages greet, in page order.
+QStringList greetedSurnames(const PreparedReport &report)
+{
+    QStringList out;
+    for (const PreparedPage &page : report.pages)
+        for (const Line &l : textLines(page))
+            if (l.text.endsWith(','))
+                out << l.text.section(' ', -1).chopped(1);
+    return out;
+}
+
+// ---- varnel-print ------------------------------------------------------
+
+// A fresh book of three people, in this order in the file.
+QString makeBook(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath("book.vdf");
+    QFile::copy(QStringLiteral(VARNEL_PROGRAM_DIR "/NewFile.vdf"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(path));
+    c.open();
+    const QStringList columns{"Surname", "Firstname", "Address1", "Town", "PostCode"};
+    c.insertRow(columns, {"Young", "Stephen", "54 Marine Parade", "Brighton", "BN2 1PH"});
+    c.insertRow(columns, {"Baker", "Margaret", "The Old Bakery", "Chipping Campden", "GL55 6AT"});
+    c.insertRow(columns, {"Adams", "Ruth", "Flat 3", "Whitby", "YO21 3PU"});
+    c.close();
+    return path;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return f.fileName();
+}
+
+const QByteArray kLetterRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}"
+                              "\\f0\\fs24 Lettertext begins {\\b here}.\\par Yours sincerely\\par}";
+
+// Words of a PDF as pdftotext -bbox gives them: page, top-left corner in mm.
+struct PdfWord
+{
+    QString text;
+    int page;
+    QPointF at;
+};
+
+QList<PdfWord> pdfWords(const QString &pdf, int *pages = nullptr, QSizeF *pageSize = nullptr)
+{
+    QProcess run;
+    run.start(QStandardPaths::findExecutable("pdftotext"), {"-bbox", pdf, "-"});
+    run.waitForFinished(30000);
+    const QString html = QString::fromUtf8(run.readAllStandardOutput());
+    const qreal ptPerMm = 72.0 / 25.4;
+    QList<PdfWord> out;
+    int page = 0;
+    static const QRegularExpression tag(
+        "<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" "
+        "yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>");
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            ++page;
+            if (pageSize)
+                *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) / ptPerMm;
+        } else {
+            out << PdfWord{m.captured(5), page,
+                           QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()) / ptPerMm};
+        }
+    }
+    if (pages)
+        *pages = page;
+    return out;
 }
 
 } // namespace
@@ -477,6 +646,238 @@ private slots:
         QCOMPARE(fmMailRp->Report1->font().font.family(), QString("Arial"));
         QCOMPARE(fmMailRp->Report1->font().font.pointSizeF(), 12.0);
         QVERIFY(!fmMailRp->Report1->font().font.bold());
+    }
+
+    // "&Select Names" holds the program in the search dialog until it closes;
+    // what the dialog leaves in the main query is the recipient list, and the
+    // grid shows the same rows.
+    void selectNames_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("recipients");
+        QTest::newRow("search") << "sqOKBtn" << QStringList{"Carter", "Shaw", "Young"};
+        QTest::newRow("cancel keeps the selection") << "sqCancelBtn"
+                                                    << QStringList{"Baker", "Barnes", "Bell"};
+    }
+    void selectNames()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, recipients);
+        RunningProgram program;
+        select("WHERE Surname LIKE 'B%'");
+        fmHomeAddMain->miMailMerge->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
+        bool wasModal = false;
+        whenReady([] { return QApplication::activeModalWidget() == fmSQLSearchDialog; },
+                  [&] {
+                      wasModal = true;
+                      TfmSQLSearchDialog *d = fmSQLSearchDialog;
+                      clickEntry(d->sqListBox, "County");
+                      QTest::keyClicks(d->sqEditBox, "sussex");
+                      QTest::mouseClick(d->findChild<QPushButton *>(button), Qt::LeftButton);
+                  });
+        QTest::mouseClick(fmMailMergeSetup->btnMAilSearch, Qt::LeftButton);
+        QVERIFY(wasModal);
+        QVERIFY(!fmSQLSearchDialog->isVisible());
+        QCOMPARE(surnamesSelected(), recipients);
+        QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), recipients.size());
+        QVERIFY(program.log().isEmpty());
+    }
+
+    // The whole road: choose the people, write the letter, press "&Merge":
+    // the preview shows one letter per person, and the click returns when
+    // the preview is closed.
+    void mergeShowsOneLetterPerPerson()
+    {
+        RunningProgram program;
+        select("WHERE County LIKE '%Sussex%'");
+        setLetter("<p>The fair opens at ten.</p>");
+        fmHomeAddMain->miMailMerge->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
+        QVERIFY(fmMailMergeSetup->btnMerge->isEnabled());
+        QStringList seen;
+        bool bodyOnEveryPage = true;
+        QString caption;
+        mergeWith({{[](TRpStandardPreview *w) { return w->complete(); },
+                    [&](TRpStandardPreview *w) {
+                        caption = w->windowTitle();
+                        seen = greetedSurnames(*w->pages());
+                        QCOMPARE(w->pageCount(), 3);
+                        QCOMPARE(w->statusPanel(1), QString("Page 1 of 3"));
+                        for (const PreparedPage &page : w->pages()->pages)
+                            bodyOnEveryPage = bodyOnEveryPage && richText(page) &&
+                                              richText(page)->text.contains("The fair opens");
+                        w->close();
+                    }}});
+        QCOMPARE(caption, QString("Print Preview"));
+        QCOMPARE(seen, (QStringList{"Carter", "Shaw", "Young"}));
+        QVERIFY(bodyOnEveryPage);
+        QCOMPARE(previewWindows(), 0);
+        QVERIFY(!fmMailRp->Report1->isRunning());
+        QVERIFY(program.log().isEmpty());
+    }
+
+    // A second "&Merge" while the letters are still being prepared opens
+    // nothing and leaves the run to finish its pages.
+    void mergeWhileRunningDoesNothing()
+    {
+        RunningProgram program;
+        select("");
+        const int people = fmHomeAddMain->HomeQuery->recordCount();
+        QVERIFY(people > 20);
+        fmHomeAddMain->miMailMerge->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
+        int windowsAfterSecondClick = -1;
+        bool stillRunning = false;
+        int pages = 0;
+        mergeWith({{[](TRpStandardPreview *w) { return w->pageCount() >= 1 && !w->complete(); },
+                    [&](TRpStandardPreview *) {
+                        QTest::mouseClick(fmMailMergeSetup->btnMerge, Qt::LeftButton);
+                        windowsAfterSecondClick = previewWindows();
+                        stillRunning = fmMailRp->Report1->isRunning();
+                    }},
+                   {[](TRpStandardPreview *w) { return w->complete(); },
+                    [&](TRpStandardPreview *w) {
+                        pages = w->pageCount();
+                        w->close();
+                    }}});
+        QCOMPARE(windowsAfterSecondClick, 1);
+        QVERIFY(stillRunning);
+        QCOMPARE(pages, people);
+        QCOMPARE(previewWindows(), 0);
+    }
+
+    // ---- varnel-print letters -----------------------------------------
+
+    void printLetters_data()
+    {
+        QTest::addColumn<QStringList>("args"); // BOOK, OUT, RTF, ... stand for fixture paths
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("greeted"); // empty: no PDF written
+        QTest::addColumn<QString>("bodyWord");
+        QTest::addColumn<QString>("message"); // part of what goes to stderr
+        const QStringList all{"Adams", "Baker", "Young"};
+        QTest::newRow("our RTF") << QStringList{"BOOK", "letters", "OUT", "--body", "RTF"} << 0
+                                 << all << "Lettertext" << "";
+        QTest::newRow("a word processor's RTF")
+            << QStringList{"BOOK", "letters", "OUT", "--body", "LO", "--letter", "b"} << 0
+            << QStringList{"Baker"} << "Summer" << "";
+        QTest::newRow("plain text, any name")
+            << QStringList{"--body", "TXT", "BOOK", "letters", "OUT", "--search", "Town", "by"}
+            << 0 << QStringList{"Adams"} << "Plain" << "";
+        QTest::newRow("empty selection: one letter to nobody")
+            << QStringList{"BOOK", "letters", "OUT", "--body", "RTF", "--letter", "Q"} << 0
+            << QStringList{""} << "Lettertext" << "";
+        QTest::newRow("missing body file")
+            << QStringList{"BOOK", "letters", "OUT", "--body", "NOWHERE"} << 1 << QStringList()
+            << "" << "Letter body: Cannot open file ";
+        QTest::newRow("damaged RTF") << QStringList{"BOOK", "letters", "OUT", "--body", "BROKEN"}
+                                     << 1 << QStringList() << "" << "is damaged RTF (byte";
+        QTest::newRow("not a text file")
+            << QStringList{"BOOK", "letters", "OUT", "--body", "BINARY"} << 1 << QStringList()
+            << "" << "Letter body: Failed to Load Stream";
+        QTest::newRow("a folder") << QStringList{"BOOK", "letters", "OUT", "--body", "DIR"} << 1
+                                  << QStringList() << "" << "Letter body: Cannot open file ";
+        QTest::newRow("no body") << QStringList{"BOOK", "letters", "OUT"} << 2 << QStringList()
+                                 << "" << "The letters layout needs --body LETTER.rtf";
+        QTest::newRow("body without a file") << QStringList{"BOOK", "letters", "OUT", "--body"}
+                                             << 2 << QStringList() << "" << "--body needs";
+        QTest::newRow("body for the phone list")
+            << QStringList{"BOOK", "phone-list", "OUT", "--body", "RTF"} << 2 << QStringList()
+            << "" << "--body goes with the letters layout";
+    }
+    void printLetters()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, greeted);
+        QFETCH(QString, bodyWord);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QMap<QString, QString> paths{
+            {"BOOK", makeBook(dir)},
+            {"OUT", dir.filePath("letters.pdf")},
+            {"RTF", writeFile(dir, "letter.rtf", kLetterRtf)},
+            {"LO", QStringLiteral(VARNEL_TEST_DATA "/rtf/lo-made-letter.rtf")},
+            {"TXT", writeFile(dir, "plain.rtf", "Plain words\r\nand a second line\r\n")},
+            {"NOWHERE", dir.filePath("nowhere.rtf")},
+            {"BROKEN", writeFile(dir, "broken.rtf", kLetterRtf.left(kLetterRtf.size() / 2))},
+            {"BINARY", writeFile(dir, "letter.doc", QByteArray("\xD0\xCF\x11\xE0\0\0\0\0", 8))},
+            {"DIR", dir.path()}};
+        for (QString &a : args)
+            a = paths.value(a, a);
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(PrintCommand::run(args, out, err), exitCode);
+        QVERIFY2(errText.contains(message), qPrintable(errText));
+        QCOMPARE(errText.isEmpty(), exitCode == 0);
+        const QString pdf = paths["OUT"];
+        QCOMPARE(QFile::exists(pdf), !greeted.isEmpty());
+        if (greeted.isEmpty())
+            return;
+        QVERIFY2(outText.contains(QStringLiteral("%1 page").arg(greeted.size())),
+                 qPrintable(outText));
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        int pages = 0;
+        const QList<PdfWord> words = pdfWords(pdf, &pages);
+        QCOMPARE(pages, greeted.size());
+        QStringList names;
+        QList<int> bodyPages;
+        for (const PdfWord &w : words) {
+            // The word after "Dear", at 19.790 mm, is the first name; the
+            // last word of the salutation carries the comma.
+            if (qAbs(w.at.y() - 44.925) < 0.3 && w.text.endsWith(','))
+                names << w.text.chopped(1);
+            if (w.text.startsWith(bodyWord) && !bodyPages.contains(w.page))
+                bodyPages << w.page;
+        }
+        if (greeted == QStringList{""})
+            QCOMPARE(names, QStringList{""}); // "Dear" and a blank, then the comma
+        else
+            QCOMPARE(names, greeted);
+        QCOMPARE(bodyPages.size(), pages);
+    }
+
+    // The program itself, as a script runs it: three people give three A4
+    // pages, each with its address block, salutation and the same body where
+    // the letter layout puts them.
+    void printProgramWritesThreeLetters()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("letters.pdf");
+        QProcess program;
+        program.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-print"),
+                      {makeBook(dir), "letters", pdf, "--body",
+                       writeFile(dir, "letter.rtf", kLetterRtf)});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        int pages = 0;
+        QSizeF size;
+        const QList<PdfWord> words = pdfWords(pdf, &pages, &size);
+        QCOMPARE(pages, 3);
+        QVERIFY(qAbs(size.width() - 210) < 0.2 && qAbs(size.height() - 297) < 0.2);
+        const QStringList first{"Ruth", "Margaret", "Stephen"}; // surname order
+        const QStringList town{"Whitby", "Chipping", "Brighton"};
+        auto at = [&](const QString &text, int page, qreal x, qreal y) {
+            for (const PdfWord &w : words)
+                if (w.text == text && w.page == page && qAbs(w.at.x() - x) < 0.2 &&
+                    qAbs(w.at.y() - y) < 0.2)
+                    return true;
+            return false;
+        };
+        const qreal cell = ReportFontMetrics::of(ReportFont{}).lineHeight() / 10; // mm
+        for (int p = 1; p <= 3; ++p) {
+            const QString why = QStringLiteral("page %1").arg(p);
+            QVERIFY2(at(first[p - 1], p, 10.794, 10.529), qPrintable(why));
+            // Name, address line, then the town on the third line: no village.
+            QVERIFY2(at(town[p - 1], p, 10.794, 10.529 + 2 * cell), qPrintable(why));
+            QVERIFY2(at("Dear", p, 10.794, 44.925), qPrintable(why));
+            QVERIFY2(at(first[p - 1], p, 19.790, 44.925), qPrintable(why));
+            QVERIFY2(at("Lettertext", p, 10.794, 60.229), qPrintable(why));
+        }
     }
 };
 

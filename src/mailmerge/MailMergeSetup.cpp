@@ -1,9 +1,11 @@
 #include "mailmerge/MailMergeSetup.h"
 
 #include "app/Pictures.h"
+#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
+#include "platform/Guard.h"
 #include "reports/Report.h"
 
 #include <QGridLayout>
@@ -114,9 +116,6 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
     connect(btnChangeFont, &QPushButton::clicked, this, &TfmMailMergeSetup::btnChangeFontClick);
     connect(btnHelp, &QPushButton::clicked, this, &TfmMailMergeSetup::btnHelpClick);
     connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
-
-    btnMAilSearch->setEnabled(searchAvailable());
-    btnMerge->setEnabled(previewAvailable());
 }
 
 TfmMailMergeSetup::~TfmMailMergeSetup()
@@ -125,24 +124,26 @@ TfmMailMergeSetup::~TfmMailMergeSetup()
         fmMailMergeSetup = nullptr;
 }
 
-bool TfmMailMergeSetup::searchAvailable()
-{
-    return false;
-}
-
-bool TfmMailMergeSetup::previewAvailable()
-{
-    return false;
-}
-
 void TfmMailMergeSetup::btnDocumentClick()
 {
     showNonModal(fmMailMergeEdit);
 }
 
-void TfmMailMergeSetup::btnMAilSearchClick() {}
+void TfmMailMergeSetup::btnMAilSearchClick()
+{
+    // However the dialog closes, what it leaves in the main query is the list
+    // of recipients; there is nothing to look at here.
+    if (fmSQLSearchDialog)
+        guarded(this, [] { fmSQLSearchDialog->exec(); });
+}
 
-void TfmMailMergeSetup::btnMergeClick() {}
+void TfmMailMergeSetup::btnMergeClick()
+{
+    // Returns when the preview is closed. A click while the letters are still
+    // being prepared finds the report running and does nothing.
+    if (fmMailRp)
+        guarded(this, [] { fmMailRp->Report1->Preview(); });
+}
 
 void TfmMailMergeSetup::btnChangeFontClick()
 {

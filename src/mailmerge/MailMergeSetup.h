@@ -24,11 +24,6 @@ public:
     void btnMergeClick();
     void btnChangeFontClick();
     void btnHelpClick();
-
-    // Whether the recipients can be chosen and the letters previewed: the
-    // search dialog and the preview are separate windows of the program.
-    static bool searchAvailable();
-    static bool previewAvailable();
 };
 
 extern TfmMailMergeSetup *fmMailMergeSetup;

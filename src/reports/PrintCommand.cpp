@@ -1,5 +1,8 @@
 #include "reports/PrintCommand.h"
 
+#include "mailmerge/rtf/RichTextFile.h"
+#include "mailmerge/rtf/RtfError.h"
+#include "mailmerge/rtf/RtfReader.h"
 #include "platform/VarnelError.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPainter.h"
@@ -8,7 +11,9 @@
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QTextDocument>
 #include <QTextStream>
 
 namespace {
@@ -20,7 +25,7 @@ struct UsageError
 
 struct Options
 {
-    QString book, layout, output;
+    QString book, layout, output, body;
     QStringList statement = SelectionStatements::all();
     bool help = false;
     bool hasFont = false;
@@ -85,6 +90,10 @@ Options parse(const QStringList &args)
         } else if (a == QLatin1String("--font")) {
             o.font = parseFont(value("a face and a size"));
             o.hasFont = true;
+        } else if (a == QLatin1String("--body")) {
+            o.body = value("a letter file");
+            if (o.body.isEmpty())
+                throw UsageError{QStringLiteral("--body needs a letter file")};
         } else if (a == QLatin1String("--not")) {
             exclude = true;
         } else if (a.startsWith(QLatin1String("--"))) {
@@ -109,6 +118,31 @@ Options parse(const QStringList &args)
     return o;
 }
 
+// Reads the letter body as the editor opens a file: RTF, or plain text when it
+// is not RTF. A file that starts as RTF but is damaged is refused here, where
+// the editor would show its raw codes: nobody would want those in every letter.
+void loadBody(const QString &path, QTextDocument *doc)
+{
+    try {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && RtfReader::looksLikeRtf(file.peek(16))) {
+            const QByteArray data = file.readAll();
+            try {
+                RtfReader::read(data, doc);
+                return;
+            } catch (const RtfError &e) {
+                throw VarnelError(QStringLiteral("%1 is damaged RTF (byte %2: %3)")
+                                      .arg(QFileInfo(path).absoluteFilePath())
+                                      .arg(e.offset())
+                                      .arg(e.reason()));
+            }
+        }
+        RichTextFile::load(path, doc);
+    } catch (const VarnelError &e) {
+        throw VarnelError(QStringLiteral("Letter body: %1").arg(e.message()));
+    }
+}
+
 } // namespace
 
 QString PrintCommand::usage()
@@ -116,12 +150,14 @@ QString PrintCommand::usage()
     QString text = QStringLiteral(
         "Usage: varnel-print BOOK.vdf LAYOUT OUT.pdf [--letter X | --search FIELD WORD [--not]]\n"
         "                    [--font \"FACE,SIZE\"]\n"
+        "                    [--body LETTER.rtf]\n"
         "\n"
         "Runs a report layout over an address book and writes its pages to a PDF file.\n"
         "  --letter X            the surnames beginning with X (A to Z), or All\n"
         "  --search FIELD WORD   the records whose FIELD contains WORD\n"
         "  --not                 with --search: those whose FIELD does not contain WORD\n"
         "  --font \"FACE,SIZE\"    the labels' address font, such as \"Arial,12\"\n"
+        "  --body LETTER.rtf     the letter body of the letters layout (RTF or plain text)\n"
         "Without a selection every record is printed, in surname order.\n"
         "\n"
         "Layouts:\n");
@@ -160,8 +196,20 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         err.flush();
         return BadUsage;
     }
+    if (layout->takesBody() != !o.body.isEmpty()) {
+        err << "varnel-print: "
+            << (layout->takesBody()
+                    ? QStringLiteral("The %1 layout needs --body LETTER.rtf").arg(layout->name)
+                    : QStringLiteral("--body goes with the letters layout"))
+            << "\n";
+        err.flush();
+        return BadUsage;
+    }
 
     try {
+        QTextDocument body;
+        if (layout->takesBody())
+            loadBody(o.body, &body);
         if (!QFileInfo(o.book).isFile())
             throw VarnelError(QStringLiteral("Address book \"%1\" not found").arg(o.book));
         AdoConnection connection;
@@ -171,7 +219,8 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         query.setObjectName(QStringLiteral("HomeQuery"));
         query.setSql(o.statement);
         query.open();
-        std::unique_ptr<TReport> report = layout->make(&query);
+        std::unique_ptr<TReport> report =
+            layout->takesBody() ? layout->makeWithBody(&query, &body) : layout->make(&query);
         if (o.hasFont)
             layout->setFont(*report, o.font);
         report->run();

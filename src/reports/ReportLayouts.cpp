@@ -4,6 +4,7 @@
 #include "reports/ReportControls.h"
 #include "reports/RpA5Diary.h"
 #include "reports/RpFilo2.h"
+#include "mailmerge/MailMergeRp.h"
 #include "reports/RpPhoneList.h"
 
 namespace {
@@ -16,6 +17,13 @@ ReportLayoutEntry labels(const char *name, const char *description, const LabelS
                 if (TRpExprMemo *memo = LabelLayouts::addressMemo(report))
                     memo->setFont(font);
             }};
+}
+
+std::unique_ptr<TReport> makeLetters(ReportDataSet *data, QTextDocument *body)
+{
+    auto report = std::make_unique<TReport>();
+    TfmMailRp::buildLayout(report.get(), data, body);
+    return report;
 }
 
 } // namespace
@@ -35,6 +43,9 @@ const std::vector<ReportLayoutEntry> &ReportLayouts::all()
         {QStringLiteral("a5-diary"),
          QStringLiteral("A5 diary pages, 16 entries per A4 landscape sheet"),
          &A5DiaryLayout::makeReport},
+        {QStringLiteral("letters"),
+         QStringLiteral("the mail merge: one letter per person, the body from --body"), nullptr, {},
+         &makeLetters},
     };
     return table;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class QTextDocument;
 class ReportDataSet;
 
 // The layouts a program without windows can run by name (varnel-print). Each
@@ -19,6 +20,12 @@ struct ReportLayoutEntry
     // Gives the layout's address text another font; empty for the layouts
     // whose fonts are fixed.
     std::function<void(TReport &report, const FontValue &font)> setFont = {};
+    // Set instead of make for a layout that prints a letter body (--body); the
+    // document must outlive the report's run.
+    std::function<std::unique_ptr<TReport>(ReportDataSet *data, QTextDocument *body)> makeWithBody =
+        nullptr;
+
+    bool takesBody() const { return bool(makeWithBody); }
 };
 
 namespace ReportLayouts {

@@ -11,6 +11,7 @@
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,8 +90,17 @@ int main(int argc, char **argv)
         ini.write("[Options]\r\nShow Form=0\r\n");
     ini.close();
     ProgramFolder::set(scratch.path());
+    // No one is there to answer a dialog during the build: anything the
+    // program would ask or report is written out and ends the build step.
+    ScriptedPlatform platform;
     VarnelApp::createWindows();
     QApplication::processEvents();
+    if (!platform.dialogs.log.isEmpty()) {
+        for (const QString &line : platform.dialogs.log)
+            std::fprintf(stderr, "mkmanual: %s\n", qPrintable(line));
+        VarnelApp::destroyWindows();
+        return 1;
+    }
 
     QTextDocument doc;
     auto addPicture = [&doc](const char *name, const QImage &image) {

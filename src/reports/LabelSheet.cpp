@@ -1,16 +1,9 @@
 #include "reports/LabelSheet.h"
+#include "reports/LayoutFont.h"
 
 #include "reports/ReportControls.h"
 
 namespace {
-
-FontValue arial(qreal points)
-{
-    FontValue f;
-    f.font = QFont(QStringLiteral("Arial"));
-    f.font.setPointSizeF(points);
-    return f;
-}
 
 LabelSheet sheet(const char *reportName, qreal top, qreal bottom, qreal left, int columns,
                  qreal columnSpace, qreal labelHeight)

@@ -1,4 +1,5 @@
 #include "reports/RpA5Diary.h"
+#include "reports/LayoutFont.h"
 
 #include "app/HomeGrid.h"
 #include "platform/Guard.h"
@@ -9,14 +10,6 @@
 TfmRpA5Diary *fmRpA5Diary = nullptr;
 
 namespace {
-
-FontValue arial(qreal points)
-{
-    FontValue f;
-    f.font = QFont(QStringLiteral("Arial"));
-    f.font.setPointSizeF(points);
-    return f;
-}
 
 } // namespace
 

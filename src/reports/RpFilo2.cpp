@@ -1,4 +1,5 @@
 #include "reports/RpFilo2.h"
+#include "reports/LayoutFont.h"
 
 #include "app/HomeGrid.h"
 #include "platform/Guard.h"
@@ -8,15 +9,6 @@
 TfmRpFilo2 *fmRpFilo2 = nullptr;
 
 namespace {
-
-FontValue arial(qreal points, bool bold = false)
-{
-    FontValue f;
-    f.font = QFont(QStringLiteral("Arial"));
-    f.font.setPointSizeF(points);
-    f.font.setBold(bold);
-    return f;
-}
 
 // One line of an entry: auto-size, left-aligned, opaque white, so the widths
 // given are the layout's and each box takes the width of its text.

@@ -1,4 +1,5 @@
 #include "reports/RpPhoneList.h"
+#include "reports/LayoutFont.h"
 
 #include "app/HomeGrid.h"
 #include "platform/Guard.h"
@@ -8,15 +9,6 @@
 TfmRpTel *fmRpTel = nullptr;
 
 namespace {
-
-FontValue arial(qreal points, bool bold = false)
-{
-    FontValue f;
-    f.font = QFont(QStringLiteral("Arial"));
-    f.font.setPointSizeF(points);
-    f.font.setBold(bold);
-    return f;
-}
 
 template <typename Control>
 Control *place(TRpCustomBand *band, const char *name, qreal left, qreal top, qreal width,

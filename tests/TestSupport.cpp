@@ -66,3 +66,53 @@ RunningProgram::~RunningProgram()
     VarnelApp::destroyWindows();
     QApplication::processEvents();
 }
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize, int *pages)
+{
+    QProcess run;
+    run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")), {"-bbox", pdf, "-"});
+    run.waitForFinished(30000);
+    const QString html = QString::fromUtf8(run.readAllStandardOutput());
+    QList<PdfWord> out;
+    int page = 0;
+    static const QRegularExpression tag(QStringLiteral(
+        "<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" "
+        "yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            ++page;
+            if (pageSize)
+                *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+        } else {
+            out << PdfWord{m.captured(7),          m.captured(3).toDouble(), m.captured(4).toDouble(),
+                           m.captured(5).toDouble(), m.captured(6).toDouble(), page};
+        }
+    }
+    if (pages)
+        *pages = page;
+    return out;
+}
+
+#include "reports/Report.h"
+#include "reports/RpPreview.h"
+
+TRpStandardPreview *openPreview()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<TRpStandardPreview *>(w); p && p->isVisible())
+            return p;
+    return nullptr;
+}
+
+int previewWindows()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<TRpStandardPreview *>(w) && w->isVisible();
+    return n;
+}

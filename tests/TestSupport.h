@@ -63,3 +63,27 @@ public:
 private:
     rlimit m_old{};
 };
+
+#include <QList>
+#include <QPointF>
+#include <QSizeF>
+
+// A word of a PDF as `pdftotext -bbox` gives it: its box in points from the
+// page's top-left corner, and its page (from 1).
+struct PdfWord
+{
+    QString text;
+    qreal xMin, yMin, xMax, yMax;
+    int page;
+    QPointF topLeftMm() const { return QPointF(xMin, yMin) * (25.4 / 72.0); }
+};
+
+// Every word of a PDF; pageSize gets the last page's size in points, pages the
+// page count. Empty when pdftotext is missing or the file is no PDF.
+QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize = nullptr, int *pages = nullptr);
+
+class TRpStandardPreview;
+
+// The report preview on show, if any, and how many are on show.
+TRpStandardPreview *openPreview();
+int previewWindows();

@@ -129,45 +129,7 @@ FontValue arial(qreal points)
     return f;
 }
 
-struct PdfWord
-{
-    QString text;
-    qreal xMin, yMin;
-    int page;
-};
-
-QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize)
-{
-    QProcess run;
-    run.start(QStandardPaths::findExecutable("pdftotext"), {"-bbox", pdf, "-"});
-    run.waitForFinished(30000);
-    const QString html = QString::fromUtf8(run.readAllStandardOutput());
-    QList<PdfWord> out;
-    int page = 0;
-    static const QRegularExpression tag("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word "
-                                        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
-                                        "xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>");
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        if (!m.captured(1).isEmpty()) {
-            ++page;
-            *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
-        } else {
-            out << PdfWord{m.captured(5), m.captured(3).toDouble(), m.captured(4).toDouble(), page};
-        }
-    }
-    return out;
-}
-
 constexpr qreal kPtPerMm = 72.0 / 25.4;
-
-TRpStandardPreview *openPreview()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = qobject_cast<TRpStandardPreview *>(w); p && p->isVisible())
-            return p;
-    return nullptr;
-}
 
 } // namespace
 

@@ -110,22 +110,6 @@ QStringList surnamesSelected()
 
 // ---- driving the merge window as a user does ---------------------------
 
-TRpStandardPreview *openPreview()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = qobject_cast<TRpStandardPreview *>(w); p && p->isVisible())
-            return p;
-    return nullptr;
-}
-
-int previewWindows()
-{
-    int n = 0;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        n += qobject_cast<TRpStandardPreview *>(w) && w->isVisible();
-    return n;
-}
-
 // Runs `act` once `ready` holds, from the event loop of whatever is waiting
 // then (a modal dialog, the preview, a report run).
 void whenReady(const std::function<bool()> &ready, const std::function<void()> &act)
@@ -223,42 +207,6 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 
 const QByteArray kLetterRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}"
                               "\\f0\\fs24 Lettertext begins {\\b here}.\\par Yours sincerely\\par}";
-
-// Words of a PDF as pdftotext -bbox gives them: page, top-left corner in mm.
-struct PdfWord
-{
-    QString text;
-    int page;
-    QPointF at;
-};
-
-QList<PdfWord> pdfWords(const QString &pdf, int *pages = nullptr, QSizeF *pageSize = nullptr)
-{
-    QProcess run;
-    run.start(QStandardPaths::findExecutable("pdftotext"), {"-bbox", pdf, "-"});
-    run.waitForFinished(30000);
-    const QString html = QString::fromUtf8(run.readAllStandardOutput());
-    const qreal ptPerMm = 72.0 / 25.4;
-    QList<PdfWord> out;
-    int page = 0;
-    static const QRegularExpression tag(
-        "<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word xMin=\"([\\d.]+)\" "
-        "yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>");
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        if (!m.captured(1).isEmpty()) {
-            ++page;
-            if (pageSize)
-                *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) / ptPerMm;
-        } else {
-            out << PdfWord{m.captured(5), page,
-                           QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()) / ptPerMm};
-        }
-    }
-    if (pages)
-        *pages = page;
-    return out;
-}
 
 } // namespace
 
@@ -820,14 +768,14 @@ private slots:
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext is not installed");
         int pages = 0;
-        const QList<PdfWord> words = pdfWords(pdf, &pages);
+        const QList<PdfWord> words = pdfWords(pdf, nullptr, &pages);
         QCOMPARE(pages, greeted.size());
         QStringList names;
         QList<int> bodyPages;
         for (const PdfWord &w : words) {
             // The word after "Dear", at 19.790 mm, is the first name; the
             // last word of the salutation carries the comma.
-            if (qAbs(w.at.y() - 44.925) < 0.3 && w.text.endsWith(','))
+            if (qAbs(w.topLeftMm().y() - 44.925) < 0.3 && w.text.endsWith(','))
                 names << w.text.chopped(1);
             if (w.text.startsWith(bodyWord) && !bodyPages.contains(w.page))
                 bodyPages << w.page;
@@ -856,15 +804,16 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
         int pages = 0;
         QSizeF size;
-        const QList<PdfWord> words = pdfWords(pdf, &pages, &size);
+        const QList<PdfWord> words = pdfWords(pdf, &size, &pages);
+        size *= 25.4 / 72.0; // in mm
         QCOMPARE(pages, 3);
         QVERIFY(qAbs(size.width() - 210) < 0.2 && qAbs(size.height() - 297) < 0.2);
         const QStringList first{"Ruth", "Margaret", "Stephen"}; // surname order
         const QStringList town{"Whitby", "Chipping", "Brighton"};
         auto at = [&](const QString &text, int page, qreal x, qreal y) {
             for (const PdfWord &w : words)
-                if (w.text == text && w.page == page && qAbs(w.at.x() - x) < 0.2 &&
-                    qAbs(w.at.y() - y) < 0.2)
+                if (w.text == text && w.page == page && qAbs(w.topLeftMm().x() - x) < 0.2 &&
+                    qAbs(w.topLeftMm().y() - y) < 0.2)
                     return true;
             return false;
         };

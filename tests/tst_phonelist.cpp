@@ -102,43 +102,6 @@ int rowsOn(const PreparedPage &page, const QString &stem)
     return n;
 }
 
-// Words of a PDF page as pdftotext -bbox gives them, in points.
-struct PdfWord
-{
-    QString text;
-    qreal xMin, yMin, xMax, yMax;
-    int page;
-};
-
-QList<PdfWord> pdfWords(const QString &pdf, QSizeF *pageSize = nullptr)
-{
-    QProcess run;
-    run.start(QStandardPaths::findExecutable("pdftotext"), {"-bbox", pdf, "-"});
-    run.waitForFinished(30000);
-    const QString html = QString::fromUtf8(run.readAllStandardOutput());
-    QList<PdfWord> out;
-    int page = 0;
-    static const QRegularExpression tag("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|<word "
-                                        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
-                                        "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>");
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        if (!m.captured(1).isEmpty()) {
-            ++page;
-            if (pageSize)
-                *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
-        } else {
-            out << PdfWord{m.captured(7),
-                           m.captured(3).toDouble(),
-                           m.captured(4).toDouble(),
-                           m.captured(5).toDouble(),
-                           m.captured(6).toDouble(),
-                           page};
-        }
-    }
-    return out;
-}
-
 constexpr qreal kPtPerMm = 72.0 / 25.4;
 
 } // namespace

@@ -63,22 +63,6 @@ void select(const QStringList &statement)
     fmHomeAddMain->HomeQuery->open();
 }
 
-TRpStandardPreview *openPreview()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *p = qobject_cast<TRpStandardPreview *>(w); p && p->isVisible())
-            return p;
-    return nullptr;
-}
-
-int previewWindows()
-{
-    int n = 0;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        n += qobject_cast<TRpStandardPreview *>(w) && w->isVisible();
-    return n;
-}
-
 using Ready = std::function<bool(TRpStandardPreview *)>;
 using Step = std::function<void(TRpStandardPreview *)>;
 

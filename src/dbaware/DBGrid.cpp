@@ -33,9 +33,13 @@ GridModel::GridModel(AdoQuery *query, QVector<GridColumn> columns, QObject *pare
         if (m_query->recNo() >= 0)
             emit headerDataChanged(Qt::Vertical, m_query->recNo(), m_query->recNo());
     });
-    connect(query, &AdoQuery::currentChanged, this, [this] {
-        if (m_rows > 0)
-            emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
+    // The indicator moves: only the row it leaves and the row it comes to
+    // need repainting.
+    connect(query, &AdoQuery::currentChanged, this, [this](int row) {
+        for (int r : {m_indicatorRow, row})
+            if (r >= 0 && r < m_rows)
+                emit headerDataChanged(Qt::Vertical, r, r);
+        m_indicatorRow = row;
     });
 }
 

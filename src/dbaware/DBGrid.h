@@ -39,6 +39,7 @@ private:
     QVector<GridColumn> m_columns;
     int m_rows = 0;
     int m_boldColumn = -1;
+    int m_indicatorRow = -1; // the row the indicator was last drawn on
     QHash<int, QStringList> m_pickLists;
 };
 

@@ -214,10 +214,11 @@ void TfmHomeAddMain::buildControls()
         m_panels[i]->setMinimumWidth(widths[i]);
         m_panels[i]->setFrameShape(QFrame::Panel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
-        StatusBar1->addWidget(m_panels[i], i == 2 ? 1 : 0);
+        m_panels[i]->setFixedWidth(widths[i]);
+        StatusBar1->addWidget(m_panels[i]);
     }
-    m_panels[0]->setFixedWidth(400);
-    m_panels[1]->setFixedWidth(200);
+    // The panels keep their widths; what is left of the bar stays empty.
+    StatusBar1->addWidget(new QWidget(StatusBar1), 1);
     setStatusBar(StatusBar1);
 
     connect(BitBtn3, &QPushButton::clicked, this, &TfmHomeAddMain::BitBtn3Click);
@@ -246,7 +247,9 @@ void TfmHomeAddMain::buildControls()
 void TfmHomeAddMain::defaultOrCancelKey(bool isDefault)
 {
     QWidget *focus = QApplication::focusWidget();
-    if (auto *button = qobject_cast<QAbstractButton *>(focus); button && isDefault) {
+    // A focused push button takes Enter itself; a letter of the letter group
+    // does not, so Enter there runs the default button.
+    if (auto *button = qobject_cast<QPushButton *>(focus); button && isDefault) {
         button->click();
         return;
     }
@@ -335,7 +338,22 @@ void TfmHomeAddMain::buildMenu()
 
 QString TfmHomeAddMain::statusPanel(int index) const { return m_panels[index]->text(); }
 
-void TfmHomeAddMain::setStatusPanel(int index, const QString &text) { m_panels[index]->setText(text); }
+void TfmHomeAddMain::setStatusPanel(int index, const QString &text)
+{
+    m_panels[index]->setText(text);
+    // A long path does not fit the file panel: the whole text is its tooltip.
+    if (index == 2)
+        m_panels[index]->setToolTip(text);
+}
+
+bool TfmHomeAddMain::event(QEvent *e)
+{
+    // Hints go to panel 0 once the window has been activated, never to the
+    // bar's own message line, which would cover the panels until cleared.
+    if (e->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(e);
+}
 
 QPrinter *TfmHomeAddMain::programPrinter()
 {
@@ -420,6 +438,14 @@ void TfmHomeAddMain::showEvent(QShowEvent *e)
 
 void TfmHomeAddMain::closeEvent(QCloseEvent *e)
 {
+    // What is typed is kept: the record being edited is finished as a move
+    // would finish it. When it cannot be saved the window stays open, with
+    // the record, so the user can correct or cancel it.
+    if (HomeQuery->active()
+        && !guarded(this, [this] { HomeQuery->checkBrowseMode(); })) {
+        e->ignore();
+        return;
+    }
     guarded(this, [this] { FormClose(); });
     e->accept();
     QApplication::quit();

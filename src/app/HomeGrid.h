@@ -135,6 +135,7 @@ protected:
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void changeEvent(QEvent *e) override;
+    bool event(QEvent *e) override;
 
 private:
     void buildControls();

@@ -62,6 +62,16 @@ QItemSelectionModel::SelectionFlags ToggleListBox::selectionCommand(const QModel
     }
 }
 
+void ToggleListBox::focusInEvent(QFocusEvent *e)
+{
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(e);
+    // Coming into the list marks its first entry as current, which looks
+    // like a choice; no entry is marked until the user moves to one.
+    if (!hadCurrent && selectedItems().isEmpty())
+        selectionModel()->clearCurrentIndex();
+}
+
 TfmSQLSearchDialog::TfmSQLSearchDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

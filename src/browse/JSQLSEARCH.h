@@ -22,6 +22,7 @@ public:
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event) const override;
+    void focusInEvent(QFocusEvent *e) override;
 };
 
 // The search dialog: narrows the main query to the records whose chosen field

@@ -3,6 +3,7 @@
 #include "platform/Guard.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -69,13 +70,14 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
     if (!index.isValid() || role != Qt::EditRole)
         return false;
     return guarded(nullptr, [&] {
-        if (m_query->recNo() != index.row())
-            m_query->moveTo(index.row());
         const int field = m_columns.at(index.column()).field;
         const QString text = value.toString();
-        // Leaving a cell unchanged must not start an edit.
-        if (text == m_query->displayText(field))
+        // Leaving a cell unchanged must neither start an edit nor move the
+        // query back to a row it has already left.
+        if (text == m_query->displayText(index.row(), field))
             return;
+        if (m_query->recNo() != index.row())
+            m_query->moveTo(index.row());
         m_query->setFieldText(field, text);
     });
 }
@@ -95,7 +97,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         if (role == Qt::DisplayRole)
             return m_columns.at(section).title;
         if (role == Qt::FontRole && section == m_boldColumn) {
-            QFont f = QApplication::font("QHeaderView");
+            QFont f = m_titleFont;
             f.setBold(true);
             return f;
         }
@@ -151,6 +153,12 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setMaxVisibleItems(PickListRows);
         combo->addItems(picks);
+        // The list opens as wide as its longest entry, not just the column.
+        int widest = 0;
+        for (const QString &entry : picks)
+            widest = std::max(widest, combo->view()->fontMetrics().horizontalAdvance(entry));
+        combo->view()->setMinimumWidth(widest + 2 * combo->view()->frameWidth() + 12
+                                       + combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         if (size > 0)
             combo->lineEdit()->setMaxLength(size);
         return combo;
@@ -185,10 +193,20 @@ void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
 }
 
 DBGrid::DBGrid(DataSource *source, QVector<GridColumn> columns, QWidget *parent)
-    : QTableView(parent), m_source(source)
+    : QTableView(parent), m_source(source), m_query(source->dataSet())
 {
     m_model = new GridModel(source->dataSet(), std::move(columns), this);
+    // While rows come and go the view moves its current cell by itself; that
+    // is not the user moving to another record. These are connected before
+    // the view's own handlers, which move the current cell while a row is
+    // being removed.
+    for (auto sig : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
+        connect(m_model, sig, this, [this] { m_following = true; });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_following = true; });
     setModel(m_model);
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, sig, this, [this] { m_following = false; });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_following = false; });
     setItemDelegate(new GridDelegate(source->dataSet(), m_model, this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -220,15 +238,7 @@ DBGrid::DBGrid(DataSource *source, QVector<GridColumn> columns, QWidget *parent)
 
     for (int c = 0; c < m_model->columnCount(); ++c)
         setColumnWidth(c, designedWidth(c));
-
-    // While rows come and go the view moves its current cell by itself; that
-    // is not the user moving to another record.
-    for (auto sig : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
-        connect(m_model, sig, this, [this] { m_following = true; });
-    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(m_model, sig, this, [this] { m_following = false; });
-    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_following = true; });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_following = false; });
+    m_model->setTitleFont(titles->font());
 
     AdoQuery *query = source->dataSet();
     connect(query, &AdoQuery::currentChanged, this, &DBGrid::followQuery);
@@ -252,21 +262,101 @@ int DBGrid::designedWidth(int column) const
     return displayWidthPixels(m_source->dataSet()->fields().at(c.field).displayWidth);
 }
 
+DBGrid::~DBGrid()
+{
+    if (m_query)
+        m_query->removePendingEditor(this);
+}
+
 void DBGrid::discardEditor()
 {
-    if (state() != EditingState)
+    if (state() != EditingState) {
+        editorClosed();
         return;
+    }
     // Cell editors live directly on the viewport; closeEditor ignores any
     // other child.
     const auto children = viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     for (QWidget *w : children)
-        closeEditor(w, QAbstractItemDelegate::RevertModelCache);
+        QTableView::closeEditor(w, QAbstractItemDelegate::RevertModelCache);
+    editorClosed();
+}
+
+QWidget *DBGrid::openEditor() const
+{
+    return m_editedIndex.isValid() ? indexWidget(m_editedIndex) : nullptr;
+}
+
+bool DBGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (!QTableView::edit(index, trigger, event))
+        return false;
+    QWidget *editor = indexWidget(index);
+    if (!editor || m_editedIndex == index)
+        return true;
+    m_editedIndex = index;
+    AdoQuery *query = m_source->dataSet();
+    // Whatever saves, moves or finishes the record first takes what is typed
+    // in the cell, as if the user had left it.
+    query->addPendingEditor(this, [this] { handOverEditor(); });
+    // The first key typed starts the edit, as in every other bound control.
+    QLineEdit *line = qobject_cast<QLineEdit *>(editor);
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        line = combo->lineEdit();
+    if (!line)
+        return true;
+    const auto startEdit = [this, query] {
+        if (query->state() == DataSetState::Browse)
+            guarded(window(), [query] { query->edit(); });
+    };
+    connect(line, &QLineEdit::textEdited, this, startEdit);
+    // The key that opened the editor has already been typed into it.
+    if (line->isModified())
+        startEdit();
+    return true;
+}
+
+void DBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    if (!openEditor())
+        editorClosed();
+}
+
+void DBGrid::editorClosed()
+{
+    m_editedIndex = QPersistentModelIndex();
+    if (m_query)
+        m_query->removePendingEditor(this);
+}
+
+void DBGrid::handOverEditor()
+{
+    QWidget *editor = openEditor();
+    AdoQuery *query = m_source->dataSet();
+    if (!editor || m_editedIndex.row() != query->recNo())
+        return;
+    QString text;
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        text = combo->currentText();
+    else if (auto *line = qobject_cast<QLineEdit *>(editor))
+        text = line->text();
+    else
+        return;
+    const int field = m_model->columns().at(m_editedIndex.column()).field;
+    // A refusal propagates: the save or move that asked does not happen.
+    if (text != query->displayText(field))
+        query->setFieldText(field, text);
 }
 
 void DBGrid::followQuery(int row)
 {
     if (m_following)
         return;
+    // The record under an open editor has been left (its text was handed
+    // over before the move): the editor goes with it.
+    if (m_editedIndex.isValid() && m_editedIndex.row() != row)
+        discardEditor();
     m_following = true;
     if (row < 0) {
         selectionModel()->clearCurrentIndex();
@@ -316,7 +406,7 @@ void DBGrid::keyPressEvent(QKeyEvent *e)
     }
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && state() != EditingState
         && currentIndex().isValid()) {
-        edit(currentIndex());
+        QTableView::edit(currentIndex());
         return;
     }
     if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {

@@ -3,6 +3,7 @@
 #include "dbaware/DataSource.h"
 
 #include <QAbstractTableModel>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -19,6 +20,8 @@ class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // The font the titles are drawn in; the sorted column's title is its bold form.
+    void setTitleFont(const QFont &font) { m_titleFont = font; }
     GridModel(AdoQuery *query, QVector<GridColumn> columns, QObject *parent = nullptr);
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -39,6 +42,7 @@ private:
     QVector<GridColumn> m_columns;
     int m_rows = 0;
     int m_boldColumn = -1;
+    QFont m_titleFont;
     int m_indicatorRow = -1; // the row the indicator was last drawn on
     QHash<int, QStringList> m_pickLists;
 };
@@ -69,6 +73,8 @@ class DBGrid : public QTableView
     Q_OBJECT
 public:
     DBGrid(DataSource *source, QVector<GridColumn> columns, QWidget *parent = nullptr);
+    ~DBGrid() override;
+    using QTableView::edit;
     GridModel *gridModel() const { return m_model; }
     DataSource *dataSource() const { return m_source; }
     // Width of a column by its field's display width, as the grid works it out.
@@ -78,6 +84,9 @@ public:
     void setPickList(int column, const QStringList &entries) { m_model->setPickList(column, entries); }
     // Closes an open cell editor without keeping what was typed in it.
     void discardEditor();
+    // The open cell editor, if any, and the cell it edits.
+    QWidget *openEditor() const;
+    QModelIndex editedIndex() const { return m_editedIndex; }
 
 signals:
     void titleClicked(int column);
@@ -91,10 +100,17 @@ protected:
     void focusOutEvent(QFocusEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void followQuery(int row);
+    // Hands the text of the open cell editor to the current record.
+    void handOverEditor();
+    void editorClosed();
     DataSource *m_source;
     GridModel *m_model;
     bool m_following = false;
+    QPersistentModelIndex m_editedIndex;
+    QPointer<AdoQuery> m_query; // may go before the grid when the window closes
 };

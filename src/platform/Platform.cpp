@@ -16,7 +16,7 @@
 #include <QFontDialog>
 #include <QHash>
 #include <QMessageBox>
-#include <QPageSetupDialog>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -156,7 +156,18 @@ public:
 
     bool printerSetup(QWidget *parent, QPrinter *printer) override
     {
-        QPageSetupDialog d(printer, parent);
+        // The choice of printer with its paper and orientation (the printer's
+        // properties); nothing is printed from here, so the dialog's button
+        // says OK rather than Print.
+        QPrintDialog d(printer, parent);
+        d.setWindowTitle(QStringLiteral("Printer Setup"));
+        d.setOption(QAbstractPrintDialog::PrintToFile, false);
+        d.setOption(QAbstractPrintDialog::PrintSelection, false);
+        d.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        d.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        for (QDialogButtonBox *box : d.findChildren<QDialogButtonBox *>())
+            if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+                ok->setText(QStringLiteral("OK"));
         return d.exec() == QDialog::Accepted;
     }
 

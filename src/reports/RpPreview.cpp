@@ -48,9 +48,11 @@ TRpPreviewPage::TRpPreviewPage(QWidget *parent) : QWidget(parent)
     updateSize();
 }
 
-void TRpPreviewPage::setPage(const PreparedPage *page, qreal paperWidthMm, qreal paperLengthMm)
+void TRpPreviewPage::setPage(std::shared_ptr<const PreparedReport> pages, int number,
+                             qreal paperWidthMm, qreal paperLengthMm)
 {
-    m_page = page;
+    m_pages = std::move(pages);
+    m_number = number;
     m_paperWidth = paperWidthMm;
     m_paperLength = paperLengthMm;
     updateSize();
@@ -74,15 +76,16 @@ void TRpPreviewPage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Dark));
-    if (!m_page)
+    if (!m_pages || m_number < 1 || m_number > m_pages->pages.size())
         return;
+    const PreparedPage &page = m_pages->pages[m_number - 1];
     const QRectF paper(kMargin, kMargin, m_paperWidth * m_pixelsPerMm,
                        m_paperLength * m_pixelsPerMm);
     painter.fillRect(paper.translated(3, 3), Qt::black); // a shadow lifts the sheet
     painter.fillRect(paper, Qt::white);
     painter.translate(paper.topLeft());
     painter.setClipRect(QRectF(QPointF(0, 0), paper.size()));
-    paintPage(*m_page, painter, m_pixelsPerMm);
+    paintPage(page, painter, m_pixelsPerMm);
 }
 
 // ---- The window ----
@@ -297,9 +300,6 @@ void TRpStandardPreview::showPage(int number)
 
 void TRpStandardPreview::refreshPage()
 {
-    const PreparedPage *page = m_pages && m_pageNumber > 0 && m_pageNumber <= m_pages->pages.size()
-                                   ? &m_pages->pages[m_pageNumber - 1]
-                                   : nullptr;
     qreal w = 210, l = 297;
     if (m_pages) {
         w = m_pages->paperWidthMm();
@@ -308,7 +308,7 @@ void TRpStandardPreview::refreshPage()
         w = m_report->page().paperWidth();
         l = m_report->page().paperLength();
     }
-    m_page->setPage(page, w, l);
+    m_page->setPage(m_pages, m_pageNumber, w, l);
     applyZoom();
 }
 
@@ -415,6 +415,8 @@ void TRpStandardPreview::LoadReportClick()
     request.caption = QStringLiteral("Load report");
     request.filters = kReportFilters;
     request.defaultSuffix = kReportSuffix;
+    // A name that does not exist is ours to answer, not the dialog's.
+    request.mustExist = false;
     QString path = Platform::dialogs().openFile(this, request);
     if (path.isEmpty())
         return;

@@ -18,8 +18,13 @@ class TRpPreviewPage : public QWidget
     Q_OBJECT
 public:
     explicit TRpPreviewPage(QWidget *parent = nullptr);
-    // The page to draw (nullptr: none) and its paper in mm.
-    void setPage(const PreparedPage *page, qreal paperWidthMm, qreal paperLengthMm);
+    // The page to draw, by its number in `pages` (from 1; 0 or a number not
+    // made yet: none), and its paper in mm. The page is looked up at every
+    // paint: a run still going on adds pages to the same list, which may move
+    // the ones already made.
+    void setPage(std::shared_ptr<const PreparedReport> pages, int number, qreal paperWidthMm,
+                 qreal paperLengthMm);
+    int pageNumber() const { return m_number; }
     void setPixelsPerMm(qreal pixelsPerMm);
     qreal pixelsPerMm() const { return m_pixelsPerMm; }
     static constexpr int kMargin = 10; // grey border around the paper, in pixels
@@ -29,7 +34,8 @@ protected:
 
 private:
     void updateSize();
-    const PreparedPage *m_page = nullptr;
+    std::shared_ptr<const PreparedReport> m_pages;
+    int m_number = 0;
     qreal m_paperWidth = 210, m_paperLength = 297;
     qreal m_pixelsPerMm = 1;
 };

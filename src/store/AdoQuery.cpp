@@ -153,7 +153,9 @@ void AdoQuery::removePendingEditor(const QObject *owner)
 
 void AdoQuery::updateRecord()
 {
-    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+    // Also while browsing: a control may hold typed text that has not yet
+    // started the edit; handing it over starts it.
+    if (m_state == DataSetState::Inactive)
         return;
     const auto editors = m_pendingEditors; // a hand-over may add or remove editors
     for (const auto &e : editors)
@@ -163,8 +165,8 @@ void AdoQuery::updateRecord()
 void AdoQuery::checkBrowseMode()
 {
     checkActive();
+    updateRecord();
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
-        updateRecord();
         if (m_modified)
             post();
         else
@@ -265,9 +267,9 @@ void AdoQuery::edit()
 void AdoQuery::post()
 {
     checkActive();
+    updateRecord();
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         return;
-    updateRecord();
     if (m_beforePost)
         m_beforePost();
     Row &row = m_rows[m_cur];
@@ -444,8 +446,13 @@ void AdoQuery::setFieldValue(int field, const QVariant &value)
         throw VarnelError(QStringLiteral("Cannot modify a read-only field"));
     // Convert first: a value the field refuses leaves the record as it was.
     const QVariant stored = valueToStored(field, value);
-    if (m_state == DataSetState::Browse)
+    if (m_state == DataSetState::Browse) {
+        // The same value again is no change and starts no edit.
+        const QVariant &now = currentValues().at(field);
+        if (!m_rows.empty() && now.isNull() == stored.isNull() && now == stored)
+            return;
         edit();
+    }
     QVariant &slot = m_buffer[field];
     if (slot.isNull() == stored.isNull() && slot == stored)
         return;
@@ -573,6 +580,9 @@ void AdoQuery::setSort(const QString &sortText)
                 if (m_rows[i].key == currentKey)
                     m_cur = i;
         }
+        // The current row has moved: the ends are where it now stands.
+        m_bof = m_cur <= 0;
+        m_eof = m_cur < 0 || m_cur >= n - 1;
     }
     m_sort = sortText;
     if (!m_disabled) {

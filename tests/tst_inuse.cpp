@@ -1,0 +1,413 @@
+// The program used as a person uses it: mouse clicks and keys on the real
+// windows, found by their object names, and the book read back afterwards.
+#include "TestSupport.h"
+
+#include "app/Hints.h"
+#include "app/HomeGrid.h"
+#include "browse/JSQLSEARCH.h"
+#include "entry/HomeFormView.h"
+#include "entry/RecordCard.h"
+#include "reports/PreparedReport.h"
+#include "reports/Report.h"
+#include "reports/ReportPainter.h"
+#include "reports/RpPreview.h"
+#include "store/AdoConnection.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+int rowsInFile(const QString &path, const QString &where = QString())
+{
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(path));
+    return int(c.select("SELECT * FROM HomeAd " + where, {"Surname"}).rows.size());
+}
+
+AdoQuery *query() { return fmHomeAddMain->HomeQuery; }
+DBGrid *grid() { return fmHomeAddMain->dbGrid1; }
+
+template <typename T = QWidget> T *widget(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qWarning("no widget %s in %s", name, qPrintable(window->objectName()));
+    return w;
+}
+
+void click(QWidget *w)
+{
+    QVERIFY(w);
+    QVERIFY2(w->isEnabled(), qPrintable(w->objectName() + " is disabled"));
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+// Each key goes to whatever has the focus by then, as a person's keys do:
+// the first key typed into a grid cell opens its editor.
+void type(const QString &text)
+{
+    for (QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), k, m);
+}
+
+void clickCell(int row, int column)
+{
+    const QModelIndex idx = grid()->model()->index(row, column);
+    grid()->scrollTo(idx);
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(idx).center());
+}
+
+int rowOf(const QString &surname)
+{
+    for (int r = 0; r < grid()->model()->rowCount(); ++r)
+        if (grid()->model()->index(r, 0).data().toString() == surname)
+            return r;
+    return -1;
+}
+
+QString current() { return query()->displayText("Surname"); }
+
+void showCard()
+{
+    click(fmHomeAddMain->btnRecCard);
+    QVERIFY(fmRecCard->isVisible());
+}
+
+void showForm()
+{
+    fmHomeAddMain->miRecordForm->trigger();
+    QVERIFY(fmHomeForm->isVisible());
+}
+
+QToolButton *formNavigator(DBNavigator::Button b)
+{
+    return widget<DBNavigator>(fmHomeForm, "DBNavigator1")->button(b);
+}
+
+} // namespace
+
+class tst_inuse : public QObject
+{
+    Q_OBJECT
+private slots:
+    // "&Record", a surname, Tab, a first name, and then whatever the user
+    // does next: the first name still being typed in its cell is saved too.
+    void typedCellIsKeptByEveryAction_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("navigator Post") << "post";
+        QTest::newRow("navigator Next") << "next";
+        QTest::newRow("navigator First") << "first";
+        QTest::newRow("Record button") << "record";
+        QTest::newRow("record card Next") << "card";
+        QTest::newRow("form view navigator Post") << "form";
+        QTest::newRow("phone list") << "report";
+        QTest::newRow("closing the window") << "close";
+    }
+    void typedCellIsKeptByEveryAction()
+    {
+        QFETCH(QString, action);
+        RunningProgram program;
+        const QString book = program.folder.file("Varnel.vdf");
+        const int before = rowsInFile(book);
+        clickCell(3, 0);
+        click(fmHomeAddMain->BitBtn3);
+        type("Newcombe");
+        key(Qt::Key_Tab);
+        type("Nora");
+        QVERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        if (action == "post") {
+            click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Post));
+        } else if (action == "next") {
+            click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Next));
+        } else if (action == "first") {
+            click(fmHomeAddMain->DBNavigator1->button(DBNavigator::First));
+        } else if (action == "record") {
+            click(fmHomeAddMain->BitBtn3);
+            click(fmHomeAddMain->BitBtn2); // the second new record, untouched, goes again
+        } else if (action == "card") {
+            showCard();
+            click(widget(fmRecCard, "Panel4"));
+        } else if (action == "form") {
+            showForm();
+            click(formNavigator(DBNavigator::Post));
+        } else if (action == "report") {
+            QTimer::singleShot(0, [] {
+                if (TRpStandardPreview *w = openPreview())
+                    w->close();
+            });
+            fmHomeAddMain->miPhoneList->trigger();
+        } else if (action == "close") {
+            click(fmHomeAddMain->BitBtn1);
+            QVERIFY(!fmHomeAddMain->isVisible());
+        }
+        QCOMPARE(rowsInFile(book, "WHERE Surname = 'Newcombe' AND Firstname = 'Nora'"), 1);
+        QCOMPARE(rowsInFile(book), before + 1);
+        QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
+        if (action != "close")
+            QCOMPARE(query()->state(), DataSetState::Browse);
+    }
+
+    // The first key typed into a cell starts the edit, as in the record
+    // windows: the indicator says so, Post is on, and one Next saves and moves.
+    void typingInACellStartsTheEdit()
+    {
+        RunningProgram program;
+        const QString book = program.folder.file("Varnel.vdf");
+        const int baker = rowOf("Baker");
+        clickCell(baker, 10);
+        QCOMPARE(query()->recNo(), baker);
+        type("V");
+        QCOMPARE(query()->state(), DataSetState::Edit);
+        QCOMPARE(grid()->model()->headerData(baker, Qt::Vertical).toString(), QString("I"));
+        QVERIFY(fmHomeAddMain->DBNavigator1->button(DBNavigator::Post)->isEnabled());
+        click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Next));
+        QCOMPARE(query()->recNo(), baker + 1);
+        QCOMPARE(current(), QString("Barnes"));
+        QCOMPARE(query()->state(), DataSetState::Browse);
+        QCOMPARE(rowsInFile(book, "WHERE Surname = 'Baker' AND Flag = 'V'"), 1);
+        // A cell opened and left unchanged starts nothing.
+        clickCell(baker + 1, 2);
+        key(Qt::Key_F2);
+        key(Qt::Key_Escape);
+        QCOMPARE(query()->state(), DataSetState::Browse);
+    }
+
+    // After a delete the record that followed the deleted one is current;
+    // after a new record is cancelled, the one that was current before it.
+    void currentRecordAfterDeleteAndCancel_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("grid Delete") << "grid" << "delete" << "Barnes";
+        QTest::newRow("grid Ctrl+Delete") << "grid" << "ctrl+delete" << "Barnes";
+        QTest::newRow("grid Delete while editing a cell") << "grid" << "edit+delete" << "Barnes";
+        QTest::newRow("grid Record then Cancel") << "grid" << "insert+cancel" << "Baker";
+        QTest::newRow("grid Record, typing, Cancel") << "grid" << "insert+type+cancel" << "Baker";
+        QTest::newRow("card Delete") << "card" << "delete" << "Barnes";
+        QTest::newRow("card New Record then Cancel") << "card" << "insert+cancel" << "Baker";
+        QTest::newRow("form Delete") << "form" << "delete" << "Barnes";
+        QTest::newRow("form Insert then Cancel") << "form" << "insert+cancel" << "Baker";
+    }
+    void currentRecordAfterDeleteAndCancel()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, how);
+        QFETCH(QString, expected);
+        RunningProgram program;
+        const QString book = program.folder.file("Varnel.vdf");
+        const int before = rowsInFile(book);
+        clickCell(rowOf("Baker"), 1);
+        QCOMPARE(current(), QString("Baker"));
+        if (where == "card")
+            showCard();
+        else if (where == "form")
+            showForm();
+        program.platform.dialogs.answers << "OK";
+        if (where == "grid") {
+            if (how == "delete") {
+                click(fmHomeAddMain->btnDelete);
+            } else if (how == "ctrl+delete") {
+                grid()->setFocus();
+                key(Qt::Key_Delete, Qt::ControlModifier);
+            } else if (how == "edit+delete") {
+                type("Mary");
+                click(fmHomeAddMain->btnDelete);
+            } else {
+                click(fmHomeAddMain->BitBtn3);
+                if (how.contains("type"))
+                    type("Zed");
+                click(fmHomeAddMain->BitBtn2);
+            }
+        } else if (where == "card") {
+            click(widget(fmRecCard, how == "delete" ? "Panel8" : "Panel7"));
+            if (how != "delete")
+                click(widget(fmRecCard, "Panel9"));
+        } else {
+            click(formNavigator(how == "delete" ? DBNavigator::Delete : DBNavigator::Insert));
+            if (how != "delete")
+                click(formNavigator(DBNavigator::Cancel));
+        }
+        QApplication::processEvents();
+        QCOMPARE(current(), expected);
+        QCOMPARE(grid()->currentIndex().row(), query()->recNo());
+        QCOMPARE(query()->state(), DataSetState::Browse);
+        QCOMPARE(rowsInFile(book), how.contains("delete") ? before - 1 : before);
+        QCOMPARE(rowsInFile(book, "WHERE Surname = 'Baker'"), how.contains("delete") ? 0 : 1);
+        QCOMPARE(rowsInFile(book, "WHERE Firstname = 'Mary'"), 0);
+        // A second Delete takes the record the user now sees as current.
+        program.platform.dialogs.answers << "OK";
+        click(fmHomeAddMain->btnDelete);
+        QCOMPARE(rowsInFile(book, QString("WHERE Surname = '%1'").arg(expected)), 0);
+        QCOMPARE(rowsInFile(book, "WHERE Surname = 'Bell'"), expected == "Bell" ? 0 : 1);
+    }
+
+    // The navigators follow the current row wherever a title sort puts it.
+    void sortKeepsTheNavigatorsRight()
+    {
+        RunningProgram program;
+        const int n = query()->recordCount();
+        // The first row, sorted by first name, lands mid-list.
+        QCOMPARE(current(), QString("Abbot"));
+        QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(grid()->horizontalHeader()->sectionViewportPosition(1) + 10, 5));
+        QCOMPARE(current(), QString("Abbot"));
+        QVERIFY(query()->recNo() > 0 && query()->recNo() < n - 1);
+        showForm();
+        for (DBNavigator *nav : {fmHomeAddMain->DBNavigator1, widget<DBNavigator>(fmHomeForm, "DBNavigator1")})
+            for (auto b : {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last})
+                QVERIFY2(nav->button(b)->isEnabled(), qPrintable(nav->button(b)->objectName()));
+        // At an end, the buttons that would go past it are off.
+        click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Last));
+        QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(grid()->horizontalHeader()->sectionViewportPosition(0) + 10, 5));
+        QCOMPARE(query()->recNo(), n - 1);
+        QVERIFY(!fmHomeAddMain->DBNavigator1->button(DBNavigator::Next)->isEnabled());
+        QVERIFY(fmHomeAddMain->DBNavigator1->button(DBNavigator::Prior)->isEnabled());
+    }
+
+    // The first page of a report of several pages, painted at every zoom as
+    // soon as the run is done (the run had added pages after it).
+    void previewPaintsItsFirstPageAtEveryZoom()
+    {
+        RunningProgram program;
+        bool checked = false;
+        QTimer poll;
+        poll.setInterval(0);
+        connect(&poll, &QTimer::timeout, [&] {
+            TRpStandardPreview *w = openPreview();
+            if (!w || !w->complete())
+                return;
+            poll.stop();
+            QVERIFY(w->pageCount() >= 3);
+            QImage expected(210, 297, QImage::Format_RGB32);
+            expected.fill(Qt::white);
+            {
+                QPainter p(&expected);
+                paintPage(w->pages()->pages.at(0), p, 1.0);
+            }
+            for (const char *zoom : {"ZoomFit", "Zoom100", "ZoomToWidth"}) {
+                click(widget(w, zoom));
+                const QImage shown = w->pageArea()->grab().toImage();
+                QVERIFY(!shown.isNull());
+                // The page on show is the first, drawn at the zoom: dark text
+                // on white where page 1 has its first label line.
+                int ink = 0;
+                for (int y = 0; y < shown.height(); ++y)
+                    for (int x = 0; x < shown.width(); ++x)
+                        ink += qGray(shown.pixel(x, y)) < 100;
+                QVERIFY2(ink > 100, zoom);
+            }
+            QCOMPARE(w->pageNumber(), 1);
+            checked = true;
+            w->close();
+        });
+        poll.start();
+        fmHomeAddMain->miLabel21->trigger();
+        QVERIFY(checked);
+    }
+
+    // Hints shown before the window was first activated must not keep the
+    // status bar covered for the rest of the run.
+    void earlyHintDoesNotCoverTheStatusBar()
+    {
+        RunningProgram program;
+        HintHandler::uninstall(); // as it is until the window is first activated
+        QStatusTipEvent tip(QStringLiteral("Insert new record into table"));
+        QApplication::sendEvent(fmHomeAddMain->BitBtn3, &tip);
+        fmHomeAddMain->FormActivate();
+        QCOMPARE(fmHomeAddMain->StatusBar1->currentMessage(), QString());
+        for (const char *panel : {"StatusPanel1", "StatusPanel2"})
+            QVERIFY(widget(fmHomeAddMain, panel)->isVisible());
+        QStatusTipEvent later(QStringLiteral("Search & Filter"));
+        QApplication::sendEvent(fmHomeAddMain->HomeSearch, &later);
+        QCOMPARE(fmHomeAddMain->statusPanel(0), QString("Search & Filter"));
+        QVERIFY(fmHomeAddMain->statusPanel(1).startsWith("Today : "));
+        // The file panel keeps its width, whatever the path's length.
+        QCOMPARE(widget(fmHomeAddMain, "StatusPanel2")->width(), 200);
+    }
+
+    // Enter runs "&Record" also while a letter of the letter group has the focus.
+    void enterOnALetterRunsRecord()
+    {
+        RunningProgram program;
+        auto *b = widget<QRadioButton>(fmHomeAddMain, "RadioGroup1_B");
+        click(b);
+        QCOMPARE(current(), QString("Baker"));
+        b->setFocus();
+        QTest::keyClick(b, Qt::Key_Return);
+        QCOMPARE(query()->state(), DataSetState::Insert);
+        QVERIFY(b->isChecked());
+    }
+
+    // The sorted column's title is bold in the titles' own font and size.
+    void sortedTitleKeepsTheTitleFont()
+    {
+        RunningProgram program;
+        QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(grid()->horizontalHeader()->sectionViewportPosition(5) + 10, 5));
+        const QFont bold = grid()->model()->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>();
+        QVERIFY(bold.bold());
+        QCOMPARE(bold.family(), grid()->horizontalHeader()->font().family());
+        QCOMPARE(bold.pointSizeF(), grid()->horizontalHeader()->font().pointSizeF());
+    }
+
+    // The County drop-down is wide enough for the longest county.
+    void countyDropDownShowsWholeNames()
+    {
+        RunningProgram program;
+        QStringList counties = grid()->pickList(6);
+        QVERIFY(counties.contains("Gloucestershire"));
+        clickCell(0, 6);
+        key(Qt::Key_F2);
+        auto *combo = qobject_cast<QComboBox *>(QApplication::focusWidget());
+        if (!combo && QApplication::focusWidget())
+            combo = qobject_cast<QComboBox *>(QApplication::focusWidget()->parentWidget());
+        QVERIFY(combo);
+        int widest = 0;
+        for (const QString &c : counties)
+            widest = qMax(widest, combo->view()->fontMetrics().horizontalAdvance(c));
+        QVERIFY2(combo->view()->minimumWidth() > widest,
+                 qPrintable(QString("%1 <= %2").arg(combo->view()->minimumWidth()).arg(widest)));
+        key(Qt::Key_Escape);
+    }
+
+    // At the search dialog's first opening no field looks chosen.
+    void searchDialogOpensWithNoFieldHighlighted()
+    {
+        RunningProgram program;
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto *list = widget<QListWidget>(fmSQLSearchDialog, "sqListBox");
+            QVERIFY(list);
+            QVERIFY(list->selectedItems().isEmpty());
+            QVERIFY(!list->currentIndex().isValid());
+            checked = true;
+            fmSQLSearchDialog->reject();
+        });
+        click(fmHomeAddMain->HomeSearch);
+        QVERIFY(checked);
+    }
+};
+
+QTEST_MAIN(tst_inuse)
+#include "tst_inuse.moc"

@@ -3,6 +3,13 @@
 #include "platform/ScriptedPlatform.h"
 #include "platform/VarnelError.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
 #include <QtTest>
 
 class tst_platform : public QObject
@@ -44,6 +51,29 @@ private slots:
                  QStringList{"Varnel: Cannot perform this operation on a closed dataset."});
         QVERIFY(guarded(nullptr, [] {}));
         QCOMPARE(platform.dialogs.log.size(), 1);
+    }
+    // File > Printer Setup is the desktop's printer dialog: a choice of
+    // printer, closed with OK, from which nothing is printed.
+    void printerSetupOffersTheChoiceOfPrinter()
+    {
+        Platform::setDialogs(nullptr);
+        QPrinter printer;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QVERIFY(dialog->findChild<QComboBox *>(QStringLiteral("printers")));
+            QStringList buttons;
+            for (QDialogButtonBox *box : dialog->findChildren<QDialogButtonBox *>())
+                for (QAbstractButton *b : box->buttons())
+                    buttons << b->text();
+            QVERIFY2(buttons.contains("OK"), qPrintable(buttons.join(',')));
+            QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintToFile));
+            seen = true;
+            dialog->reject();
+        });
+        QVERIFY(!Platform::dialogs().printerSetup(nullptr, &printer));
+        QVERIFY(seen);
     }
 };
 

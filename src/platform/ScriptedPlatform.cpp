@@ -1,5 +1,7 @@
 #include "platform/ScriptedPlatform.h"
 
+#include <QFileInfo>
+
 namespace {
 QString kindWord(MsgKind kind)
 {
@@ -34,6 +36,13 @@ QString ScriptedDialogs::openFile(QWidget *, const FileDialogRequest &request)
     lastFileRequest = request;
     const QString path = next().toString();
     log << QStringLiteral("Open: %1 -> %2").arg(request.caption, path.isEmpty() ? "Cancel" : path);
+    // As the desktop's dialog does: a name that must exist and does not is
+    // refused there, and the program never hears of it.
+    if (request.mustExist && !path.isEmpty() && !QFileInfo::exists(path)
+        && !(request.defaultSuffix.size() && QFileInfo::exists(path + '.' + request.defaultSuffix))) {
+        log << QStringLiteral("Open: %1 refuses a name that does not exist").arg(request.caption);
+        return QString();
+    }
     return path;
 }
 

@@ -12,9 +12,12 @@
 #include "reports/ReportPainter.h"
 #include "reports/RpPreview.h"
 #include "store/AdoConnection.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -406,6 +409,59 @@ private slots:
         });
         click(fmHomeAddMain->HomeSearch);
         QVERIFY(checked);
+    }
+    // Placement read from the settings file keeps the window on a screen and
+    // no larger than it, however wild the stored numbers.
+    void storedPlacementStaysOnScreen_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QByteArray>("settings");
+        const QByteArray quiet = "[Options]\r\nShow Form=0\r\n";
+        QTest::newRow("main far off") << "main"
+            << quiet + "[MainForm]\r\nStatus=1\r\nTop=-100000\r\nLeft=-100000\r\nWidth=1106\r\nHeight=434\r\n";
+        QTest::newRow("main beyond") << "main"
+            << quiet + "[MainForm]\r\nStatus=1\r\nTop=100000\r\nLeft=100000\r\nWidth=600\r\nHeight=300\r\n";
+        QTest::newRow("main huge") << "main"
+            << quiet + "[MainForm]\r\nStatus=1\r\nTop=0\r\nLeft=0\r\nWidth=2147483647\r\nHeight=2147483647\r\n";
+        QTest::newRow("main negative size") << "main"
+            << quiet + "[MainForm]\r\nStatus=1\r\nTop=10\r\nLeft=10\r\nWidth=-5\r\nHeight=-2147483648\r\n";
+        QTest::newRow("card far off") << "card"
+            << quiet + "[FormView]\r\nStatus=1\r\n[RecCard]\r\nTop=-100000\r\nLeft=2147483647\r\n";
+        QTest::newRow("form huge") << "form"
+            << quiet + "[FormView]\r\nStatus=1\r\nTop=-2147483648\r\nLeft=5\r\nWidth=2147483647\r\nHeight=2147483647\r\n";
+    }
+    void storedPlacementStaysOnScreen()
+    {
+        QFETCH(QString, window);
+        QFETCH(QByteArray, settings);
+        RunningProgram program({}, settings);
+        QWidget *w = fmHomeAddMain;
+        if (window == "card") {
+            showCard();
+            w = fmRecCard;
+        } else if (window == "form") {
+            showForm();
+            w = fmHomeForm;
+        }
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect outer = WindowPlacement::outerGeometry(w);
+        // No larger than the screen, unless the window cannot be made that small.
+        const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize()) + (outer.size() - w->size());
+        QVERIFY2(outer.width() <= qMax(screen.width(), least.width())
+                     && outer.height() <= qMax(screen.height(), least.height()),
+                 qPrintable(QString("%1x%2").arg(outer.width()).arg(outer.height())));
+        QVERIFY(outer.width() > 0 && outer.height() > 0);
+        // The title bar is on the screen.
+        QVERIFY2(screen.contains(outer.topLeft()) && screen.contains(outer.topLeft() + QPoint(50, 10)),
+                 qPrintable(QString("%1,%2").arg(outer.left()).arg(outer.top())));
+        // What the close writes back is the place the window was given.
+        w->close();
+        if (w != fmHomeAddMain)
+            fmHomeAddMain->close();
+        QFile ini(program.folder.file("VarnIni.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(ini.readAll());
+        QVERIFY(!text.contains("100000") && !text.contains("2147483"));
     }
 };
 

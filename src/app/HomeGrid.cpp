@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -387,8 +388,8 @@ void TfmHomeAddMain::FormShow()
     if (ini.readInteger(main, QStringLiteral("Status"), 0) != 0)
         restoreOuterGeometry(ini.readInteger(main, QStringLiteral("Top"), y()),
                              ini.readInteger(main, QStringLiteral("Left"), x()),
-                             ini.readInteger(main, QStringLiteral("Width"), frameGeometry().width()),
-                             ini.readInteger(main, QStringLiteral("Height"), frameGeometry().height()));
+                             ini.readInteger(main, QStringLiteral("Width"), WindowPlacement::outerGeometry(this).width()),
+                             ini.readInteger(main, QStringLiteral("Height"), WindowPlacement::outerGeometry(this).height()));
     const QStringList keys = gridWidthKeys();
     for (int c = 0; c < keys.size(); ++c)
         dbGrid1->setColumnWidth(c, ini.readInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->designedWidth(c)));
@@ -413,7 +414,7 @@ void TfmHomeAddMain::FormClose()
     if (isMaximized())
         status = 3;
     else if (!isMinimized()) {
-        const QRect outer = frameGeometry();
+        const QRect outer = WindowPlacement::outerGeometry(this);
         ini.writeInteger(main, QStringLiteral("Top"), outer.top());
         ini.writeInteger(main, QStringLiteral("Left"), outer.left());
         ini.writeInteger(main, QStringLiteral("Width"), outer.width());

@@ -10,6 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 #include "store/FmxUtils.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -40,37 +41,6 @@ QString withDefaultSuffix(const QString &path)
     return path + '.' + kBookSuffix;
 }
 
-// Puts the window's outer size right once the desktop has framed it: before
-// the first showing the frame is unknown, so the stored outer size could only
-// be taken as the inner one, and the window would grow by a frame every run.
-class OuterSizeFix : public QObject
-{
-public:
-    OuterSizeFix(QWidget *window, QSize outer) : QObject(window), m_window(window), m_outer(outer)
-    {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show) {
-            const QSize frame = m_window->frameGeometry().size() - m_window->size();
-            if (!frame.isNull()) {
-                m_window->removeEventFilter(this);
-                if (m_window->windowState() == Qt::WindowNoState)
-                    m_window->resize(m_outer - frame);
-                deleteLater();
-            }
-        }
-        return false;
-    }
-
-private:
-    QWidget *m_window;
-    QSize m_outer;
-};
-
 } // namespace
 
 QStringList TfmHomeAddMain::gridWidthKeys()
@@ -100,11 +70,7 @@ void TfmHomeAddMain::wireFileCommands()
 
 void TfmHomeAddMain::restoreOuterGeometry(int top, int left, int width, int height)
 {
-    const QSize frame = frameGeometry().size() - size();
-    move(left, top);
-    resize(QSize(width, height) - frame);
-    if (frame.isNull())
-        new OuterSizeFix(this, QSize(width, height));
+    WindowPlacement::placeOuter(this, WindowPlacement::fitToScreens(left, top, width, height));
 }
 
 void TfmHomeAddMain::checkLetterGroupAll()

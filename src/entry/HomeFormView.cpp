@@ -5,6 +5,7 @@
 #include "app/IniFile.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -237,9 +238,9 @@ QSize TfmHomeForm::frameExtra() const
 {
     // The size the desktop's frame adds; before this window has had a frame,
     // the main window's (same desktop, same kind of frame) stands in for it.
-    QSize extra = frameGeometry().size() - size();
+    QSize extra = WindowPlacement::outerGeometry(this).size() - size();
     if (extra.isEmpty() && fmHomeAddMain && fmHomeAddMain->isVisible())
-        extra = fmHomeAddMain->frameGeometry().size() - fmHomeAddMain->size();
+        extra = WindowPlacement::outerGeometry(fmHomeAddMain).size() - fmHomeAddMain->size();
     return extra.expandedTo(QSize(0, 0));
 }
 
@@ -272,7 +273,7 @@ void TfmHomeForm::FormShow()
         setWindowState(windowState() & ~Qt::WindowMaximized);
     if (status == 0)
         return;
-    const QRect frame = frameGeometry();
+    const QRect frame = WindowPlacement::outerGeometry(this);
     const QSize extra = frameExtra();
     const int top = ini.readInteger(kSection, QStringLiteral("Top"), frame.top());
     const int left = ini.readInteger(kSection, QStringLiteral("Left"), frame.left());
@@ -280,10 +281,10 @@ void TfmHomeForm::FormShow()
         ini.readInteger(kSection, QStringLiteral("Width"), size().width() + extra.width());
     const int height =
         ini.readInteger(kSection, QStringLiteral("Height"), size().height() + extra.height());
-    move(left, top);
     // Outer size in the file; the frame's share is the desktop's.
-    const QSize client(qMax(width - extra.width(), 100), qMax(height - extra.height(), 100));
-    setFixedSize(client);
+    const QRect outer = WindowPlacement::fitToScreens(left, top, width, height);
+    WindowPlacement::placeOuter(this, outer, WindowPlacement::SizeRule::Fixed, extra,
+                                QSize(100, 100));
     if (status == 3) {
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -300,7 +301,7 @@ void TfmHomeForm::FormClose()
     IniFile ini(IniFile::settingsPath());
     const bool active = isActiveWindow();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        const QRect frame = frameGeometry();
+        const QRect frame = WindowPlacement::outerGeometry(this);
         const QSize outer = size() + frameExtra();
         ini.writeInteger(kSection, QStringLiteral("Top"), frame.top());
         ini.writeInteger(kSection, QStringLiteral("Left"), frame.left());

@@ -5,6 +5,7 @@
 #include "app/ClickPanel.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -249,11 +250,13 @@ void TfmRecCard::FormShow()
     IniFile ini(IniFile::settingsPath());
     if (ini.readInteger(QStringLiteral("FormView"), QStringLiteral("Status"), 0) == 0)
         return;
-    const QRect frame = frameGeometry();
+    const QRect frame = WindowPlacement::outerGeometry(this);
     const int top = ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Top"), frame.top());
     const int left =
         ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Left"), frame.left());
-    move(left, top);
+    WindowPlacement::placeOuter(
+        this, WindowPlacement::fitToScreens(left, top, frame.width(), frame.height()),
+        WindowPlacement::SizeRule::Keep);
 }
 
 void TfmRecCard::FormClose()
@@ -261,7 +264,7 @@ void TfmRecCard::FormClose()
     IniFile ini(IniFile::settingsPath());
     const bool active = isActiveWindow();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        const QRect frame = frameGeometry();
+        const QRect frame = WindowPlacement::outerGeometry(this);
         ini.writeInteger(QStringLiteral("RecCard"), QStringLiteral("Top"), frame.top());
         ini.writeInteger(QStringLiteral("RecCard"), QStringLiteral("Left"), frame.left());
     }

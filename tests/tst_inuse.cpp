@@ -347,6 +347,17 @@ private slots:
         QVERIFY(fmHomeAddMain->statusPanel(1).startsWith("Today : "));
         // The file panel keeps its width, whatever the path's length.
         QCOMPARE(widget(fmHomeAddMain, "StatusPanel2")->width(), 200);
+        // A preview closed while its "Zoom to fit" hint shows takes the hint with it.
+        QTimer::singleShot(0, [] {
+            TRpStandardPreview *w = openPreview();
+            QVERIFY(w);
+            QStatusTipEvent zoom(w->ZoomFit->statusTip());
+            QApplication::sendEvent(w->ZoomFit, &zoom);
+            QCOMPARE(fmHomeAddMain->statusPanel(0), QString("Zoom to fit"));
+            w->close();
+        });
+        fmHomeAddMain->miPhoneList->trigger();
+        QCOMPARE(fmHomeAddMain->statusPanel(0), QString());
     }
 
     // Enter runs "&Record" also while a letter of the letter group has the focus.

@@ -187,6 +187,13 @@ private slots:
         QCOMPARE(current(), QString("Barnes"));
         QCOMPARE(query()->state(), DataSetState::Browse);
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Baker' AND Flag = 'V'"), 1);
+        // Esc in the cell takes the typing back, and with it the edit.
+        clickCell(baker + 1, 2);
+        type("Q");
+        QCOMPARE(query()->state(), DataSetState::Edit);
+        key(Qt::Key_Escape);
+        QCOMPARE(query()->state(), DataSetState::Browse);
+        QCOMPARE(query()->displayText("Address1"), QString("41 Kingsway"));
         // A cell opened and left unchanged starts nothing.
         clickCell(baker + 1, 2);
         key(Qt::Key_F2);

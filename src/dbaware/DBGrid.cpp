@@ -321,6 +321,12 @@ void DBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hin
     QTableView::closeEditor(editor, hint);
     if (!openEditor())
         editorClosed();
+    // Esc takes back what was typed in the cell; when that was all the edit
+    // held, the record is no longer being edited.
+    AdoQuery *query = m_source->dataSet();
+    if (hint == QAbstractItemDelegate::RevertModelCache && query->state() == DataSetState::Edit
+        && !query->modified())
+        guarded(window(), [query] { query->cancel(); });
 }
 
 void DBGrid::editorClosed()

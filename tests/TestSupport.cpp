@@ -116,3 +116,23 @@ int previewWindows()
         n += qobject_cast<TRpStandardPreview *>(w) && w->isVisible();
     return n;
 }
+
+#include "reports/RpPreview.h"
+
+#include <QAction>
+#include <QTimer>
+
+void inCompletePreview(QAction *command, const std::function<void(TRpStandardPreview *)> &step)
+{
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TRpStandardPreview *w = openPreview();
+        if (!w || !w->complete())
+            return;
+        poll.stop();
+        step(w);
+    });
+    poll.start();
+    command->trigger();
+}

@@ -87,3 +87,11 @@ class TRpStandardPreview;
 // The report preview on show, if any, and how many are on show.
 TRpStandardPreview *openPreview();
 int previewWindows();
+
+#include <functional>
+
+class QAction;
+// Chooses `command` as a user does and, once its preview is open and its run
+// complete, hands the preview to `step` (which should close it). Returns when
+// the preview has closed.
+void inCompletePreview(QAction *command, const std::function<void(TRpStandardPreview *)> &step);

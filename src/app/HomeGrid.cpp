@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/IniFile.h"
+#include "mailmerge/MailMergeEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
@@ -420,6 +421,12 @@ void TfmHomeAddMain::showEvent(QShowEvent *e)
 
 void TfmHomeAddMain::closeEvent(QCloseEvent *e)
 {
+    // Closing this window ends the program: unsaved letter text is not
+    // dropped without a question, and Cancel keeps everything running.
+    if (fmMailMergeEdit && !fmMailMergeEdit->FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
     guarded(this, [this] { FormClose(); });
     e->accept();
     QApplication::quit();

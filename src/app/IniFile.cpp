@@ -175,12 +175,13 @@ void IniFile::removeStaleTemporaries(const QDateTime &runStarted) const
     const QRegularExpression own(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
                                      .arg(QRegularExpression::escape(settings.fileName())));
     const QDir folder = settings.absoluteDir();
-    const QStringList candidates = folder.entryList(
-        {settings.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList candidates =
+        folder.entryList({settings.fileName() + QStringLiteral(".??????")},
+                         QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : candidates) {
         const QFileInfo temp(folder.filePath(name));
-        if (own.match(name).hasMatch() && temp.isFile() && !temp.isSymLink()
-            && temp.lastModified() < runStarted)
+        if (own.match(name).hasMatch() && temp.isFile() && !temp.isSymLink() &&
+            temp.lastModified() < runStarted)
             QFile::remove(temp.filePath());
     }
 }

@@ -152,8 +152,8 @@ void TfmCountyListEdit::btOKEditClick()
     // A file that was not read whole is replaced only when the user says so:
     // it may hold names that never reached the list.
     const QString path = CountyListFile::path();
-    if (!CountyListFile::readsWhole(path)
-        && !Platform::dialogs().message(
+    if (!CountyListFile::readsWhole(path) &&
+        !Platform::dialogs().message(
             this, MsgKind::Confirm,
             QStringLiteral("%1 could not be read in full. Replace it with the list shown here?")
                 .arg(QFileInfo(path).absoluteFilePath()),

@@ -55,7 +55,10 @@ QString decode(QByteArray bytes)
 
 // A line holding a NUL or a broken UTF-16 character is no county name anyone
 // typed; it is left out and named, never cut short.
-bool readable(const QString &line) { return !line.contains(QChar(0)) && line.isValidUtf16(); }
+bool readable(const QString &line)
+{
+    return !line.contains(QChar(0)) && line.isValidUtf16();
+}
 
 QString unreadableLines(const QList<int> &lines, const QString &path)
 {
@@ -82,8 +85,7 @@ QString CountyListFile::path() { return ProgramFolder::file(QStringLiteral("List
 
 QStringList CountyListFile::read(const QString &path, QString *problem)
 {
-    const QString text =
-        decode(InputFile::read(path, kSizeLimit, QStringLiteral("a county list")));
+    const QString text = decode(InputFile::read(path, kSizeLimit, QStringLiteral("a county list")));
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -16,8 +16,8 @@ bool localPartChar(QChar c)
 
 bool validLocalPart(const QString &local)
 {
-    if (local.isEmpty() || local.size() > 64 || local.startsWith('.') || local.endsWith('.')
-        || local.contains(QLatin1String("..")))
+    if (local.isEmpty() || local.size() > 64 || local.startsWith('.') || local.endsWith('.') ||
+        local.contains(QLatin1String("..")))
         return false;
     for (const QChar c : local)
         if (!localPartChar(c))
@@ -56,6 +56,6 @@ QString MailtoLink::forAddress(const QString &text)
     // "?", "&", "%", "#" and "=" are allowed in a local part and would start
     // or split the link's fields, so everything but the plainest characters
     // is encoded; the domain holds only letters, digits, dots and hyphens.
-    return QStringLiteral("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(local))
-           + '@' + QString::fromLatin1(QUrl::toPercentEncoding(domain));
+    return QStringLiteral("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(local)) + '@' +
+           QString::fromLatin1(QUrl::toPercentEncoding(domain));
 }

@@ -1,8 +1,8 @@
 #include "entry/RecordCard.h"
 
+#include "app/ClickPanel.h"
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
-#include "app/ClickPanel.h"
 #include "entry/MailtoLink.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"

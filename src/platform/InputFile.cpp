@@ -45,8 +45,9 @@ QByteArray InputFile::read(const QString &path, qint64 limit, const QString &kin
     const QString full = QFileInfo(path).absoluteFilePath();
     const QString cannotOpen = QStringLiteral("Cannot open file %1").arg(full);
     const VarnelError notRegular(cannotOpen + QStringLiteral(": it is not a regular file"));
-    const VarnelError tooLarge(cannotOpen + QStringLiteral(": it is larger than %1, the limit for %2")
-                                                .arg(sizeText(limit), kind));
+    const VarnelError tooLarge(
+        cannotOpen +
+        QStringLiteral(": it is larger than %1, the limit for %2").arg(sizeText(limit), kind));
     const QByteArray native = QFile::encodeName(full);
 
     // Looked at before it is opened: opening a FIFO waits for a writer, and

@@ -104,8 +104,7 @@ public:
         return !withCancel || box.clickedButton() == ok;
     }
 
-    int ask(QWidget *parent, MsgKind kind, const QString &text,
-            const QStringList &buttons) override
+    int ask(QWidget *parent, MsgKind kind, const QString &text, const QStringList &buttons) override
     {
         QMessageBox box(parent);
         box.setWindowTitle(kind == MsgKind::Error         ? QStringLiteral("Error")

@@ -100,7 +100,10 @@ void AdoConnection::setConnectionString(const QString &text)
     m_connectionString = text;
 }
 
-QString AdoConnection::fileName() const { return dataSource(m_connectionString); }
+QString AdoConnection::fileName() const
+{
+    return dataSource(m_connectionString);
+}
 
 QString AdoConnection::dataSource(const QString &connectionString)
 {
@@ -111,8 +114,8 @@ QString AdoConnection::dataSource(const QString &connectionString)
         const qsizetype eq = t.indexOf('=', i);
         if (eq < 0)
             return QString();
-        const bool wanted =
-            t.mid(i, eq - i).trimmed().compare(QLatin1String("data source"), Qt::CaseInsensitive) == 0;
+        const bool wanted = t.mid(i, eq - i).trimmed().compare(QLatin1String("data source"),
+                                                               Qt::CaseInsensitive) == 0;
         qsizetype v = eq + 1;
         while (v < n && t.at(v).isSpace())
             ++v;

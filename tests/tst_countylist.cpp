@@ -69,8 +69,6 @@ private slots:
         QTest::newRow("one line ending alone") << QByteArray("\r\n") << QStringList{""};
         QTest::newRow("empty file") << QByteArray() << QStringList{};
         QTest::newRow("nothing trimmed") << QByteArray(" Kent \t\r\n") << QStringList{" Kent \t"};
-        QTest::newRow("NUL ends the text")
-            << QByteArray("Avon\r\nBer\0ks\r\nTyne\r\n", 19) << QStringList{"Avon", "Ber"};
         QTest::newRow("UTF-8 with BOM")
             << QByteArray("\xEF\xBB\xBFYnys M\xC3\xB4n\r\nAvon\r\n")
             << QStringList{QString::fromUtf8("Ynys M\xC3\xB4n"), "Avon"};
@@ -84,7 +82,69 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, items);
         put(m_path, file);
-        QCOMPARE(CountyListFile::read(m_path), items);
+        QString problem = "<untouched>";
+        QCOMPARE(CountyListFile::read(m_path, &problem), items);
+        QCOMPARE(problem, QString());
+        QVERIFY(CountyListFile::readsWhole(m_path));
+    }
+
+    // Nothing is cut short silently: a line that cannot be read is left out
+    // and named, and the file counts as not read whole.
+    void unreadableLinesAreNamed_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("lines"); // how the message starts; empty: read whole
+        auto utf16 = [](const QString &text, bool little) {
+            QByteArray bytes = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+            for (const QChar c : text) {
+                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                bytes.append(little ? lo : hi).append(little ? hi : lo);
+            }
+            return bytes;
+        };
+        const QString mon = QString::fromUtf8("Ynys M\xC3\xB4n");
+        QTest::newRow("NUL inside a line")
+            << QByteArray("Avon\r\nBer\0ks\r\nTyne\r\n", 19) << QStringList{"Avon", "Tyne"}
+            << "Line 2 of @ could not be read";
+        QTest::newRow("UTF-16 little-endian with BOM")
+            << utf16("Tyne\r\n" + mon + "\r\n", true) << QStringList{"Tyne", mon} << "";
+        QTest::newRow("UTF-16 big-endian with BOM")
+            << utf16("Tyne\n" + mon, false) << QStringList{"Tyne", mon} << "";
+        QTest::newRow("UTF-16 without BOM")
+            << utf16("Tyne\r\nAvon\r\n", true).mid(2) << QStringList{}
+            << "Lines 1, 2, 3, 4 and 5 of @ could not be read"; // NULs end lines too
+        QTest::newRow("UTF-16, a broken character")
+            << utf16(QStringLiteral("Avon\r\nK") + QChar(0xDC00) + "nt\r\nTyne", true)
+            << QStringList{"Avon", "Tyne"} << "Line 2 of @ could not be read";
+        QTest::newRow("UTF-16 cut in a character")
+            << utf16("Avon\r\nTyne", true).chopped(1) << QStringList{"Avon"}
+            << "Line 2 of @ could not be read";
+        QTest::newRow("many lines")
+            << QByteArray("\0\n", 2).repeated(12) + "Kent" << QStringList{"Kent"}
+            << "Lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more of @ could not be read";
+    }
+    void unreadableLinesAreNamed()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, items);
+        QFETCH(QString, lines);
+        put(m_path, file);
+        QString problem;
+        QCOMPARE(CountyListFile::read(m_path, &problem), items);
+        lines.replace('@', m_path);
+        QVERIFY2(lines.isEmpty() ? problem.isEmpty() : problem.startsWith(lines),
+                 qPrintable(problem));
+        QCOMPARE(CountyListFile::readsWhole(m_path), lines.isEmpty());
+        QCOMPARE(contents(m_path), file);
+    }
+
+    void readsWholeWhenThereIsNoFileOrItCannotBeRead()
+    {
+        QVERIFY(CountyListFile::readsWhole(m_path)); // nothing there to lose
+        QDir(m_dir.path()).mkdir("Folder");
+        QVERIFY(!CountyListFile::readsWhole(m_dir.filePath("Folder")));
+        QVERIFY(!CountyListFile::readsWhole("/dev/null"));
     }
 
     void writeSortsIgnoringCaseWithCrLf()

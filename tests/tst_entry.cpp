@@ -369,22 +369,71 @@ private slots:
         QCOMPARE(fmHomeForm->DBEdit14->text(), date);
     }
 
+    // The link carries the address alone: whatever would add fields to the
+    // message is encoded, and what is no address is refused.
     void emailDoubleClickStartsAMessage_data()
     {
         QTest::addColumn<QString>("address");
-        QTest::newRow("address") << "jo@example.org";
-        QTest::newRow("empty field") << "";
+        QTest::addColumn<QString>("link"); // empty: refused with a message
+        QTest::newRow("address") << "jo@example.org" << "mailto:jo@example.org";
+        QTest::newRow("empty field") << "" << "mailto:";
+        QTest::newRow("blanks around") << "  jo@example.org " << "mailto:jo@example.org";
+        QTest::newRow("attachment after the domain") << "x@y.z?attach=/home/me/.ssh/id_rsa" << "";
+        QTest::newRow("bcc and body after the domain") << "x@y.z?bcc=boss@y.z&body=hi" << "";
+        QTest::newRow("fields in the local part are encoded")
+            << "a?bcc=b&body=c#d@y.z" << "mailto:a%3Fbcc%3Db%26body%3Dc%23d@y.z";
+        QTest::newRow("plus and percent") << "jo+list%41@example.org"
+                                          << "mailto:jo%2Blist%2541@example.org";
+        QTest::newRow("non-ASCII") << QString::fromUtf8("j\xC3\xB6ran@ex\xC3\xA4mple.se")
+                                   << "mailto:j%C3%B6ran@ex%C3%A4mple.se";
+        QTest::newRow("no at sign") << "call Jo first" << "";
+        QTest::newRow("two addresses") << "a@b.c,d@e.f" << "";
+        QTest::newRow("blank inside") << "jo @example.org" << "";
+        QTest::newRow("no domain") << "jo@" << "";
+        QTest::newRow("empty label") << "jo@example..org" << "";
     }
     void emailDoubleClickStartsAMessage()
     {
         QFETCH(QString, address);
+        QFETCH(QString, link);
         RunningProgram program;
         fmHomeAddMain->btnRecCardClick();
         query()->setFieldText(AddressFields::Email, address);
         QCOMPARE(fmRecCard->DBEdit12->cursor().shape(), Qt::PointingHandCursor);
         QVERIFY(fmRecCard->DBEdit12->font().underline());
         QTest::mouseDClick(fmRecCard->DBEdit12, Qt::LeftButton);
-        QCOMPARE(program.platform.shell.opened, QStringList{"mailto:" + address});
+        if (link.isEmpty()) {
+            QVERIFY(program.platform.shell.opened.isEmpty());
+            QCOMPARE(program.log(),
+                     QStringList{"Error: \"" + address +
+                                 "\" is not an e-mail address, so no message is started -> OK"});
+        } else {
+            QCOMPARE(program.platform.shell.opened, QStringList{link});
+            QVERIFY(program.log().isEmpty());
+        }
+    }
+
+    // A note of one unbroken 2 MB "word" wraps anywhere, the mode whose time
+    // grows only with the length, and is shown whole; ordinary notes keep
+    // wrapping at word boundaries.
+    void aNoteOfOneHugeWordIsShownWholeAndWrapsAnywhere()
+    {
+        RunningProgram program;
+        fmHomeAddMain->btnRecCardClick();
+        DBMemo *notes = fmRecCard->DBMemo2;
+        QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QString word(2 * 1024 * 1024, QChar('x'));
+        word[12345] = QChar('y');
+        query()->setFieldText(AddressFields::Notes, word);
+        QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAnywhere);
+        QCOMPARE(notes->toPlainText(), word);
+        QCOMPARE(notes->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+
+        const QString ordinary = "Met at the village fete; " + QString(80, 'w') + " likes roses";
+        query()->setFieldText(AddressFields::Notes, ordinary);
+        QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(notes->toPlainText(), ordinary);
+        query()->cancelUpdates();
     }
 
     void doubleClickInTheGridOpensTheCard()
@@ -645,6 +694,55 @@ private slots:
             QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton);
         });
         QCOMPARE(contents(list), QByteArray("Rutland\r\n"));
+    }
+
+    // A list that was not read whole is named at start-up, and OK in the
+    // editor replaces it only when the user confirms.
+    void listNotReadWholeIsReplacedOnlyWhenConfirmed_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("confirmed") << "OK";
+        QTest::newRow("not confirmed") << "Cancel";
+    }
+    void listNotReadWholeIsReplacedOnlyWhenConfirmed()
+    {
+        QFETCH(QString, answer);
+        RunningProgram program;
+        const QString list = program.folder.file("ListFile.txt");
+        const QByteArray damaged("Kent\nAv\0on\nTyne\n", 16);
+        putFile(list, damaged);
+        fmHomeAddMain->loadCountyPickList();
+        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Kent", "Tyne"}));
+        QCOMPARE(program.log().size(), 1);
+        QVERIFY2(program.log().first().startsWith("Varnel: Line 2 of " + list + " could not be read"),
+                 qPrintable(program.log().first()));
+        program.log().clear();
+        program.platform.dialogs.answers << answer;
+        withCountyEditor([] {
+            fmCountyListEdit->edCountyList->setText("Rutland");
+            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
+            QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton);
+            QVERIFY(!fmCountyListEdit->isVisible());
+        });
+        QCOMPARE(program.log(), QStringList{"Confirm: " + list +
+                                            " could not be read in full. Replace it with the "
+                                            "list shown here? -> " + answer});
+        QCOMPARE(contents(list),
+                 answer == "OK" ? QByteArray("Kent\r\nRutland\r\nTyne\r\n") : damaged);
+        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Kent", "Rutland", "Tyne"}));
+    }
+
+    void unicodeListLoadsAndIsRewrittenWithoutAQuestion()
+    {
+        RunningProgram program;
+        const QString list = program.folder.file("ListFile.txt");
+        putFile(list, QByteArray("\xFF\xFEK\0e\0n\0t\0\r\0\n\0M\0\xF4\0n\0", 20));
+        fmHomeAddMain->loadCountyPickList();
+        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6),
+                 (QStringList{"Kent", QString::fromUtf8("M\xC3\xB4n")}));
+        withCountyEditor([] { QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton); });
+        QVERIFY(program.log().isEmpty());
+        QCOMPARE(contents(list), QByteArray("Kent\r\nM\xC3\xB4n\r\n"));
     }
 
     void unwritableListFileKeepsTheNewListForTheRun()

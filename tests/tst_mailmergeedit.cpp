@@ -439,6 +439,68 @@ private slots:
         QCOMPARE(program.log().size(), 1); // only the Save As
     }
 
+    // Closing the program with letter text that was never saved asks first;
+    // Cancel, or a Save whose name is not given, keeps the program running.
+    void closingTheProgramAsksAboutUnsavedText_data()
+    {
+        QTest::addColumn<QString>("typed"); // after the file was saved once
+        QTest::addColumn<QStringList>("answers"); // FILE: a new file's path
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QStringList>("log");
+        const QString ask = "Confirm: Save the changes to untitled.txt? -> ";
+        QTest::newRow("discard") << "" << QStringList{"Discard"} << true
+                                 << QStringList{ask + "Discard"};
+        QTest::newRow("cancel") << "" << QStringList{"Cancel"} << false
+                                << QStringList{ask + "Cancel"};
+        QTest::newRow("save under a new name")
+            << "" << QStringList{"Save", "FILE"} << true
+            << QStringList{ask + "Save", "Save: Save As -> FILE"};
+        QTest::newRow("save, name not given")
+            << "" << QStringList{"Save", ""} << false
+            << QStringList{ask + "Save", "Save: Save As -> Cancel"};
+        QTest::newRow("saved, nothing typed since") << "<saved>" << QStringList{} << true
+                                                    << QStringList{};
+        QTest::newRow("saved, then typed")
+            << "<saved> more" << QStringList{"Save"} << true
+            << QStringList{"Confirm: Save the changes to FILE? -> Save"};
+    }
+    void closingTheProgramAsksAboutUnsavedText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, closes);
+        QFETCH(QStringList, log);
+        RunningProgram program;
+        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        QTemporaryDir dir;
+        const QString file = dir.filePath("letter.rtf");
+        openEditor();
+        typeText("Dear all");
+        if (typed.startsWith("<saved>")) {
+            program.platform.dialogs.answers << file;
+            ed->FileSaveAs1->trigger();
+            typeText(typed.mid(7));
+        }
+        ed->FileClose->trigger(); // hidden, as the user may have left it
+        program.log().clear();
+        for (QString &a : answers)
+            a.replace("FILE", file);
+        for (QString &line : log)
+            line.replace("FILE", file);
+        for (const QString &a : answers)
+            program.platform.dialogs.answers << a;
+        const QByteArray settings = fileBytes(program.folder.file("VarnIni.ini"));
+
+        fmHomeAddMain->close();
+        QCOMPARE(program.log(), log);
+        QCOMPARE(fmHomeAddMain->isVisible(), !closes);
+        QCOMPARE(ed->RichEdit1->toPlainText(), "Dear all" + typed.mid(7));
+        if (!closes) // nothing of the closing ran
+            QCOMPARE(fileBytes(program.folder.file("VarnIni.ini")), settings);
+        if (answers.value(1) == file || typed == "<saved> more")
+            QVERIFY(fileBytes(file).contains(("Dear all" + typed.mid(7)).toUtf8()));
+    }
+
     void fontDialogTakesTheSelectionsFont()
     {
         RunningProgram program;

@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 #include "app/IniFile.h"
+#include "app/VarnelApp.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 
+#include <QApplication>
 #include <QtTest>
 
 #include <csignal>
@@ -254,6 +256,45 @@ private slots:
         }
         QCOMPARE(contents(m_path), before);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"VarnIni.ini"});
+    }
+
+    // A write cut short when the program was killed leaves its temporary file
+    // beside the settings; the next start removes those of the program's own
+    // pattern that are older than the run, and nothing else.
+    void staleTemporariesAreRemovedAtStart()
+    {
+        ScratchProgramFolder folder;
+        put(folder.file("VarnIni.ini"), RunningProgram::quietStart());
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
+        const QStringList stale{"VarnIni.ini.aB3dE9", "VarnIni.ini.ZZZZZZ", "VarnIni.ini.000000"};
+        const QStringList kept{"VarnIni.ini.bak123x", "VarnIni.ini.ab_de1", "VarnIni.ini.abc",
+                               "VarnIni.ini.aB3dE", "ListFile.txt.aB3dE9", "varnini.ini.aB3dE9",
+                               "VarnIni.ini.aB3dE9.txt", "VarnIni.ini.Fresh1"};
+        for (const QString &name : stale + kept) {
+            QFile f(folder.file(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Options]\r\n");
+            f.flush(); // so that closing writes nothing after the time is set
+            // One written by another copy of the program while this one starts.
+            QVERIFY(f.setFileTime(name.endsWith("Fresh1") ? QDateTime::currentDateTime().addSecs(60)
+                                                          : before,
+                                  QFileDevice::FileModificationTime));
+        }
+        QVERIFY(QDir(folder.path()).mkdir("VarnIni.ini.Dir123"));
+
+        {
+            ScriptedPlatform platform;
+            ProgramFolder::set(folder.path());
+            VarnelApp::createWindows();
+            QApplication::processEvents();
+            VarnelApp::destroyWindows();
+        }
+        QStringList left = QDir(folder.path()).entryList({"*.ini*", "*.txt.*"},
+                                                         QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QStringList expected = kept + QStringList{"VarnIni.ini", "VarnIni.ini.Dir123"};
+        left.sort();
+        expected.sort();
+        QCOMPARE(left.join(' '), expected.join(' '));
     }
 
 private:

@@ -74,6 +74,66 @@ private slots:
         QCOMPARE(c.fileName(), QString("/tmp/a;b/Book.vdf"));
     }
 
+    // Any name the file system allows opens: the connection string quotes
+    // what would not read back from it as it is.
+    void oddPathsOpen_data()
+    {
+        QTest::addColumn<QString>("name"); // inside the scratch folder
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("blanks") << "my books/Home Book.vdf" << false;
+        QTest::newRow("semicolon and equals sign") << "paths/a;x=y.vdf" << true;
+        QTest::newRow("semicolon before a key") << "a;Data Source=b.vdf" << true;
+        QTest::newRow("equals sign alone") << "a=b.vdf" << false;
+        QTest::newRow("double quotes") << "\"quoted\" \"\"book\".vdf" << false;
+        QTest::newRow("semicolon, equals sign and quotes") << "q;x=\"y\" \"\"z\"\".vdf" << true;
+        QTest::newRow("single quotes") << "'Jo's' book'.vdf" << false;
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Adreßbuch/Ynys Môn 東京.vdf") << false;
+        QTest::newRow("right-to-left marks")
+            << QString::fromUtf8("\u200F\u05D0\u05D1 book\u200E.vdf") << false;
+        QTest::newRow("trailing space") << "book.vdf " << true;
+        QTest::newRow("leading space in a folder") << " folder/ book.vdf" << false;
+        QTest::newRow("trailing non-breaking space") << QString::fromUtf8("book.vdf\u00A0") << true;
+    }
+    void oddPathsOpen()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, quoted);
+        const QString path = dir.filePath(name);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile::remove(path);
+        QVERIFY(QFile::copy(sample, path));
+        AdoConnection c;
+        c.setConnectionString(AdoConnection::connectionStringFor(path));
+        QCOMPARE(c.fileName(), path);
+        QCOMPARE(c.connectionString().contains("Data Source=\""), quoted);
+        QVERIFY(c.connectionString().endsWith(";Persist Security Info=False"));
+        c.open();
+        QVERIFY(!c.select("SELECT * FROM HomeAd", {"Surname"}).rows.empty());
+        c.close();
+    }
+
+    // Connection strings as other tools write them.
+    void dataSourceOfAConnectionString_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << "Provider=P;Data Source=/b/x.vdf;Persist Security Info=False" << "/b/x.vdf";
+        QTest::newRow("key in any case, blanks around")
+            << "Provider=P; data SOURCE = /b/x.vdf ;Mode=Share Deny None" << "/b/x.vdf";
+        QTest::newRow("double-quoted") << "Data Source=\"/b/a;x=y \"\"q\"\" \";Mode=1" << "/b/a;x=y \"q\" ";
+        QTest::newRow("single-quoted") << "Data Source='/b/x;y.vdf'" << "/b/x;y.vdf";
+        QTest::newRow("a quoted value before it")
+            << "Provider=\"P;Data Source=/wrong\";Data Source=/b/x.vdf" << "/b/x.vdf";
+        QTest::newRow("unclosed quote is part of the path") << "Data Source=\"/b/x.vdf" << "\"/b/x.vdf";
+        QTest::newRow("none") << "Provider=P;Persist Security Info=False" << "";
+    }
+    void dataSourceOfAConnectionString()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, path);
+        QCOMPARE(AdoConnection::dataSource(text), path);
+    }
+
     void refusesWhatIsNotAnAddressBook_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/IniFile.h"
+#include "mailmerge/MailMergeEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
@@ -439,6 +440,12 @@ void TfmHomeAddMain::showEvent(QShowEvent *e)
 
 void TfmHomeAddMain::closeEvent(QCloseEvent *e)
 {
+    // Closing this window ends the program: unsaved letter text is not
+    // dropped without a question, and Cancel keeps everything running.
+    if (fmMailMergeEdit && !fmMailMergeEdit->FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
     // What is typed is kept: the record being edited is finished as a move
     // would finish it. When it cannot be saved the window stays open, with
     // the record, so the user can correct or cancel it.

@@ -7,6 +7,7 @@
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
 #include "platform/Guard.h"
+#include "platform/Platform.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -39,9 +40,12 @@ void TfmHomeAddMain::loadCountyPickList()
 {
     // A missing list leaves the drop-down empty; the error box says why.
     dbGrid1->setPickList(kCountyColumn, {});
-    guarded(this, [this] {
-        dbGrid1->setPickList(kCountyColumn, CountyListFile::read(CountyListFile::path()));
+    QString problem;
+    guarded(this, [&] {
+        dbGrid1->setPickList(kCountyColumn, CountyListFile::read(CountyListFile::path(), &problem));
     });
+    if (!problem.isEmpty())
+        Platform::showError(this, problem);
 }
 
 void TfmHomeAddMain::btnRecCardClick()

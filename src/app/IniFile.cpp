@@ -3,8 +3,10 @@
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QVector>
 
@@ -165,6 +167,24 @@ bool parseInteger(const QByteArray &raw, int *value)
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
 QString IniFile::settingsPath() { return ProgramFolder::file(QStringLiteral("VarnIni.ini")); }
+
+void IniFile::removeStaleTemporaries(const QDateTime &runStarted) const
+{
+    // The names QSaveFile gives its temporary files: six letters or digits.
+    const QFileInfo settings(m_path);
+    const QRegularExpression own(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
+                                     .arg(QRegularExpression::escape(settings.fileName())));
+    const QDir folder = settings.absoluteDir();
+    const QStringList candidates =
+        folder.entryList({settings.fileName() + QStringLiteral(".??????")},
+                         QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : candidates) {
+        const QFileInfo temp(folder.filePath(name));
+        if (own.match(name).hasMatch() && temp.isFile() && !temp.isSymLink() &&
+            temp.lastModified() < runStarted)
+            QFile::remove(temp.filePath());
+    }
+}
 
 int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const
 {

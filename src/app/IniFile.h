@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // The settings file "VarnIni.ini": sections in square brackets, key=value lines,
@@ -21,6 +22,11 @@ public:
     static QString settingsPath();
 
     QString path() const { return m_path; }
+
+    // Removes what a write cut short by the program's end leaves beside the
+    // file: "<name>.XXXXXX" temporary files last changed before `runStarted`.
+    // Newer ones may belong to a copy of the program writing right now.
+    void removeStaleTemporaries(const QDateTime &runStarted) const;
 
     // A missing file, section or key, an empty value or one that is no decimal
     // (or "0x" hexadecimal) number in the range of int gives the default.

@@ -1,6 +1,7 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
+#include "app/IniFile.h"
 #include "browse/CountLook.h"
 #include "browse/JSQLSEARCH.h"
 #include "entry/HomeFormView.h"
@@ -34,6 +35,10 @@ int VarnelApp::run(QApplication &app)
 
 void VarnelApp::createWindows()
 {
+    // A settings write cut short when the program was killed last time leaves
+    // its temporary file behind.
+    IniFile(IniFile::settingsPath()).removeStaleTemporaries(QDateTime::currentDateTime());
+
     // The program's designed fonts, by their metric-compatible stand-ins.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));

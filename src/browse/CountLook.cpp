@@ -4,7 +4,9 @@
 #include "app/HomeGrid.h"
 #include "browse/CountyListFile.h"
 #include "platform/Guard.h"
+#include "platform/Platform.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -147,8 +149,20 @@ void TfmCountyListEdit::btOKEditClick()
 {
     const QStringList list = entries();
     fmHomeAddMain->dbGrid1->setPickList(kCountyColumn, list);
+    // A file that was not read whole is replaced only when the user says so:
+    // it may hold names that never reached the list.
+    const QString path = CountyListFile::path();
+    if (!CountyListFile::readsWhole(path) &&
+        !Platform::dialogs().message(
+            this, MsgKind::Confirm,
+            QStringLiteral("%1 could not be read in full. Replace it with the list shown here?")
+                .arg(QFileInfo(path).absoluteFilePath()),
+            true)) {
+        accept();
+        return;
+    }
     // A file that cannot be written is reported; the grid keeps the new list
     // for this run and the window closes all the same.
-    guarded(this, [&] { CountyListFile::write(CountyListFile::path(), list); });
+    guarded(this, [&] { CountyListFile::write(path, list); });
     accept();
 }

@@ -1,5 +1,6 @@
 #include "browse/CountyListFile.h"
 
+#include "platform/InputFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 
@@ -32,14 +33,48 @@ QString fromWindows1252(const QByteArray &bytes)
 
 QString decode(QByteArray bytes)
 {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes.startsWith("\xFF\xFE");
+        QString text;
+        text.reserve(bytes.size() / 2);
+        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+            const uchar a = uchar(bytes.at(i)), b = uchar(bytes.at(i + 1));
+            text.append(QChar(little ? char16_t(a | b << 8) : char16_t(a << 8 | b)));
+        }
+        // Half a character at the end: the line it ends is not whole.
+        if (bytes.size() % 2)
+            text.append(QChar(0xD800));
+        return text;
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    const qsizetype nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? fromWindows1252(bytes) : text;
+}
+
+// A line holding a NUL or a broken UTF-16 character is no county name anyone
+// typed; it is left out and named, never cut short.
+bool readable(const QString &line)
+{
+    return !line.contains(QChar(0)) && line.isValidUtf16();
+}
+
+QString unreadableLines(const QList<int> &lines, const QString &path)
+{
+    QStringList numbers;
+    for (int i = 0; i < lines.size() && i < 10; ++i)
+        numbers << QString::number(lines.at(i));
+    if (lines.size() > 10)
+        numbers << QStringLiteral("%1 more").arg(lines.size() - 10);
+    QString list = numbers.takeLast();
+    if (!numbers.isEmpty())
+        list = numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + list;
+    return QStringLiteral("%1 %2 of %3 could not be read (a NUL byte or a broken character) and "
+                          "%4 left out of the pick list. The file stays as it is unless you "
+                          "confirm replacing it in the county list editor")
+        .arg(lines.size() == 1 ? QStringLiteral("Line") : QStringLiteral("Lines"), list, path,
+             lines.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
 }
 
 QString fullPath(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
@@ -48,30 +83,48 @@ QString fullPath(const QString &path) { return QFileInfo(path).absoluteFilePath(
 
 QString CountyListFile::path() { return ProgramFolder::file(QStringLiteral("ListFile.txt")); }
 
-QStringList CountyListFile::read(const QString &path)
+QStringList CountyListFile::read(const QString &path, QString *problem)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw VarnelError(QStringLiteral("Cannot open file %1").arg(fullPath(path)));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw VarnelError(QStringLiteral("Cannot open file %1").arg(fullPath(path)));
-
-    const QString text = decode(bytes);
-    QStringList items;
+    const QString text = decode(InputFile::read(path, kSizeLimit, QStringLiteral("a county list")));
+    QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c != '\r' && c != '\n')
             continue;
-        items.append(text.mid(start, i - start));
+        lines.append(text.mid(start, i - start));
         if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        items.append(text.mid(start));
+        lines.append(text.mid(start));
+
+    QStringList items;
+    QList<int> unreadable;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (readable(lines.at(i)))
+            items.append(lines.at(i));
+        else
+            unreadable.append(i + 1);
+    }
+    if (problem)
+        *problem = unreadable.isEmpty() ? QString() : unreadableLines(unreadable, fullPath(path));
     return items;
+}
+
+bool CountyListFile::readsWhole(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    try {
+        QString problem;
+        read(path, &problem);
+        return problem.isEmpty();
+    } catch (const VarnelError &) {
+        return false;
+    }
 }
 
 void CountyListFile::write(const QString &path, const QStringList &items)

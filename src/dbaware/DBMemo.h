@@ -14,6 +14,10 @@ public:
     DBMemo(DataSource *source, int field, QWidget *parent = nullptr);
     int field() const { return m_field; }
 
+    // A note with a longer run of characters without a blank wraps anywhere.
+    static constexpr qsizetype kLongWord = 100;
+    static qsizetype longestWord(const QString &text);
+
 private:
     void userEdited();
     void refresh();

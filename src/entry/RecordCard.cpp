@@ -1,8 +1,9 @@
 #include "entry/RecordCard.h"
 
+#include "app/ClickPanel.h"
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
-#include "app/ClickPanel.h"
+#include "entry/MailtoLink.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "widgets/WindowPlacement.h"
@@ -316,5 +317,15 @@ void TfmRecCard::Button1Click()
 
 void TfmRecCard::DBEdit12DblClick()
 {
-    Platform::shell().open(QStringLiteral("mailto:") + DBEdit12->text());
+    const QString text = DBEdit12->text();
+    const QString link = MailtoLink::forAddress(text);
+    if (link.isEmpty()) {
+        const QString shown = text.size() > 80 ? text.left(77) + QStringLiteral("...") : text;
+        Platform::dialogs().message(
+            this, MsgKind::Error,
+            QStringLiteral("\"%1\" is not an e-mail address, so no message is started").arg(shown),
+            false);
+        return;
+    }
+    Platform::shell().open(link);
 }

@@ -257,6 +257,26 @@ void TfmMailMergeEdit::FormActivate()
     FontDialog1.Font = selectionFont();
 }
 
+bool TfmMailMergeEdit::FormCloseQuery()
+{
+    if (!RichEdit1->document()->isModified())
+        return true;
+    // The letter the question is about is shown beside it.
+    if (!isVisible())
+        show();
+    raise();
+    const int answer = Platform::dialogs().ask(
+        this, MsgKind::Confirm, QStringLiteral("Save the changes to %1?").arg(CurrentFileName),
+        {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")});
+    if (answer == 1)
+        return true;
+    if (answer != 0)
+        return false;
+    // A Save As cancelled or a save that fails keeps the text, and the program.
+    guarded(this, [this] { FileSaveExecute(); });
+    return !RichEdit1->document()->isModified();
+}
+
 FontValue TfmMailMergeEdit::selectionFont() const
 {
     const QTextCharFormat f = selectionFormat(RichEdit1);
@@ -277,6 +297,7 @@ void TfmMailMergeEdit::setFileName(const QString &name)
 {
     CurrentFileName = name;
     m_fileNamePanel->setText(name);
+    RichEdit1->document()->setModified(false);
 }
 
 void TfmMailMergeEdit::FileNewExecute()
@@ -309,8 +330,10 @@ void TfmMailMergeEdit::FileSaveExecute()
 {
     if (CurrentFileName == untitled)
         FileSaveAs1Execute();
-    else
+    else {
         RichTextFile::save(CurrentFileName, *RichEdit1->document());
+        RichEdit1->document()->setModified(false);
+    }
 }
 
 void TfmMailMergeEdit::FileSaveAs1Execute()

@@ -67,6 +67,10 @@ public:
 
     void FormCreate();
     void FormActivate();
+    // Asked when the program closes: text changed since it was last opened or
+    // saved is saved, discarded or kept, as the user answers. False keeps the
+    // program running.
+    bool FormCloseQuery();
 
     // The font of the selection (or of the caret) as the font dialog takes it.
     FontValue selectionFont() const;

@@ -104,6 +104,28 @@ public:
         return !withCancel || box.clickedButton() == ok;
     }
 
+    int ask(QWidget *parent, MsgKind kind, const QString &text, const QStringList &buttons) override
+    {
+        QMessageBox box(parent);
+        box.setWindowTitle(kind == MsgKind::Error         ? QStringLiteral("Error")
+                           : kind == MsgKind::Information ? QStringLiteral("Information")
+                                                          : QStringLiteral("Confirm"));
+        box.setIcon(kind == MsgKind::Error         ? QMessageBox::Critical
+                    : kind == MsgKind::Information ? QMessageBox::Information
+                                                   : QMessageBox::Question);
+        box.setText(text);
+        QList<QPushButton *> added;
+        for (const QString &caption : buttons)
+            added << box.addButton(caption, QMessageBox::ActionRole);
+        if (added.isEmpty())
+            added << box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(added.first());
+        box.setEscapeButton(added.last());
+        box.exec();
+        const int chosen = int(added.indexOf(static_cast<QPushButton *>(box.clickedButton())));
+        return chosen < 0 ? int(added.size()) - 1 : chosen;
+    }
+
     void plain(QWidget *parent, const QString &text) override
     {
         QMessageBox box(parent);

@@ -32,6 +32,10 @@ public:
     // A message dialog titled by its kind ("Error", "Information", "Confirm").
     // Returns true for OK; a dialog without Cancel always returns true.
     virtual bool message(QWidget *parent, MsgKind kind, const QString &text, bool withCancel) = 0;
+    // A message dialog with the buttons named, the first the default and the
+    // last the one Escape and the close box take. Returns the index chosen.
+    virtual int ask(QWidget *parent, MsgKind kind, const QString &text,
+                    const QStringList &buttons) = 0;
     // A plain box titled with the application title and one OK button.
     virtual void plain(QWidget *parent, const QString &text) = 0;
     // The application's standard error box; text already carries its full stop.

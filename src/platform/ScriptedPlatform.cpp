@@ -27,6 +27,15 @@ bool ScriptedDialogs::message(QWidget *, MsgKind kind, const QString &text, bool
     return ok;
 }
 
+int ScriptedDialogs::ask(QWidget *, MsgKind kind, const QString &text, const QStringList &buttons)
+{
+    const QVariant a = next();
+    const int chosen = a.isValid() ? int(buttons.indexOf(a.toString())) : 0;
+    const int index = chosen < 0 ? int(buttons.size()) - 1 : chosen;
+    log << QStringLiteral("%1: %2 -> %3").arg(kindWord(kind), text, buttons.value(index));
+    return index;
+}
+
 void ScriptedDialogs::plain(QWidget *, const QString &text) { log << QStringLiteral("Message: ") + text; }
 
 void ScriptedDialogs::errorBox(QWidget *, const QString &text) { log << QStringLiteral("Varnel: ") + text; }

@@ -23,6 +23,9 @@ public:
     std::function<void(QPrinter *)> onPrinterDialog;
 
     bool message(QWidget *parent, MsgKind kind, const QString &text, bool withCancel) override;
+    // Answered with a button's caption; an empty queue takes the first button.
+    int ask(QWidget *parent, MsgKind kind, const QString &text,
+            const QStringList &buttons) override;
     void plain(QWidget *parent, const QString &text) override;
     void errorBox(QWidget *parent, const QString &text) override;
     QString openFile(QWidget *parent, const FileDialogRequest &request) override;

@@ -1,5 +1,6 @@
 #include "reports/PreparedReport.h"
 
+#include "platform/InputFile.h"
 #include "platform/VarnelError.h"
 
 #include <QBuffer>
@@ -351,9 +352,12 @@ void PreparedReport::saveToFile(const QString &fileName) const
 
 PreparedReport PreparedReport::loadFromFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw VarnelError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
-    return load(file);
+    // Only a regular file of a sane size: a FIFO would hold the preview up and
+    // a device or a runaway file would fill the memory. Thousands of pages
+    // stay far below the limit.
+    constexpr qint64 sizeLimit = 256 * 1024 * 1024;
+    QByteArray bytes = InputFile::read(fileName, sizeLimit, QStringLiteral("a saved report"));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return load(buffer);
 }

@@ -3,6 +3,7 @@
 #include "mailmerge/rtf/RichTextFile.h"
 #include "mailmerge/rtf/RtfError.h"
 #include "mailmerge/rtf/RtfReader.h"
+#include "platform/InputFile.h"
 #include "platform/VarnelError.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPainter.h"
@@ -124,9 +125,9 @@ Options parse(const QStringList &args)
 void loadBody(const QString &path, QTextDocument *doc)
 {
     try {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && RtfReader::looksLikeRtf(file.peek(16))) {
-            const QByteArray data = file.readAll();
+        const QByteArray data =
+            InputFile::read(path, RichTextFile::kSizeLimit, QStringLiteral("a letter"));
+        if (RtfReader::looksLikeRtf(data.left(16))) {
             try {
                 RtfReader::read(data, doc);
                 return;
@@ -137,7 +138,7 @@ void loadBody(const QString &path, QTextDocument *doc)
                                       .arg(e.reason()));
             }
         }
-        RichTextFile::load(path, doc);
+        RichTextFile::loadBytes(data, doc);
     } catch (const VarnelError &e) {
         throw VarnelError(QStringLiteral("Letter body: %1").arg(e.message()));
     }

@@ -80,8 +80,17 @@ AdoConnection::~AdoConnection()
 
 QString AdoConnection::connectionStringFor(const QString &path)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
-           + QStringLiteral(";Persist Security Info=False");
+    const QString head = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+    const QString tail = QStringLiteral(";Persist Security Info=False");
+    // A path that reads back as it is goes in as it is; any other (a ";x=y"
+    // in it, blanks at an end, a leading quote) goes in double quotes, with
+    // its own double quotes doubled, as connection strings quote a value.
+    const QString plain = head + path + tail;
+    if (dataSource(plain) == path)
+        return plain;
+    QString quoted = path;
+    quoted.replace('"', QLatin1String("\"\""));
+    return head + '"' + quoted + '"' + tail;
 }
 
 void AdoConnection::setConnectionString(const QString &text)
@@ -93,25 +102,77 @@ void AdoConnection::setConnectionString(const QString &text)
 
 QString AdoConnection::fileName() const
 {
-    // "Data Source" runs to the next ";Name=" part, so that a path holding a
-    // semicolon still works.
-    const QString key = QStringLiteral("data source=");
-    const int at = m_connectionString.toLower().indexOf(key);
-    if (at < 0)
-        return QString();
-    const int start = at + key.size();
-    int end = m_connectionString.size();
-    for (int i = start; i < m_connectionString.size(); ++i) {
-        if (m_connectionString.at(i) != ';')
-            continue;
-        const int eq = m_connectionString.indexOf('=', i);
-        const int nextSemi = m_connectionString.indexOf(';', i + 1);
-        if (eq > i && (nextSemi < 0 || eq < nextSemi)) {
-            end = i;
-            break;
+    return dataSource(m_connectionString);
+}
+
+QString AdoConnection::dataSource(const QString &connectionString)
+{
+    const QString &t = connectionString;
+    const qsizetype n = t.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype eq = t.indexOf('=', i);
+        if (eq < 0)
+            return QString();
+        const bool wanted = t.mid(i, eq - i).trimmed().compare(QLatin1String("data source"),
+                                                               Qt::CaseInsensitive) == 0;
+        qsizetype v = eq + 1;
+        while (v < n && t.at(v).isSpace())
+            ++v;
+        if (v < n && (t.at(v) == '"' || t.at(v) == '\'')) {
+            // A quoted value runs to its closing quote; a doubled quote stands
+            // for itself.
+            const QChar q = t.at(v);
+            QString value;
+            qsizetype k = v + 1;
+            bool closed = false;
+            while (k < n) {
+                if (t.at(k) == q) {
+                    if (k + 1 < n && t.at(k + 1) == q) {
+                        value += q;
+                        k += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++k;
+                    break;
+                }
+                value += t.at(k++);
+            }
+            if (closed) {
+                while (k < n && t.at(k).isSpace())
+                    ++k;
+                if (k == n || t.at(k) == ';') {
+                    if (wanted)
+                        return value;
+                    i = k + 1;
+                    continue;
+                }
+            }
         }
+        // Unquoted, "Data Source" runs to the next ";Name=" part, so that a
+        // path holding a semicolon on its own still works; other values run to
+        // the next semicolon.
+        qsizetype end = n;
+        for (qsizetype k = v; k < n; ++k) {
+            if (t.at(k) != ';')
+                continue;
+            if (!wanted) {
+                end = k;
+                break;
+            }
+            const qsizetype nextEq = t.indexOf('=', k);
+            const qsizetype nextSemi = t.indexOf(';', k + 1);
+            if (nextEq > k && (nextSemi < 0 || nextEq < nextSemi)) {
+                end = k;
+                break;
+            }
+        }
+        if (wanted)
+            return t.mid(v, end - v).trimmed();
+        i = end + 1;
     }
-    return m_connectionString.mid(start, end - start).trimmed();
+    return QString();
 }
 
 void AdoConnection::open()

@@ -29,6 +29,8 @@ public:
     void setConnectionString(const QString &text);
     // The file the connection string names.
     QString fileName() const;
+    // The value of "Data Source" in a connection string, quoted or not.
+    static QString dataSource(const QString &connectionString);
 
     bool connected() const { return m_connected; }
     // Opens the named file. Never creates or changes a file: a missing file

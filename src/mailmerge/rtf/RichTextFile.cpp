@@ -4,6 +4,7 @@
 #include "mailmerge/rtf/RtfError.h"
 #include "mailmerge/rtf/RtfReader.h"
 #include "mailmerge/rtf/RtfWriter.h"
+#include "platform/InputFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,14 +41,7 @@ QString fullPath(const QString &path)
 
 void RichTextFile::load(const QString &path, QTextDocument *doc)
 {
-    const QString full = fullPath(path);
-    QFile file(full);
-    if (QFileInfo(full).isDir() || !file.open(QIODevice::ReadOnly))
-        throw VarnelError(QStringLiteral("Cannot open file %1").arg(full));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        failToLoad();
-    loadBytes(data, doc);
+    loadBytes(InputFile::read(path, kSizeLimit, QStringLiteral("a letter")), doc);
 }
 
 void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc)

@@ -11,9 +11,13 @@ class QTextDocument;
 class RichTextFile
 {
 public:
+    // The largest letter file read; far beyond any letter, pictures and all.
+    static constexpr qint64 kSizeLimit = 16 * 1024 * 1024;
+
     // Reads the file into doc. Raises "Cannot open file <full
-    // path>" when it does not exist or cannot be opened, "Failed to Load Stream"
-    // when it is neither RTF nor plain text. On an error doc is unchanged.
+    // path>" when it does not exist or cannot be opened (also when it is no
+    // regular file or larger than kSizeLimit, saying so), "Failed to Load
+    // Stream" when it is neither RTF nor plain text. On an error doc is unchanged.
     static void load(const QString &path, QTextDocument *doc);
 
     // The reading rule on bytes: RTF first; when the RTF reader reports an error,

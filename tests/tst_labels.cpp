@@ -133,10 +133,10 @@ constexpr qreal kPtPerMm = 72.0 / 25.4;
 
 // Every text field of the address record at its full length (characters).
 const QList<QPair<QString, int>> kFieldLengths{
-    {"Surname", 30},  {"Midname", 20},  {"Firstname", 20}, {"Address1", 25},  {"Address2", 25},
-    {"A3_Village", 20}, {"Town", 20},   {"County", 20},    {"PostCode", 10},  {"Country", 29},
-    {"Tel", 15},      {"Cell", 15},     {"Email", 50},     {"Workplace", 30}, {"Work Tel", 15},
-    {"Flag", 6},      {"Flag2", 6}};
+    {"Surname", 30},    {"Midname", 20}, {"Firstname", 20}, {"Address1", 25},  {"Address2", 25},
+    {"A3_Village", 20}, {"Town", 20},    {"County", 20},    {"PostCode", 10},  {"Country", 29},
+    {"Tel", 15},        {"Cell", 15},    {"Email", 50},     {"Workplace", 30}, {"Work Tel", 15},
+    {"Flag", 6},        {"Flag2", 6}};
 
 // A book of `count` people whose every field is full: first in capital Ws,
 // the widest letter, then in words and names with blanks and hyphens.
@@ -592,20 +592,20 @@ void tst_labels::pdfPositions()
 void tst_labels::longValuesKeepInside_data()
 {
     QTest::addColumn<QString>("layout");
-    QTest::addColumn<QString>("font");
     QTest::addColumn<int>("perSheet"); // people of each kind
     QTest::addColumn<int>("pages");
-    QTest::addColumn<bool>("cut"); // whether some lines are too long even at 70%
-    QTest::newRow("labels-21") << "labels-21" << "" << 21 << 2 << true;
-    QTest::newRow("labels-21, Arial 12") << "labels-21" << "Arial,12" << 21 << 2 << true;
-    QTest::newRow("labels-16") << "labels-16" << "" << 16 << 2 << true;
-    QTest::newRow("labels-14") << "labels-14" << "" << 14 << 2 << true;
-    QTest::newRow("filofax") << "filofax" << "" << 10 << 2 << true;
-    QTest::newRow("a5-diary") << "a5-diary" << "" << 16 << 2 << true;
-    QTest::newRow("phone-list") << "phone-list" << "" << 15 << 1 << true;
+    QTest::addColumn<bool>("cut");     // whether some lines are too long even at 70%
+    QTest::addColumn<QString>("font"); // --font, or empty
+    QTest::newRow("labels-21") << "labels-21" << 21 << 2 << true << "";
+    QTest::newRow("labels-21, Arial 12") << "labels-21" << 21 << 2 << true << "Arial,12";
+    QTest::newRow("labels-16") << "labels-16" << 16 << 2 << true << "";
+    QTest::newRow("labels-14") << "labels-14" << 14 << 2 << true << "";
+    QTest::newRow("filofax") << "filofax" << 10 << 2 << true << "";
+    QTest::newRow("a5-diary") << "a5-diary" << 16 << 2 << true << "";
+    QTest::newRow("phone-list") << "phone-list" << 15 << 1 << true << "";
     // In its start-up font every line of the letter fits (tst_mailmerge tries
     // larger ones).
-    QTest::newRow("letters") << "letters" << "" << 1 << 2 << false;
+    QTest::newRow("letters") << "letters" << 1 << 2 << false << "";
 }
 
 // With every field at its full length, no word of a layout's PDF crosses the
@@ -669,11 +669,10 @@ void tst_labels::samplePdfsUnchanged()
     for (int i = 0; i < std::min(expected.size(), words.size()); ++i) {
         const QStringList e = expected[i].split(' ');
         const PdfWord &w = words[i];
-        const bool same = e.size() >= 6 && e[0].toInt() == w.page &&
-                          e.mid(5).join(' ') == w.text && qAbs(e[1].toDouble() - w.xMin) < 0.002 &&
-                          qAbs(e[2].toDouble() - w.yMin) < 0.002 &&
-                          qAbs(e[3].toDouble() - w.xMax) < 0.002 &&
-                          qAbs(e[4].toDouble() - w.yMax) < 0.002;
+        const bool same =
+            e.size() >= 6 && e[0].toInt() == w.page && e.mid(5).join(' ') == w.text &&
+            qAbs(e[1].toDouble() - w.xMin) < 0.002 && qAbs(e[2].toDouble() - w.yMin) < 0.002 &&
+            qAbs(e[3].toDouble() - w.xMax) < 0.002 && qAbs(e[4].toDouble() - w.yMax) < 0.002;
         QVERIFY2(same, qPrintable(QString("word %1: expected %2, got %3 %4 %5 %6 %7 %8")
                                       .arg(i + 1)
                                       .arg(expected[i])

@@ -254,9 +254,9 @@ private slots:
         QFETCH(qreal, points);
         QFETCH(bool, fits);
         const QList<QPair<QString, int>> fields{
-            {"Firstname", 20}, {"Surname", 30}, {"Address1", 25}, {"Address2", 25},
-            {"A3_Village", 20}, {"Town", 20},   {"County", 20},   {"PostCode", 10},
-            {"Country", 29}};
+            {"Firstname", 20}, {"Surname", 30},    {"Address1", 25},
+            {"Address2", 25},  {"A3_Village", 20}, {"Town", 20},
+            {"County", 20},    {"PostCode", 10},   {"Country", 29}};
         QStringList names;
         QVector<QVariant> row;
         for (const auto &f : fields) {

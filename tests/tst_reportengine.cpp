@@ -872,7 +872,7 @@ void tst_reportengine::fencedTextKeepsInside()
     QVERIFY(narrowed->rect.right() <= fence.right() + 1e-6);
     QCOMPARE(narrowed->rect.left(), memoLeft);
     QVERIFY(qAbs(narrowed->rect.top() + narrowed->baseline - wide->rect.top() - wide->baseline) <
-             1e-6);
+            1e-6);
     // The memo's opaque box is as wide as its widest line now is.
     const int at = int(findText(page, "Ann") - page.items.constData());
     QCOMPARE(page.items[at - 1].kind, PreparedItem::FilledBox);

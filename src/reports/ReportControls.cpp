@@ -99,13 +99,16 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
     lines.reserve(text.size());
     for (const QString &line : text)
         lines.append({line, font});
+    const auto metricsOf = [&](const FittedLine &line) -> const ReportFontMetrics & {
+        return line.font == font ? m : ReportFontMetrics::of(line.font);
+    };
 
     const auto place = [&](const QRectF &from) {
         QRectF placed = from;
         if (autoSize()) {
             qreal widest = 0;
             for (const FittedLine &line : lines)
-                widest = std::max(widest, ReportFontMetrics::of(line.font).width(line.text));
+                widest = std::max(widest, metricsOf(line).width(line.text));
             placed.setWidth(widest);
             // An auto-size box is at least one line high, whatever the font: a
             // one-line label never loses its only line to a larger font.
@@ -142,7 +145,7 @@ void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
         ctx.addBox(placed, color());
     for (int i = 0; i < shown; ++i) {
         const FittedLine &line = lines.at(i);
-        const ReportFontMetrics &lm = ReportFontMetrics::of(line.font);
+        const ReportFontMetrics &lm = metricsOf(line);
         const qreal width = lm.width(line.text);
         qreal x = placed.left();
         if (alignment() == taRightJustify)

@@ -5,10 +5,10 @@
 #include "reports/ReportRunContext.h"
 
 #include <QPointer>
-#include <functional>
 #include <QRectF>
 #include <QStringList>
 #include <QTextDocument>
+#include <functional>
 
 class TRpCustomBand;
 

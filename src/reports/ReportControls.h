@@ -110,7 +110,6 @@ public:
     // fitLineToWidth), and lines that would end below its foot are not
     // printed; lines that keep inside are printed as they are.
     void setFence(TRpTextFence fence) { m_fence = std::move(fence); }
-    bool hasFence() const { return bool(m_fence); }
     // The fence of the page inside its margins.
     static QRectF printableArea(const QRectF &box, const TRpRunContext &ctx);
 

@@ -316,6 +316,14 @@ FittedLine fitLineToWidth(const QString &line, const ReportFont &font, qreal wid
 
     smaller.pointSize = std::min(font.pointSize, floorTenths / 10.0);
     const ReportFontMetrics &m = ReportFontMetrics::of(smaller);
+    const auto fits = [&](const QString &s) { return m.width(s) <= width + 1e-6; };
+    if (!fits(kEllipsis)) {
+        // Not even the ellipsis fits: as much of it as does.
+        QString dots;
+        while (dots.size() < kEllipsis.size() && fits(dots + QLatin1Char('.')))
+            dots += QLatin1Char('.');
+        return {dots, smaller};
+    }
     // The longest beginning that leaves room for the ellipsis, without the
     // blanks it would end with and never splitting a surrogate pair.
     const qreal room = width - m.width(kEllipsis);
@@ -330,15 +338,7 @@ FittedLine fitLineToWidth(const QString &line, const ReportFont &font, qreal wid
         take += n;
     }
     QString cut = line.left(take);
-    while (!cut.isEmpty() && cut.back() == QLatin1Char(' '))
-        cut.chop(1);
-    if (room < -1e-6) {
-        // Not even the ellipsis fits: as much of it as does.
-        cut.clear();
-        QString dots;
-        while (dots.size() < kEllipsis.size() && m.width(dots + QLatin1Char('.')) <= width + 1e-6)
-            dots += QLatin1Char('.');
-        return {dots, smaller};
-    }
+    while (!cut.isEmpty() && (cut.back() == QLatin1Char(' ') || !fits(cut + kEllipsis)))
+        cut.chop(cut.size() > 1 && cut.back().isLowSurrogate() ? 2 : 1);
     return {cut + kEllipsis, smaller};
 }

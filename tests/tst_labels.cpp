@@ -192,8 +192,9 @@ struct Stock
 };
 
 // Where a word starting at `at` (mm from the paper's corner) must keep: the
-// label it starts on less 1 mm, or the page inside its margins (each half of
-// the A5 diary sheet being a page). Empty for a word that starts on no label.
+// page inside its margins (each half of the A5 diary sheet being a page) and,
+// on a label sheet, the label it starts on less 1 mm. Empty for a word that
+// starts on no label.
 // Where an address starts is the layout's, and the 14 per sheet layout starts
 // its top two rows 0.64 and 0.94 mm below their label's top edge: at the top
 // the label's own edge is the limit.
@@ -203,6 +204,10 @@ QRectF boxOfWord(const QString &layout, const QPointF &at)
         {"labels-21", {63.5, 38.1, 7.25, 15.15, 66.04, 38.1, 3, 7}},
         {"labels-16", {99.1, 33.9, 4.65, 12.9, 101.6, 33.9, 2, 8}},
         {"labels-14", {99.1, 38.1, 4.65, 15.15, 101.6, 38.1, 2, 7}}};
+    static const QHash<QString, QRectF> sheetMargins{
+        {"labels-21", QRectF(QPointF(12, 18), QPointF(200, 287))},
+        {"labels-16", QRectF(QPointF(15, 15), QPointF(200, 297))},
+        {"labels-14", QRectF(QPointF(15, 15), QPointF(200, 297))}};
     if (stock.contains(layout)) {
         const Stock s = stock.value(layout);
         const int column = int(std::floor((at.x() - s.left) / s.pitchAcross));
@@ -211,7 +216,7 @@ QRectF boxOfWord(const QString &layout, const QPointF &at)
                            s.height);
         if (column < 0 || column >= s.across || row < 0 || row >= s.down || !label.contains(at))
             return {};
-        return label.adjusted(1, 0, -1, -1);
+        return label.adjusted(1, 0, -1, -1) & sheetMargins.value(layout);
     }
     if (layout == "filofax")
         return QRectF(QPointF(15, 5), QPointF(160, 170));

@@ -130,9 +130,10 @@ TRpExprMemo *LabelSheet::buildLayout(TReport &report) const
                     QStringLiteral("{Address2}"), QStringLiteral("{A3_Village}"),
                     QStringLiteral("{Town}"), QStringLiteral("{County}"),
                     QStringLiteral("{PostCode}"), QStringLiteral("{Country}")});
-    // The address keeps to the label its first line starts on.
-    memo->setFence([sheet = *this](const QRectF &box, const TRpRunContext &) {
-        return sheet.printableLabelAt(box.topLeft());
+    // The address keeps to the label its first line starts on, and to the
+    // page inside its margins.
+    memo->setFence([sheet = *this](const QRectF &box, const TRpRunContext &ctx) {
+        return sheet.printableLabelAt(box.topLeft()) & ctx.printableArea;
     });
     return memo;
 }

@@ -4,6 +4,7 @@
 #include "reports/ReportControls.h"
 #include "reports/ReportUnits.h"
 
+#include <algorithm>
 #include <cmath>
 
 using ReportUnits::fromMm;

@@ -131,6 +131,101 @@ FontValue arial(qreal points)
 
 constexpr qreal kPtPerMm = 72.0 / 25.4;
 
+// Every text field of the address record at its full length (characters).
+const QList<QPair<QString, int>> kFieldLengths{
+    {"Surname", 30},    {"Midname", 20}, {"Firstname", 20}, {"Address1", 25},  {"Address2", 25},
+    {"A3_Village", 20}, {"Town", 20},    {"County", 20},    {"PostCode", 10},  {"Country", 29},
+    {"Tel", 15},        {"Cell", 15},    {"Email", 50},     {"Workplace", 30}, {"Work Tel", 15},
+    {"Flag", 6},        {"Flag2", 6}};
+
+// A book of `count` people whose every field is full: first in capital Ws,
+// the widest letter, then in words and names with blanks and hyphens.
+QString makeFullBook(const QTemporaryDir &dir, int count)
+{
+    const QString words = "Christopher-Jonathan Aontgomery Marlborough Buckinghamshire";
+    const QString email = "christopher.jonathan.aontgomery@fitzwilliam.example.co.uk";
+    QStringList columns;
+    for (const auto &f : kFieldLengths)
+        columns << f.first;
+    const QString path = dir.filePath("full.vdf");
+    QFile::copy(QStringLiteral(VARNEL_PROGRAM_DIR "/NewFile.vdf"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(path));
+    c.open();
+    for (int person = 0; person < 2 * count; ++person) {
+        QVector<QVariant> values;
+        for (const auto &f : kFieldLengths) {
+            if (person < count)
+                values << QString(f.second, QLatin1Char('W'));
+            else
+                values << (f.first == "Email" ? email : words).left(f.second);
+        }
+        c.insertRow(columns, values);
+    }
+    c.close();
+    return path;
+}
+
+// The words of the PDF that varnel-print makes of a book with a layout.
+QList<PdfWord> printedWords(const QTemporaryDir &dir, const QString &book, const QString &layout,
+                            const QString &font = {}, int *pages = nullptr)
+{
+    const QString pdf = dir.filePath(layout + ".pdf");
+    QStringList args{book, layout, pdf};
+    if (!font.isEmpty())
+        args << "--font" << font;
+    if (layout == "letters")
+        args << "--body" << QStringLiteral(VARNEL_TEST_DATA "/rtf/golden-letter.rtf");
+    QProcess program;
+    program.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-print"), args);
+    if (!program.waitForFinished(60000) || program.exitCode() != 0)
+        return {};
+    return pdfWords(pdf, nullptr, pages);
+}
+
+// Label stationery as its maker gives it, in mm.
+struct Stock
+{
+    qreal width, height, left, top, pitchAcross, pitchDown;
+    int across, down;
+};
+
+// Where a word starting at `at` (mm from the paper's corner) must keep: the
+// page inside its margins (each half of the A5 diary sheet being a page) and,
+// on a label sheet, the label it starts on less 1 mm. Empty for a word that
+// starts on no label.
+// Where an address starts is the layout's, and the 14 per sheet layout starts
+// its top two rows 0.64 and 0.94 mm below their label's top edge: at the top
+// the label's own edge is the limit.
+QRectF boxOfWord(const QString &layout, const QPointF &at)
+{
+    static const QHash<QString, Stock> stock{
+        {"labels-21", {63.5, 38.1, 7.25, 15.15, 66.04, 38.1, 3, 7}},
+        {"labels-16", {99.1, 33.9, 4.65, 12.9, 101.6, 33.9, 2, 8}},
+        {"labels-14", {99.1, 38.1, 4.65, 15.15, 101.6, 38.1, 2, 7}}};
+    static const QHash<QString, QRectF> sheetMargins{
+        {"labels-21", QRectF(QPointF(12, 18), QPointF(200, 287))},
+        {"labels-16", QRectF(QPointF(15, 15), QPointF(200, 297))},
+        {"labels-14", QRectF(QPointF(15, 15), QPointF(200, 297))}};
+    if (stock.contains(layout)) {
+        const Stock s = stock.value(layout);
+        const int column = int(std::floor((at.x() - s.left) / s.pitchAcross));
+        const int row = int(std::floor((at.y() - s.top) / s.pitchDown));
+        const QRectF label(s.left + column * s.pitchAcross, s.top + row * s.pitchDown, s.width,
+                           s.height);
+        if (column < 0 || column >= s.across || row < 0 || row >= s.down || !label.contains(at))
+            return {};
+        return label.adjusted(1, 0, -1, -1) & sheetMargins.value(layout);
+    }
+    if (layout == "filofax")
+        return QRectF(QPointF(15, 5), QPointF(160, 170));
+    if (layout == "a5-diary")
+        return at.x() < 148.5 ? QRectF(QPointF(10, 8), QPointF(146, 205))
+                              : QRectF(QPointF(151, 8), QPointF(287, 205));
+    return QRectF(QPointF(10, 10), QPointF(200, 287)); // phone list, letters
+}
+
 } // namespace
 
 class tst_labels : public QObject
@@ -151,6 +246,10 @@ private slots:
     void printCommand();
     void pdfPositions_data();
     void pdfPositions();
+    void longValuesKeepInside_data();
+    void longValuesKeepInside();
+    void samplePdfsUnchanged_data();
+    void samplePdfsUnchanged();
     void menuItemsOpenTheirPreviews();
     void labelFontDialog();
 };
@@ -267,9 +366,11 @@ void tst_labels::largerFontDropsBottomLines_data()
     QTest::addColumn<qreal>("points");
     QTest::addColumn<int>("lines");
     QTest::newRow("21, Arial 12: the country is lost") << "labels-21" << 12.0 << 7;
-    QTest::newRow("16, Arial 12") << "labels-16" << 12.0 << 7;
+    // The 16 per sheet memo reaches 2.3 mm below its L7162 label: the label's
+    // foot, less 1 mm, is the limit there.
+    QTest::newRow("16, Arial 12") << "labels-16" << 12.0 << 6;
     QTest::newRow("14, Arial 12") << "labels-14" << 12.0 << 7;
-    QTest::newRow("16, Arial 16") << "labels-16" << 16.0 << 5;
+    QTest::newRow("16, Arial 16") << "labels-16" << 16.0 << 4;
     QTest::newRow("21, Arial 10") << "labels-21" << 10.0 << 8;
 }
 
@@ -491,6 +592,103 @@ void tst_labels::pdfPositions()
     QVERIFY2(qAbs(words.first().yMin - firstWord.y() * kPtPerMm) < tol,
              qPrintable(QString::number(words.first().yMin / kPtPerMm)));
     QCOMPARE(words.last().text, lastWord);
+}
+
+void tst_labels::longValuesKeepInside_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<int>("perSheet"); // people of each kind
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<bool>("cut");     // whether some lines are too long even at 70%
+    QTest::addColumn<QString>("font"); // --font, or empty
+    QTest::newRow("labels-21") << "labels-21" << 21 << 2 << true << "";
+    QTest::newRow("labels-21, Arial 12") << "labels-21" << 21 << 2 << true << "Arial,12";
+    QTest::newRow("labels-16") << "labels-16" << 16 << 2 << true << "";
+    QTest::newRow("labels-14") << "labels-14" << 14 << 2 << true << "";
+    QTest::newRow("filofax") << "filofax" << 10 << 2 << true << "";
+    QTest::newRow("a5-diary") << "a5-diary" << 16 << 2 << true << "";
+    QTest::newRow("phone-list") << "phone-list" << 15 << 1 << true << "";
+    // In its start-up font every line of the letter fits (tst_mailmerge tries
+    // larger ones).
+    QTest::newRow("letters") << "letters" << 1 << 2 << false << "";
+}
+
+// With every field at its full length, no word of a layout's PDF crosses the
+// edge of its label (less 1 mm) or of its page's printable area: the lines
+// that would have are set smaller or cut, and still there is one entry per
+// person.
+void tst_labels::longValuesKeepInside()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext is not installed");
+    QFETCH(QString, layout);
+    QFETCH(QString, font);
+    QFETCH(int, perSheet);
+    QFETCH(int, pages);
+    QFETCH(bool, cut);
+    QTemporaryDir dir;
+    int printedPages = 0;
+    const QList<PdfWord> words =
+        printedWords(dir, makeFullBook(dir, perSheet), layout, font, &printedPages);
+    QVERIFY(!words.isEmpty());
+    QCOMPARE(printedPages, pages);
+    constexpr qreal tol = 0.01; // mm
+    int ellipses = 0;
+    for (const PdfWord &w : words) {
+        const QRectF word(w.topLeftMm(), QPointF(w.xMax, w.yMax) / kPtPerMm);
+        const QRectF box = boxOfWord(layout, word.topLeft());
+        QVERIFY2(!box.isEmpty() && box.adjusted(-tol, -tol, tol, tol).contains(word),
+                 qPrintable(QString("page %1: \"%2\" at %3, %4 to %5, %6 mm")
+                                .arg(w.page)
+                                .arg(w.text)
+                                .arg(word.left())
+                                .arg(word.top())
+                                .arg(word.right())
+                                .arg(word.bottom())));
+        ellipses += w.text.endsWith("...");
+    }
+    QCOMPARE(ellipses > 0, cut);
+}
+
+void tst_labels::samplePdfsUnchanged_data()
+{
+    QTest::addColumn<QString>("layout");
+    for (const char *layout :
+         {"phone-list", "labels-21", "labels-16", "labels-14", "filofax", "a5-diary", "letters"})
+        QTest::newRow(layout) << QString(layout);
+}
+
+// The sample book's PDFs hold the same words in the same places as they did
+// before long lines were kept inside: all its lines fit.
+void tst_labels::samplePdfsUnchanged()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext is not installed");
+    QFETCH(QString, layout);
+    QFile golden(QStringLiteral(VARNEL_TEST_DATA "/sample-pdf/") + layout + ".words");
+    QVERIFY(golden.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList expected = QString::fromUtf8(golden.readAll()).split('\n', Qt::SkipEmptyParts);
+    QTemporaryDir dir;
+    const QList<PdfWord> words =
+        printedWords(dir, QStringLiteral(VARNEL_PROGRAM_DIR "/Varnel.vdf"), layout);
+    for (int i = 0; i < std::min(expected.size(), words.size()); ++i) {
+        const QStringList e = expected[i].split(' ');
+        const PdfWord &w = words[i];
+        const bool same =
+            e.size() >= 6 && e[0].toInt() == w.page && e.mid(5).join(' ') == w.text &&
+            qAbs(e[1].toDouble() - w.xMin) < 0.002 && qAbs(e[2].toDouble() - w.yMin) < 0.002 &&
+            qAbs(e[3].toDouble() - w.xMax) < 0.002 && qAbs(e[4].toDouble() - w.yMax) < 0.002;
+        QVERIFY2(same, qPrintable(QString("word %1: expected %2, got %3 %4 %5 %6 %7 %8")
+                                      .arg(i + 1)
+                                      .arg(expected[i])
+                                      .arg(w.page)
+                                      .arg(w.xMin, 0, 'f', 3)
+                                      .arg(w.yMin, 0, 'f', 3)
+                                      .arg(w.xMax, 0, 'f', 3)
+                                      .arg(w.yMax, 0, 'f', 3)
+                                      .arg(w.text)));
+    }
+    QCOMPARE(words.size(), expected.size());
 }
 
 // Reports > "&Address Labels" and the organiser pages, chosen as a user does,

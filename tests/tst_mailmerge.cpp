@@ -1,3 +1,4 @@
+#include "FakeDataSet.h"
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
@@ -232,6 +233,55 @@ private slots:
         // The footer's top, 297 - 10 - 227.277 mm, on the 0.1 mm grid.
         QVERIFY(
             near(r->page().paperLength() - r->page().BottomMargin - rp->RpBand2->height(), 59.723));
+    }
+
+    // A person whose every field is at its full length, in the capital W of
+    // the widest text: with a font that "Match Font" may give, the address
+    // block and the salutation stay on the page inside its margins, lines set
+    // smaller or cut; in the start-up font they all fit and print whole.
+    void longLinesKeepOnThePage_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("Arial 10") << "Arial" << 10.0 << true;
+        QTest::newRow("Arial 16") << "Arial" << 16.0 << false;
+        QTest::newRow("Times New Roman 24") << "Times New Roman" << 24.0 << false;
+    }
+    void longLinesKeepOnThePage()
+    {
+        QFETCH(QString, family);
+        QFETCH(qreal, points);
+        QFETCH(bool, fits);
+        const QList<QPair<QString, int>> fields{
+            {"Firstname", 20}, {"Surname", 30},    {"Address1", 25},
+            {"Address2", 25},  {"A3_Village", 20}, {"Town", 20},
+            {"County", 20},    {"PostCode", 10},   {"Country", 29}};
+        QStringList names;
+        QVector<QVariant> row;
+        for (const auto &f : fields) {
+            names << f.first;
+            row << QString(f.second, QLatin1Char('W'));
+        }
+        FakeDataSet data(names, {row});
+        TReport report;
+        TfmMailRp::buildLayout(&report, &data, nullptr);
+        FontValue font;
+        font.font = QFont(family, 1);
+        font.font.setPointSizeF(points);
+        report.setFont(font);
+        QVERIFY(report.run());
+        const QList<Line> lines = textLines(report.preparedReport()->pages.at(0));
+        QVERIFY(lines.size() >= 3);
+        const QRectF page(100, 100, 1900, 2770);
+        int narrowed = 0;
+        for (const PreparedItem &item : report.preparedReport()->pages.at(0).items) {
+            if (item.kind != PreparedItem::TextLine)
+                continue;
+            QVERIFY2(page.contains(item.rect), qPrintable(item.text));
+            narrowed += item.font.pointSize < points;
+        }
+        QCOMPARE(narrowed == 0, fits);
     }
 
     // Three people, three pages, in the query's order; every page has the same

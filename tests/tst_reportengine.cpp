@@ -126,6 +126,9 @@ private slots:
     void lineCell();
     void linesThatFit_data();
     void linesThatFit();
+    void fitToWidth_data();
+    void fitToWidth();
+    void fitToWidthCuts();
 
     void groupsAndLastRow();
     void phoneListPagination();
@@ -138,6 +141,7 @@ private slots:
     void unknownFieldStopsTheRun();
     void textControlPlacement();
     void labelMemoLosesLinesThatDoNotFit();
+    void fencedTextKeepsInside();
     void richTextCutAtBoxFoot();
 
     void saveLoadRoundTrip();
@@ -479,6 +483,71 @@ void tst_reportengine::linesThatFit()
     QCOMPARE(fittingLineCount(m.lineHeight(), ReportUnits::fromMm(boxHeightMm), lines), fit);
 }
 
+void tst_reportengine::fitToWidth_data()
+{
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<qreal>("share");          // the room, as a share of the line's width
+    QTest::addColumn<qreal>("expectedPoints"); // the size it is printed in
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("fits exactly") << 10.0 << 1.0 << 10.0 << false;
+    QTest::newRow("a tenth too wide") << 10.0 << 0.9 << 9.0 << false;
+    QTest::newRow("set at 70%") << 10.0 << 0.7 << 7.0 << false;
+    QTest::newRow("below 70%: cut at 70%") << 10.0 << 0.69 << 7.0 << true;
+    QTest::newRow("9 pt down to 6.3") << 9.0 << 0.7 << 6.3 << false;
+    QTest::newRow("8 pt no further than 6") << 8.0 << 0.76 << 6.0 << false;
+    QTest::newRow("8 pt cut at 6") << 8.0 << 0.72 << 6.0 << true;
+    QTest::newRow("6 pt keeps its size") << 6.0 << 0.9 << 6.0 << true;
+    QTest::newRow("5 pt keeps its size") << 5.0 << 0.9 << 5.0 << true;
+}
+
+// A line too wide for its room is set smaller, in whole tenths of a point,
+// down to 70% of its size and never below 6 pt; only then is it cut, as late
+// as the room allows, and ended with "...".
+void tst_reportengine::fitToWidth()
+{
+    QFETCH(qreal, points);
+    QFETCH(qreal, share);
+    QFETCH(qreal, expectedPoints);
+    QFETCH(bool, cut);
+    const QString line = "Christopher-Jonathan Aontgomery-Fitzwilliam";
+    const ReportFont font = reportFont("Arial", points, true);
+    const qreal room = ReportFontMetrics::of(font).width(line) * share;
+
+    const FittedLine fitted = fitLineToWidth(line, font, room);
+    QCOMPARE(fitted.font.pointSize, expectedPoints);
+    QCOMPARE(fitted.font.family, font.family);
+    QCOMPARE(fitted.font.weight, font.weight);
+    const ReportFontMetrics &m = ReportFontMetrics::of(fitted.font);
+    QVERIFY(m.width(fitted.text) <= room + 1e-6);
+    if (!cut) {
+        QCOMPARE(fitted.text, line);
+        return;
+    }
+    QVERIFY2(fitted.text.endsWith("..."), qPrintable(fitted.text));
+    const QString kept = fitted.text.chopped(3);
+    QVERIFY(!kept.isEmpty());
+    QVERIFY(line.startsWith(kept));
+    QVERIFY(m.width(line.left(kept.size() + 1) + "...") > room);
+}
+
+// The cut leaves no blank before the ellipsis, and a room too small even for
+// "..." gets what of it fits.
+void tst_reportengine::fitToWidthCuts()
+{
+    const ReportFont font = reportFont("Arial", 10);
+    const ReportFont smallest = reportFont("Arial", 7);
+    const ReportFontMetrics &m = ReportFontMetrics::of(smallest);
+    const QString line = "Flat 3 Harbour View Quay Street";
+    FittedLine fitted = fitLineToWidth(line, font, m.width("Flat 3 ...") + 0.01);
+    QCOMPARE(fitted.text, QString("Flat 3..."));
+    QCOMPARE(fitted.font, smallest);
+
+    fitted = fitLineToWidth(line, font, m.width("..") + 0.01);
+    QCOMPARE(fitted.text, QString(".."));
+    fitted = fitLineToWidth(line, font, 0);
+    QCOMPARE(fitted.text, QString());
+}
+
 void tst_reportengine::groupsAndLastRow()
 {
     FakeDataSet data = FakeDataSet::ofSurnames({"Allen", "adams", "Baker"});
@@ -753,6 +822,70 @@ void tst_reportengine::labelMemoLosesLinesThatDoNotFit()
     texts = textsOf(report.preparedReport()->pages.at(0));
     QCOMPARE(texts.size(), 7);
     QVERIFY(!texts.contains("England"));
+}
+
+// A fenced text control: lines that keep inside print as they would without
+// the fence; a wider line is set smaller on the same baseline and its opaque
+// box shrinks with it; a right-aligned line keeps off the fence's left side;
+// and lines that would end below the fence's foot are not printed.
+void tst_reportengine::fencedTextKeepsInside()
+{
+    FakeDataSet data({"Surname"}, {{"Aontgomery-Fitzwilliam-Smythe"}});
+    TReport report;
+    report.setDataSet(&data);
+    auto *band = report.addBand(rbDetail, 60);
+    auto *memo = band->addControl<TRpExprMemo>(2, 1, 20, 40);
+    memo->setLines({"Ann", "{Surname}", "Oxford", "England"});
+    memo->setAutoSize(true);
+    memo->setFont(fontOf("Arial", 10));
+    auto *right = band->addControl<TRpLabel>(0, 45, 30, 5);
+    right->setCaption("Page footer wider than its room");
+    right->setAutoSize(true);
+    right->setAlignment(taRightJustify);
+
+    QVERIFY(report.run());
+    const PreparedPage unfenced = report.preparedReport()->pages.at(0);
+
+    const ReportFontMetrics &m = ReportFontMetrics::of(reportFont("Arial", 10));
+    const qreal memoLeft = 100 + 20, memoTop = 100 + 10;
+    // Room for about 40 mm of text, and for three lines but not the fourth.
+    const QRectF fence(100, 100, 20 + 400, 10 + 3 * m.lineHeight() + 1);
+    const QRectF rightFence(100 + 150, 0, 1000, 3000);
+    memo->setFence([&](const QRectF &box, const TRpRunContext &) {
+        // The box handed over is the control's box on the page.
+        return box.topLeft() == QPointF(memoLeft, memoTop) ? fence : QRectF();
+    });
+    right->setFence([&](const QRectF &, const TRpRunContext &) { return rightFence; });
+    QVERIFY(report.run());
+    const PreparedPage &page = report.preparedReport()->pages.at(0);
+
+    QCOMPARE(*findText(page, "Ann"), *findText(unfenced, "Ann"));
+    QCOMPARE(*findText(page, "Oxford"), *findText(unfenced, "Oxford"));
+    QVERIFY(!findText(page, "England"));
+    QVERIFY(findText(unfenced, "England"));
+
+    const PreparedItem *wide = findText(unfenced, "Aontgomery-Fitzwilliam-Smythe");
+    QVERIFY(wide->rect.right() > fence.right());
+    const PreparedItem *narrowed = findText(page, "Aontgomery-Fitzwilliam-Smythe");
+    QVERIFY(narrowed);
+    QVERIFY(narrowed->font.pointSize < 10);
+    QVERIFY(narrowed->rect.right() <= fence.right() + 1e-6);
+    QCOMPARE(narrowed->rect.left(), memoLeft);
+    QVERIFY(qAbs(narrowed->rect.top() + narrowed->baseline - wide->rect.top() - wide->baseline) <
+            1e-6);
+    // The memo's opaque box is as wide as its widest line now is.
+    const int at = int(findText(page, "Ann") - page.items.constData());
+    QCOMPARE(page.items[at - 1].kind, PreparedItem::FilledBox);
+    QCOMPARE(page.items[at - 1].rect.width(), narrowed->rect.width());
+
+    const PreparedItem *cut = nullptr;
+    for (const PreparedItem &item : page.items)
+        if (item.kind == PreparedItem::TextLine && item.text.startsWith("Page"))
+            cut = &item;
+    QVERIFY(cut);
+    QVERIFY2(cut->text.endsWith("..."), qPrintable(cut->text));
+    QVERIFY(cut->rect.left() >= rightFence.left() - 1e-6);
+    QVERIFY(qAbs(cut->rect.right() - 400) < 1e-6);
 }
 
 // The letter body prints with its own formatting, laid out at the box's width,

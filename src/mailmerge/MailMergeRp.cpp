@@ -3,6 +3,7 @@
 #include "app/HomeGrid.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "reports/Report.h"
+#include "reports/ReportControls.h"
 
 #include <QTextEdit>
 
@@ -79,13 +80,15 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
     RpExprMemo2->setRemoveBlankLines(false);
     RpExprMemo2->setAutoSize(true);
 
-    for (TRpPrintable *c :
-         {static_cast<TRpPrintable *>(RpExprMemo1), static_cast<TRpPrintable *>(RpLabel1),
-          static_cast<TRpPrintable *>(RpExprMemo2)}) {
+    for (TRpCustomLabel *c :
+         {static_cast<TRpCustomLabel *>(RpExprMemo1), static_cast<TRpCustomLabel *>(RpLabel1),
+          static_cast<TRpCustomLabel *>(RpExprMemo2)}) {
         c->setAlignment(taLeftJustify);
         c->setAlignToBand(false);
         c->setTransparent(false);
         c->setColor(Qt::white);
+        // A larger font from "Match Font" must not take a line off the paper.
+        c->setFence(&TRpCustomLabel::printableArea);
     }
 
     // The letter body is whatever the editor holds when the footer prints.

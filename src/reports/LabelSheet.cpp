@@ -2,8 +2,18 @@
 #include "reports/LayoutFont.h"
 
 #include "reports/ReportControls.h"
+#include "reports/ReportUnits.h"
+
+#include <algorithm>
+#include <cmath>
+
+using ReportUnits::fromMm;
 
 namespace {
+
+// Text keeps this far (mm) inside a label's edges: the labels are cut on the
+// sheet and the printer's placing of the paper is never quite exact.
+constexpr qreal kLabelSafetyMargin = 1.0;
 
 LabelSheet sheet(const char *reportName, qreal top, qreal bottom, qreal left, int columns,
                  qreal columnSpace, qreal labelHeight)
@@ -24,11 +34,12 @@ LabelSheet sheet(const char *reportName, qreal top, qreal bottom, qreal left, in
 
 } // namespace
 
-// Avery L7160: three columns of seven.
+// Avery L7160: three columns of seven labels of 63.5 x 38.1 mm.
 const LabelSheet &LabelSheet::perSheet21()
 {
     static const LabelSheet s = [] {
         LabelSheet x = sheet("RpLabel", 18, 10, 12, 3, 5, 38.365);
+        x.stock = {63.5, 38.1, 7.25, 15.15, 63.5 + 2.54, 38.1, 3, 7};
         x.memoLeft = 1.058;
         x.memoWidth = 38.894;
         x.memoHeight = 37.571;
@@ -41,11 +52,12 @@ const LabelSheet &LabelSheet::perSheet21()
     return s;
 }
 
-// Avery L7162: two columns of eight.
+// Avery L7162: two columns of eight labels of 99.1 x 33.9 mm.
 const LabelSheet &LabelSheet::perSheet16()
 {
     static const LabelSheet s = [] {
         LabelSheet x = sheet("RpLabel16Rep", 15, 0, 15, 2, 25, 34.131);
+        x.stock = {99.1, 33.9, 4.65, 12.9, 99.1 + 2.5, 33.9, 2, 8};
         x.memoLeft = 3.969;
         x.memoWidth = 37.042;
         x.memoHeight = 33.338;
@@ -57,11 +69,12 @@ const LabelSheet &LabelSheet::perSheet16()
     return s;
 }
 
-// Two columns of seven.
+// Two columns of seven labels of 99.1 x 38.1 mm (Avery L7163).
 const LabelSheet &LabelSheet::perSheet14()
 {
     static const LabelSheet s = [] {
         LabelSheet x = sheet("RpLabel14Rep", 15, 0, 15, 2, 25, 38.365);
+        x.stock = {99.1, 38.1, 4.65, 15.15, 99.1 + 2.5, 38.1, 2, 7};
         x.memoLeft = 3.969;
         x.memoWidth = 37.042;
         x.memoHeight = 37.571;
@@ -71,6 +84,21 @@ const LabelSheet &LabelSheet::perSheet14()
         return x;
     }();
     return s;
+}
+
+QRectF LabelSheet::printableLabelAt(const QPointF &at) const
+{
+    const auto index = [](qreal units, qreal first, qreal pitch, int count) {
+        const int i = int(std::floor((units - fromMm(first)) / fromMm(pitch)));
+        return std::clamp(i, 0, count - 1);
+    };
+    const int column = index(at.x(), stock.left, stock.pitchAcross, stock.across);
+    const int row = index(at.y(), stock.top, stock.pitchDown, stock.down);
+    const QRectF label(fromMm(stock.left + column * stock.pitchAcross),
+                       fromMm(stock.top + row * stock.pitchDown), fromMm(stock.width),
+                       fromMm(stock.height));
+    const qreal inset = fromMm(kLabelSafetyMargin);
+    return label.adjusted(inset, inset, -inset, -inset);
 }
 
 TRpExprMemo *LabelSheet::buildLayout(TReport &report) const
@@ -103,6 +131,11 @@ TRpExprMemo *LabelSheet::buildLayout(TReport &report) const
                     QStringLiteral("{Address2}"), QStringLiteral("{A3_Village}"),
                     QStringLiteral("{Town}"), QStringLiteral("{County}"),
                     QStringLiteral("{PostCode}"), QStringLiteral("{Country}")});
+    // The address keeps to the label its first line starts on, and to the
+    // page inside its margins.
+    memo->setFence([sheet = *this](const QRectF &box, const TRpRunContext &ctx) {
+        return sheet.printableLabelAt(box.topLeft()) & ctx.printableArea;
+    });
     return memo;
 }
 

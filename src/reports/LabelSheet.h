@@ -19,6 +19,23 @@ struct LabelSheet
     const char *title;
     TRpOutputBin outputBin;
 
+    // The stationery as its maker gives it, in mm: a label's size, the first
+    // label's top-left corner on the sheet and the step to the next label
+    // across and down. The layout's own figures above do not follow it
+    // exactly; this is where the paper is cut.
+    struct Stock
+    {
+        qreal width, height;
+        qreal left, top;
+        qreal pitchAcross, pitchDown;
+        int across, down;
+    } stock;
+
+    // The label under a point of the sheet (layout units), less the margin
+    // that text keeps from a label's edges, in layout units. A point between
+    // labels or off the sheet takes the nearest label.
+    QRectF printableLabelAt(const QPointF &at) const;
+
     static const LabelSheet &perSheet21();
     static const LabelSheet &perSheet16();
     static const LabelSheet &perSheet14();

@@ -41,6 +41,14 @@ TRpCustomBand *TCustomReport::findBand(TRpBandType type) const
     return nullptr;
 }
 
+void TCustomReport::setTextFence(const TRpTextFence &fence)
+{
+    for (const auto &band : m_bands)
+        for (const auto &control : band->controls())
+            if (auto *text = dynamic_cast<TRpCustomLabel *>(control.get()))
+                text->setFence(fence);
+}
+
 PageGeometry TCustomReport::geometry() const
 {
     PageGeometry g;
@@ -66,7 +74,12 @@ struct TCustomReport::Run
     TRpRunContext ctx;
     PageGeometry geo;
 
-    Run(TCustomReport &r, PreparedReport &o) : report(r), out(o), geo(r.geometry()) {}
+    Run(TCustomReport &r, PreparedReport &o) : report(r), out(o), geo(r.geometry())
+    {
+        ctx.printableArea =
+            QRectF(fromMm(geo.leftMargin), fromMm(geo.topMargin), fromMm(geo.printableWidth()),
+                   fromMm(geo.paperLength - geo.topMargin - geo.bottomMargin));
+    }
 
     void printBand(TRpCustomBand &band, int x, int y, qreal widthMm)
     {

@@ -84,6 +84,8 @@ public:
     const std::vector<std::unique_ptr<TRpCustomBand>> &bands() const { return m_bands; }
     // The first band of a kind, or nullptr.
     TRpCustomBand *findBand(TRpBandType type) const;
+    // Gives every text control of every band this fence (TRpCustomLabel::setFence).
+    void setTextFence(const TRpTextFence &fence);
 
     // The page as the run lays it out, with the page footer's height.
     PageGeometry geometry() const;

@@ -65,47 +65,99 @@ QRectF TRpPrintable::alignedToBand(QRectF box, const QRectF &bandArea) const
     return box;
 }
 
+QRectF TRpCustomLabel::printableArea(const QRectF &, const TRpRunContext &ctx)
+{
+    return ctx.printableArea;
+}
+
+namespace {
+
+// The widest a line may be to keep inside the fence where its alignment puts it.
+qreal roomInside(const QRectF &fence, const QRectF &box, TAlignment alignment)
+{
+    switch (alignment) {
+    case taRightJustify:
+        return box.right() - fence.left();
+    case taCenter:
+        return 2 * std::min(box.center().x() - fence.left(), fence.right() - box.center().x());
+    case taLeftJustify:
+        break;
+    }
+    return fence.right() - box.left();
+}
+
+} // namespace
+
 void TRpCustomLabel::print(TRpRunContext &ctx, const QRectF &bandArea)
 {
     const ReportFont font = ReportFont::fromQFont(m_runFont.font);
     const ReportFontMetrics &m = ReportFontMetrics::of(font);
     QRectF box = boxOn(bandArea);
-    const QStringList lines =
+    const QStringList text =
         breakTextIntoLines(printedText(ctx), wordWrap() && !autoSize(), box.width(), m);
-    if (autoSize()) {
-        qreal widest = 0;
-        for (const QString &line : lines)
-            widest = std::max(widest, m.width(line));
-        const qreal right = box.right();
-        const qreal centre = box.center().x();
-        box.setWidth(widest);
-        // An auto-size box is at least one line high, whatever the font: a
-        // one-line label never loses its only line to a larger font.
-        if (box.height() < m.lineHeight())
-            box.setHeight(m.lineHeight());
-        if (alignment() == taRightJustify)
-            box.moveRight(right);
-        else if (alignment() == taCenter)
-            box.moveLeft(centre - widest / 2);
+    QVector<FittedLine> lines;
+    lines.reserve(text.size());
+    for (const QString &line : text)
+        lines.append({line, font});
+    const auto metricsOf = [&](const FittedLine &line) -> const ReportFontMetrics & {
+        return line.font == font ? m : ReportFontMetrics::of(line.font);
+    };
+
+    const auto place = [&](const QRectF &from) {
+        QRectF placed = from;
+        if (autoSize()) {
+            qreal widest = 0;
+            for (const FittedLine &line : lines)
+                widest = std::max(widest, metricsOf(line).width(line.text));
+            placed.setWidth(widest);
+            // An auto-size box is at least one line high, whatever the font: a
+            // one-line label never loses its only line to a larger font.
+            if (placed.height() < m.lineHeight())
+                placed.setHeight(m.lineHeight());
+            if (alignment() == taRightJustify)
+                placed.moveRight(from.right());
+            else if (alignment() == taCenter)
+                placed.moveLeft(from.center().x() - widest / 2);
+        }
+        return alignedToBand(placed, bandArea);
+    };
+    QRectF placed = place(box);
+
+    // Lines that end below the box are dropped from the bottom. Without a fence
+    // nothing is cut at the sides, so a line wider than the box runs past it.
+    int shown = fittingLineCount(m.lineHeight(), placed.height(), int(lines.size()));
+    if (m_fence) {
+        const QRectF fence = m_fence(box, ctx);
+        const qreal room = roomInside(fence, placed, alignment());
+        bool narrowed = false;
+        for (FittedLine &line : lines) {
+            FittedLine fitted = fitLineToWidth(line.text, line.font, room);
+            narrowed = narrowed || fitted.text != line.text || fitted.font != line.font;
+            line = std::move(fitted);
+        }
+        if (narrowed)
+            placed = place(box);
+        while (shown > 0 && placed.top() + shown * m.lineHeight() > fence.bottom() + 1e-6)
+            --shown;
     }
-    box = alignedToBand(box, bandArea);
 
     if (!transparent())
-        ctx.addBox(box, color());
-    // Lines that end below the box are dropped from the bottom; nothing is cut
-    // at the sides, so a line wider than the box runs past it.
-    const int shown = fittingLineCount(m.lineHeight(), box.height(), int(lines.size()));
+        ctx.addBox(placed, color());
     for (int i = 0; i < shown; ++i) {
-        const QString &line = lines.at(i);
-        qreal x = box.left();
+        const FittedLine &line = lines.at(i);
+        const ReportFontMetrics &lm = metricsOf(line);
+        const qreal width = lm.width(line.text);
+        qreal x = placed.left();
         if (alignment() == taRightJustify)
-            x = box.right() - m.width(line);
+            x = placed.right() - width;
         else if (alignment() == taCenter)
-            x = box.center().x() - m.width(line) / 2;
-        ctx.addText(QPointF(x, box.top() + i * m.lineHeight()), line, font, m_runFont.color);
+            x = placed.center().x() - width / 2;
+        // A line set smaller keeps the baseline it would have had.
+        const qreal top = placed.top() + i * m.lineHeight() + m.ascent() - lm.ascent();
+        ctx.addText(QPointF(x, top), line.text, line.font, m_runFont.color);
     }
     if (frame().any())
-        ctx.addFrame(box, frame());
+        ctx.addFrame(placed, frame());
 }
 
 QString TRpLabel::printedText(const TRpRunContext &) const

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QStringList>
 #include <QTextDocument>
+#include <functional>
 
 class TRpCustomBand;
 
@@ -87,6 +88,11 @@ private:
     TRpFrame m_frame;
 };
 
+// Where the lines of a text control must stay on the sheet, worked out from
+// the control's box on the page (layout units, before AutoSize): the page
+// inside its margins, or the label of a sheet that the box lands on.
+using TRpTextFence = std::function<QRectF(const QRectF &box, const TRpRunContext &ctx)>;
+
 // The text controls: each finds its text, which is cut into lines and printed
 // into its box.
 class TRpCustomLabel : public TRpPrintable
@@ -99,6 +105,14 @@ public:
     bool wordWrap() const { return m_wordWrap; }
     void setWordWrap(bool on) { m_wordWrap = on; }
 
+    // Without a fence a line wider than the box runs on past it. With one, a
+    // line that would cross the fence's side is set smaller or cut (see
+    // fitLineToWidth), and lines that would end below its foot are not
+    // printed; lines that keep inside are printed as they are.
+    void setFence(TRpTextFence fence) { m_fence = std::move(fence); }
+    // The fence of the page inside its margins.
+    static QRectF printableArea(const QRectF &box, const TRpRunContext &ctx);
+
     void print(TRpRunContext &ctx, const QRectF &bandArea) override;
 
 protected:
@@ -107,6 +121,7 @@ protected:
 private:
     bool m_autoSize = false;
     bool m_wordWrap = true;
+    TRpTextFence m_fence;
 };
 
 class TRpLabel : public TRpCustomLabel

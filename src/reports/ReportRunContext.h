@@ -32,6 +32,8 @@ public:
     const ReportDataSet *dataSet = nullptr;
     int pageNumber = 0;
     PreparedPage *page = nullptr;
+    // The page inside its margins, in layout units from the paper's corner.
+    QRectF printableArea;
 
     void addBox(const QRectF &rect, const QColor &color);
     void addText(const QPointF &topLeft, const QString &text, const ReportFont &font,

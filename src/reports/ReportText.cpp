@@ -277,3 +277,68 @@ int fittingLineCount(qreal lineHeight, qreal boxHeight, int lineCount)
         ++n;
     return n;
 }
+
+namespace {
+
+constexpr qreal kSmallestShare = 0.7;
+constexpr qreal kSmallestPoints = 6.0;
+const QString kEllipsis = QStringLiteral("...");
+
+// The size a too-wide line may be taken down to, in tenths of a point: sizes
+// go in whole tenths, so that a page does not collect a different font size
+// for every line.
+int smallestTenths(qreal points)
+{
+    const int natural = int(std::floor(points * 10 + 1e-6));
+    const int share = int(std::ceil(points * kSmallestShare * 10 - 1e-6));
+    return std::min(natural, std::max(int(kSmallestPoints * 10), share));
+}
+
+} // namespace
+
+FittedLine fitLineToWidth(const QString &line, const ReportFont &font, qreal width)
+{
+    const ReportFontMetrics &full = ReportFontMetrics::of(font);
+    const qreal natural = full.width(line);
+    if (natural <= width + 1e-6)
+        return {line, font};
+
+    // Advances scale with the size, so the size that just fits follows from
+    // the width; it is put on the tenth of a point below and checked.
+    ReportFont smaller = font;
+    const int floorTenths = smallestTenths(font.pointSize);
+    for (int tenths = int(std::floor(font.pointSize * width / natural * 10 + 1e-6));
+         tenths >= floorTenths; --tenths) {
+        smaller.pointSize = tenths / 10.0;
+        if (ReportFontMetrics::of(smaller).width(line) <= width + 1e-6)
+            return {line, smaller};
+    }
+
+    smaller.pointSize = std::min(font.pointSize, floorTenths / 10.0);
+    const ReportFontMetrics &m = ReportFontMetrics::of(smaller);
+    const auto fits = [&](const QString &s) { return m.width(s) <= width + 1e-6; };
+    if (!fits(kEllipsis)) {
+        // Not even the ellipsis fits: as much of it as does.
+        QString dots;
+        while (dots.size() < kEllipsis.size() && fits(dots + QLatin1Char('.')))
+            dots += QLatin1Char('.');
+        return {dots, smaller};
+    }
+    // The longest beginning that leaves room for the ellipsis, without the
+    // blanks it would end with and never splitting a surrogate pair.
+    const qreal room = width - m.width(kEllipsis);
+    int take = 0;
+    qreal used = 0;
+    while (take < line.size()) {
+        const int n = line.at(take).isHighSurrogate() && take + 1 < line.size() ? 2 : 1;
+        const qreal next = used + m.width(line.mid(take, n));
+        if (next > room + 1e-6)
+            break;
+        used = next;
+        take += n;
+    }
+    QString cut = line.left(take);
+    while (!cut.isEmpty() && (cut.back() == QLatin1Char(' ') || !fits(cut + kEllipsis)))
+        cut.chop(cut.size() > 1 && cut.back().isLowSurrogate() ? 2 : 1);
+    return {cut + kEllipsis, smaller};
+}

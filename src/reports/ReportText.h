@@ -82,3 +82,17 @@ QStringList breakTextIntoLines(const QString &text, bool wordWrap, qreal width,
 // How many lines, printed one line height apart from the top of a box, end
 // within the box's height plus 0.1 mm.
 int fittingLineCount(qreal lineHeight, qreal boxHeight, int lineCount);
+
+// A line of text as it goes on the page, in the font it is printed in.
+struct FittedLine
+{
+    QString text;
+    ReportFont font;
+};
+
+// Makes a line no wider than width (layout units), so that it does not run off
+// its label or its page. A line that fits is returned as it is. Otherwise it is
+// set in a smaller size of the same font, down to 70% of its size but never
+// below 6 pt (a font already smaller keeps its size), and only when that is not
+// enough is it cut and ended with "..." at the smallest size.
+FittedLine fitLineToWidth(const QString &line, const ReportFont &font, qreal width);

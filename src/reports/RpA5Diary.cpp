@@ -4,12 +4,28 @@
 #include "app/HomeGrid.h"
 #include "platform/Guard.h"
 #include "reports/ReportControls.h"
+#include "reports/ReportUnits.h"
 
 #include <QAction>
 
 TfmRpA5Diary *fmRpA5Diary = nullptr;
 
 namespace {
+
+// The sheet is cut in the middle into two A5 pages of two columns each; an
+// entry keeps to its own page, from the outer margin to the gap between the
+// page's columns and the other page's.
+QRectF a5PageOf(const TCustomReport &report, const QRectF &box, const TRpRunContext &ctx)
+{
+    const qreal middle = ReportUnits::fromMm(report.page().paperWidth() / 2);
+    const qreal halfGap = ReportUnits::fromMm(report.page().ColumnSpace / 2);
+    QRectF page = ctx.printableArea;
+    if (box.left() < middle)
+        page.setRight(middle - halfGap);
+    else
+        page.setLeft(middle + halfGap);
+    return page;
+}
 
 } // namespace
 
@@ -44,6 +60,9 @@ void A5DiaryLayout::buildLayout(TReport &report)
          QStringLiteral("{Address1}"), QStringLiteral("{Address2}"), QStringLiteral("{A3_Village}"),
          QStringLiteral("{Town}"), QStringLiteral("{County}"), QStringLiteral("{PostCode}"),
          QStringLiteral("{Country}"), QStringLiteral("{Tel}"), QStringLiteral("{Cell}")});
+    memo->setFence([r = &report](const QRectF &box, const TRpRunContext &ctx) {
+        return a5PageOf(*r, box, ctx);
+    });
 }
 
 std::unique_ptr<TReport> A5DiaryLayout::makeReport(ReportDataSet *data)

@@ -65,6 +65,10 @@ void RpFilo2::buildLayout(TReport &report)
     work->setDataField(QStringLiteral("Work Tel"));
     auto *t2 = entryLine<TRpLabel>(entry, "RpLabel1", 1.058, 25.929, 5.556);
     t2->setCaption(QStringLiteral("T2: "));
+
+    // A line may run on into the next column, but not off the strip the
+    // entries are printed on.
+    report.setTextFence(&TRpCustomLabel::printableArea);
 }
 
 std::unique_ptr<TReport> RpFilo2::makeReport(ReportDataSet *data)

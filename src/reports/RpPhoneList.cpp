@@ -101,6 +101,9 @@ void RpPhoneList::buildLayout(TReport &report)
     number->setAutoSize(true);
     number->setAlignment(taRightJustify);
     number->setAlignToBand(true);
+
+    // A long e-mail in the last column would otherwise run off the paper.
+    report.setTextFence(&TRpCustomLabel::printableArea);
 }
 
 std::unique_ptr<TReport> RpPhoneList::makeReport(ReportDataSet *data)

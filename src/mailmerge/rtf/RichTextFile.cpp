@@ -38,7 +38,7 @@ QString fullPath(const QString &path)
 
 } // namespace
 
-void RichTextFile::load(const QString &path, QTextDocument *doc)
+void RichTextFile::load(const QString &path, QTextDocument *doc, bool *droppedPictures)
 {
     const QString full = fullPath(path);
     QFile file(full);
@@ -47,13 +47,15 @@ void RichTextFile::load(const QString &path, QTextDocument *doc)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         failToLoad();
-    loadBytes(data, doc);
+    loadBytes(data, doc, droppedPictures);
 }
 
-void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc)
+void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc, bool *droppedPictures)
 {
+    if (droppedPictures)
+        *droppedPictures = false;
     try {
-        RtfReader::read(data, doc);
+        RtfReader::read(data, doc, droppedPictures);
         return;
     } catch (const RtfError &e) {
         qCDebug(lcRtfFile).noquote() << "Reading as plain text:" << e.message();

@@ -1,6 +1,7 @@
 #include "mailmerge/rtf/RtfWriter.h"
 
 #include "mailmerge/rtf/RtfCodePage.h"
+#include "platform/FontValue.h"
 #include "mailmerge/rtf/RtfReader.h"
 
 #include <QColor>
@@ -220,7 +221,10 @@ RunFormat Writer::runFormat(const QTextCharFormat &f)
         r.underline = QTextCharFormat::NoUnderline;
     if (r.underline == QTextCharFormat::NoUnderline && font.underline())
         r.underline = QTextCharFormat::SingleUnderline;
-    r.color = f.hasProperty(QTextFormat::ForegroundBrush) ? colorIndex(f.foreground()) : 0;
+    if (f.hasProperty(QTextFormat::ForegroundBrush))
+        r.color = colorIndex(f.foreground());
+    else if (const QColor text = defaultTextColor(&m_doc); text.isValid())
+        r.color = colorIndex(QBrush(text));
     r.highlight = f.hasProperty(QTextFormat::BackgroundBrush) ? colorIndex(f.background()) : 0;
     r.valign = f.verticalAlignment();
     if (r.valign != QTextCharFormat::AlignSuperScript &&

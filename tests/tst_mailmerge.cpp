@@ -437,6 +437,9 @@ private slots:
         for (int i = 0; i < 30; ++i)
             words += "narrow ";
         c.insertText(words, plain);
+        QTextCharFormat red = plain;
+        red.setForeground(QColor(200, 0, 0));
+        c.insertText("Redend", red); // the list item after it has no colour of its own
         c.insertBlock(QTextBlockFormat());
         QTextListFormat numbers;
         numbers.setStyle(QTextListFormat::ListDecimal);
@@ -446,8 +449,6 @@ private slots:
         QTextCharFormat bold = plain;
         bold.setFontWeight(QFont::Bold);
         c.insertText("Strong ", bold);
-        QTextCharFormat red = plain;
-        red.setForeground(QColor(200, 0, 0));
         c.insertText("Redword ", red);
         QTextCharFormat marked = plain;
         marked.setBackground(QColor(255, 255, 0));
@@ -502,7 +503,9 @@ private slots:
             return n;
         };
         const QRect redBox = box(find("Redword")), markedBox = box(find("Marked"));
-        QVERIFY(count(redBox, [](QColor p) { return p.red() > 150 && p.green() < 80; }) > 20);
+        const auto isRed = [](QColor p) { return p.red() > 150 && p.green() < 80; };
+        QVERIFY(count(redBox, isRed) > 20);
+        QCOMPARE(count(box(listed), isRed), 0);
         QVERIFY(count(markedBox, [](QColor p) {
                     return p.red() > 230 && p.green() > 230 && p.blue() < 60;
                 }) > markedBox.width() * markedBox.height() / 3);

@@ -1,6 +1,5 @@
 #include "reports/ReportControls.h"
 
-#include "platform/FontValue.h"
 #include "platform/VarnelError.h"
 #include "reports/ReportBands.h"
 #include "reports/ReportDataSet.h"
@@ -173,11 +172,7 @@ void TRpCustomRichText::print(TRpRunContext &ctx, const QRectF &bandArea)
     if (!transparent())
         ctx.addBox(box, color());
     if (const QTextDocument *doc = content()) {
-        QString html = doc->toHtml();
-        // Text without a colour of its own prints in the colour the editor shows it in.
-        if (const QColor text = defaultTextColor(doc); text.isValid())
-            html.replace(QLatin1String("<body style=\""),
-                         QStringLiteral("<body style=\" color:%1;").arg(text.name()));
+        const QString html = ReportRichTextLayout::htmlOf(*doc);
         const qreal clip = ReportRichTextLayout(html, box.width()).fittingHeight(box.height());
         ctx.addRichText(box, html, clip);
     }

@@ -1,5 +1,6 @@
 #include "reports/ReportRichText.h"
 
+#include "platform/FontValue.h"
 #include "reports/ReportUnits.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -145,6 +146,26 @@ ReportRichTextLayout::ReportRichTextLayout(const QString &html, qreal width)
 }
 
 ReportRichTextLayout::~ReportRichTextLayout() = default;
+
+QString ReportRichTextLayout::htmlOf(const QTextDocument &doc)
+{
+    const QColor shown = defaultTextColor(&doc);
+    const std::unique_ptr<QTextDocument> copy(doc.clone());
+    QTextCharFormat colour;
+    colour.setForeground(shown.isValid() ? shown : QColor(Qt::black));
+    QList<std::pair<int, int>> uncoloured;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (!it.fragment().charFormat().hasProperty(QTextFormat::ForegroundBrush))
+                uncoloured.append({it.fragment().position(), it.fragment().length()});
+    QTextCursor cursor(copy.get());
+    for (const auto &[position, length] : uncoloured) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(colour);
+    }
+    return copy->toHtml();
+}
 
 qreal ReportRichTextLayout::fittingHeight(qreal height) const
 {

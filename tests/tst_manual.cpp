@@ -3,6 +3,7 @@
 #include "app/ClickPanel.h"
 #include "app/HomeGrid.h"
 #include "app/Options.h"
+#include "app/SplashBox.h"
 #include "reports/Report.h"
 #include "reports/RpPreview.h"
 
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QMenu>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextDocumentFragment>
@@ -72,6 +74,7 @@ private slots:
         // Windows that exist only while they are on show.
         TfmStartOptions options(fmHomeAddMain);
         TRpStandardPreview preview(nullptr);
+        const QPointer<TfmSplash> about = new TfmSplash; // the about box, with its Credits
 
         QSet<QString> onScreen, windowTitles;
         for (QWidget *w : QApplication::allWidgets()) {
@@ -97,6 +100,7 @@ private slots:
         }
         for (const QString &title : titles)
             QVERIFY2(windowTitles.contains(title), qPrintable("no such window: " + title));
+        delete about.data();
     }
 
     // No heading of the built guide is the last thing on its page.

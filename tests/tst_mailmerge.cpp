@@ -16,15 +16,15 @@
 #include <QAction>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
-#include <QTextList>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextList>
 #include <QTextStream>
 #include <QtTest>
 #include <functional>
@@ -386,8 +386,9 @@ private slots:
         select("WHERE Surname = 'Abbot'");
         QString html;
         for (int i = 1; i <= 120; ++i)
-            html += QStringLiteral("<p style=\"margin:0\">Paragraph P%1Q of a very long letter.</p>")
-                        .arg(i);
+            html +=
+                QStringLiteral("<p style=\"margin:0\">Paragraph P%1Q of a very long letter.</p>")
+                    .arg(i);
         setLetter(html);
         const auto report = runMerge();
         QTemporaryDir dir;
@@ -401,7 +402,8 @@ private slots:
                 lowest = std::max(lowest, w.yMax * 25.4 / 72);
             }
         }
-        QVERIFY2(numbers.size() > 20 && numbers.size() < 120, qPrintable(QString::number(numbers.size())));
+        QVERIFY2(numbers.size() > 20 && numbers.size() < 120,
+                 qPrintable(QString::number(numbers.size())));
         for (int i = 0; i < numbers.size(); ++i)
             QCOMPARE(numbers.at(i), i + 1);
         QVERIFY2(lowest <= 266.869, qPrintable(QString::number(lowest)));
@@ -479,7 +481,8 @@ private slots:
         const PdfWord listed = find("Listed"), number = find("1.");
         QVERIFY2(qAbs(listed.topLeftMm().x() - (left + 40 / px)) < 0.5,
                  qPrintable(QString::number(listed.topLeftMm().x())));
-        QVERIFY(number.xMax > 0 && number.xMax < listed.xMin && qAbs(number.yMin - listed.yMin) < 1);
+        QVERIFY(number.xMax > 0 && number.xMax < listed.xMin &&
+                qAbs(number.yMin - listed.yMin) < 1);
 
         // On the drawn page: red ink in the red word, yellow under the marked one,
         // and the bold word heavier than the same letters in regular type.

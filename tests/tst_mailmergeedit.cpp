@@ -3,10 +3,10 @@
 #include "app/HomeGrid.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeRp.h"
-#include "reports/PreparedReport.h"
-#include "reports/Report.h"
 #include "mailmerge/PersonalizedMenu.h"
 #include "mailmerge/rtf/RtfWriter.h"
+#include "reports/PreparedReport.h"
+#include "reports/Report.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -582,10 +582,13 @@ private slots:
         QTest::addColumn<QString>("before"); // typed before Font Change, all selected
         QTest::addColumn<QString>("after");  // typed after it, at the caret
         QTest::addColumn<int>("caretAt");    // where the caret goes before typing
-        QTest::newRow("on a selection") << "Red words" << "" << 0;
-        QTest::newRow("at the caret, then typed") << "" << "Red words" << 0;
+        QTest::newRow("on a selection") << "Red words"
+                                        << "" << 0;
+        QTest::newRow("at the caret, then typed") << ""
+                                                  << "Red words" << 0;
         // Typed into text without a colour of its own: the default colour shows.
-        QTest::newRow("typed into older text") << " words" << "Red" << 0;
+        QTest::newRow("typed into older text") << " words"
+                                               << "Red" << 0;
     }
     void fontChangeColourIsSaved()
     {
@@ -611,8 +614,8 @@ private slots:
         QVERIFY(fmMailRp->Report1->run());
         bool printedInColour = false;
         for (const PreparedItem &item : fmMailRp->Report1->preparedReport()->pages.at(0).items)
-            printedInColour = printedInColour ||
-                              (item.kind == PreparedItem::RichText && item.text.contains("#800000"));
+            printedInColour = printedInColour || (item.kind == PreparedItem::RichText &&
+                                                  item.text.contains("#800000"));
         QVERIFY(printedInColour);
         const QString path = program.folder.file("letter.rtf");
         program.platform.dialogs.answers << path;
@@ -636,9 +639,10 @@ private slots:
         program.platform.dialogs.answers << path;
         ed->FileOpen1->trigger();
         QCOMPARE(ed->RichEdit1->toPlainText(), QString("Map:  and  done."));
-        QCOMPARE(program.log(),
-                 (QStringList{"Open: Open file -> " + path,
-                              "Information: " + TfmMailMergeEdit::picturesLeftOutText() + " -> OK"}));
+        QCOMPARE(
+            program.log(),
+            (QStringList{"Open: Open file -> " + path,
+                         "Information: " + TfmMailMergeEdit::picturesLeftOutText() + " -> OK"}));
         // A letter without pictures opens without a word.
         const QString plain = program.folder.file("plain.rtf");
         writeFile(plain, "{\\rtf1 Just text.}");

@@ -34,9 +34,7 @@ QStringList marked(const QString &html, const QString &tag, const QString &cls)
     const QRegularExpression re(QStringLiteral("<%1 class=\"%2\">(.*?)</%1>").arg(tag, cls),
                                 QRegularExpression::DotMatchesEverythingOption);
     for (auto it = re.globalMatch(html); it.hasNext();)
-        out << QTextDocumentFragment::fromHtml(it.next().captured(1))
-                   .toPlainText()
-                   .simplified();
+        out << QTextDocumentFragment::fromHtml(it.next().captured(1)).toPlainText().simplified();
     return out;
 }
 

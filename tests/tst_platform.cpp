@@ -70,8 +70,8 @@ private slots:
         FileDialogRequest r;
         r.caption = QStringLiteral("Save As");
         r.folder = dir.path();
-        r.filters = {QStringLiteral("Text Files (*.txt)"), QStringLiteral("Rich Text Format (*.rtf)"),
-                     QStringLiteral("All Files (*)")};
+        r.filters = {QStringLiteral("Text Files (*.txt)"),
+                     QStringLiteral("Rich Text Format (*.rtf)"), QStringLiteral("All Files (*)")};
         r.defaultSuffix = QStringLiteral("txt");
         r.confirmOverwrite = false;
         bool answered = false;

@@ -374,17 +374,17 @@ private slots:
     {
         QTextDocument doc;
         RtfReader::read(fixture("word.rtf"), &doc);
-        QCOMPARE(
-            blockTexts(doc),
-            (QStringList{"Word heading",
-                         QString::fromUtf8("First item with “quotes” and an en dash – here"),
-                         QString::fromUtf8("Second item"),
-                         QString::fromUtf8("Japanese: 日本, Czech: čáš, hidden: done.")}));
+        QCOMPARE(blockTexts(doc),
+                 (QStringList{"Word heading",
+                              QString::fromUtf8("First item with “quotes” and an en dash – here"),
+                              QString::fromUtf8("Second item"),
+                              QString::fromUtf8("Japanese: 日本, Czech: čáš, hidden: done.")}));
         const QStringList d = describe(doc);
         QCOMPARE(d.at(0), "P centre left=0 right=0 first=0");
         QCOMPARE(d.at(1), "  \"Word heading\" Arial 14pt bold #ff0000");
         // Word's bulleted list is a list; its hanging bullet is the list's own.
-        QVERIFY2(d.contains("P left left=48 right=0 first=0 disc item 2"), qPrintable(d.join('\n')));
+        QVERIFY2(d.contains("P left left=48 right=0 first=0 disc item 2"),
+                 qPrintable(d.join('\n')));
         QVERIFY(d.contains("  \"Second item\" Times New Roman 11pt italic"));
         QVERIFY(d.contains(QString::fromUtf8("  \"日本\" MS Mincho 11pt")));
         QVERIFY(d.contains("P justify left=0 right=0 first=0"));
@@ -442,10 +442,9 @@ private slots:
         bool droppedPictures = false;
         RtfReader::read(fixture("lo-lists.rtf"), &doc, &droppedPictures);
         // The bullets and numbers are the lists' own, not characters of the text.
-        QCOMPARE(blockTexts(doc),
-                 (QStringList{"Please bring:", "a chair", "a cake for the stall",
-                              "The day runs so:", "Opening", "Tea", "Prizes",
-                              "Map:  see you there."}));
+        QCOMPARE(blockTexts(doc), (QStringList{"Please bring:", "a chair", "a cake for the stall",
+                                               "The day runs so:", "Opening", "Tea", "Prizes",
+                                               "Map:  see you there."}));
         const QStringList d = describe(doc);
         const QString item = QStringLiteral("P left left=47.2667 right=0 first=0 ");
         QVERIFY2(d.contains(item + "disc item 1"), qPrintable(d.join('\n')));
@@ -475,7 +474,8 @@ private slots:
             << QStringList{"P left left=48 right=0 first=0 disc item 1",
                            "  \"one\" Times New Roman 12pt",
                            "P left left=48 right=0 first=0 disc item 2",
-                           "  \"two\" Times New Roman 12pt", "P left left=0 right=0 first=0",
+                           "  \"two\" Times New Roman 12pt",
+                           "P left left=0 right=0 first=0",
                            "  \"after\" Times New Roman 12pt"};
         QTest::newRow("pn numbers")
             << QByteArray("{\\rtf1{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}\\li360 one\\par}")

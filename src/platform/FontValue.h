@@ -27,7 +27,7 @@ inline constexpr char kDefaultTextColorProperty[] = "varnelDefaultTextColor";
 
 inline QColor defaultTextColor(const QObject *document)
 {
-    const QColor c = document ? document->property(kDefaultTextColorProperty).value<QColor>()
-                              : QColor();
+    const QColor c =
+        document ? document->property(kDefaultTextColorProperty).value<QColor>() : QColor();
     return c.isValid() && c != QColor(Qt::black) ? c : QColor();
 }

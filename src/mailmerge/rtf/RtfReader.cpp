@@ -42,7 +42,7 @@ struct CharState
     bool hidden = false;
     QTextCharFormat::UnderlineStyle underline = QTextCharFormat::NoUnderline;
     int color = 0;
-    int highlight = 0; // a colour table index; 0: none
+    int highlight = 0;     // a colour table index; 0: none
     bool listText = false; // the number or bullet a list paragraph spells out for old readers
     QTextCharFormat::VerticalAlignment valign = QTextCharFormat::AlignNormal;
 
@@ -72,7 +72,7 @@ struct ParaState
 struct ListLevel
 {
     QTextListFormat::Style style = QTextListFormat::ListDecimal; // numbers start at 1
-    bool none = false; // \levelnfc255: no number at all
+    bool none = false;                                           // \levelnfc255: no number at all
 };
 
 struct Group

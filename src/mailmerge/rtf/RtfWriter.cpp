@@ -1,8 +1,8 @@
 #include "mailmerge/rtf/RtfWriter.h"
 
 #include "mailmerge/rtf/RtfCodePage.h"
-#include "platform/FontValue.h"
 #include "mailmerge/rtf/RtfReader.h"
+#include "platform/FontValue.h"
 
 #include <QColor>
 #include <QList>
@@ -363,7 +363,8 @@ void Writer::appendListTables(QByteArray &out) const
                                        ? f.numberSuffix()
                                        : QStringLiteral(".");
             out += "{\\leveltext\\'";
-            out += QByteArray::number(int(std::min<qsizetype>(prefix.size() + suffix.size() + 1, 255)), 16)
+            out += QByteArray::number(
+                       int(std::min<qsizetype>(prefix.size() + suffix.size() + 1, 255)), 16)
                        .rightJustified(2, '0');
             appendText(out, prefix);
             out += "\\'00";

@@ -15,14 +15,17 @@
 #include "store/AdoConnection.h"
 
 #include <QAction>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextList>
 #include <QTextStream>
 #include <QtTest>
 #include <functional>
@@ -411,7 +414,8 @@ private slots:
         select("WHERE Surname IN ('Abbot', 'Baker')");
         QString html;
         for (int i = 1; i <= 120; ++i)
-            html += QStringLiteral("<p>Paragraph %1 of a very long letter.</p>").arg(i);
+            html += QStringLiteral("<p style=\"margin:0\">Paragraph %1 of a very long letter.</p>")
+                        .arg(i);
         setLetter(html);
         const auto report = runMerge();
         QCOMPARE(report->pages.size(), 2);
@@ -420,6 +424,153 @@ private slots:
             QVERIFY(body->clipHeight < 2066.40);
             QVERIFY(body->clipHeight > 2066.40 - 100); // whole lines down to the foot
             QVERIFY(body->text.contains("Paragraph 1 of"));
+        }
+    }
+
+    // What is cut off is not in the PDF at all, not even as text hidden by a clip.
+    void aCutLineIsNotInThePdf()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        RunningProgram program;
+        select("WHERE Surname = 'Abbot'");
+        QString html;
+        for (int i = 1; i <= 120; ++i)
+            html +=
+                QStringLiteral("<p style=\"margin:0\">Paragraph P%1Q of a very long letter.</p>")
+                    .arg(i);
+        setLetter(html);
+        const auto report = runMerge();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("long.pdf");
+        exportPdf(*report, pdf);
+        QList<int> numbers;
+        qreal lowest = 0;
+        for (const PdfWord &w : pdfWords(pdf)) {
+            if (w.text.startsWith('P') && w.text.endsWith('Q')) {
+                numbers << w.text.mid(1, w.text.size() - 2).toInt();
+                lowest = std::max(lowest, w.yMax * 25.4 / 72);
+            }
+        }
+        QVERIFY2(numbers.size() > 20 && numbers.size() < 120,
+                 qPrintable(QString::number(numbers.size())));
+        for (int i = 0; i < numbers.size(); ++i)
+            QCOMPARE(numbers.at(i), i + 1);
+        QVERIFY2(lowest <= 266.869, qPrintable(QString::number(lowest)));
+    }
+
+    // A letter with indents, bold, a colour, a list and a highlight prints as
+    // the editor lays it out, measured on the PDF and on the drawn page.
+    void theLetterPrintsAsTheEditorShowsIt()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        RunningProgram program;
+        select("WHERE Surname = 'Abbot'");
+        const qreal px = 96 / 25.4; // the editor's pixels to the millimetre
+        QTextDocument *doc = fmMailMergeEdit->RichEdit1->document();
+        doc->clear();
+        QTextCursor c(doc);
+        QTextCharFormat plain;
+        plain.setFontFamilies({"Arial"});
+        plain.setFontPointSize(12);
+        QTextBlockFormat two;
+        two.setLeftMargin(20 * px);
+        c.setBlockFormat(two);
+        c.insertText("Twocm in.", plain);
+        QTextBlockFormat four;
+        four.setLeftMargin(40 * px);
+        c.insertBlock(four);
+        c.insertText("Fourcm in.", plain);
+        QTextBlockFormat narrow;
+        narrow.setRightMargin(100 * px);
+        c.insertBlock(narrow);
+        QString words;
+        for (int i = 0; i < 30; ++i)
+            words += "narrow ";
+        c.insertText(words, plain);
+        QTextCharFormat red = plain;
+        red.setForeground(QColor(200, 0, 0));
+        c.insertText("Redend", red); // the list item after it has no colour of its own
+        c.insertBlock(QTextBlockFormat());
+        QTextListFormat numbers;
+        numbers.setStyle(QTextListFormat::ListDecimal);
+        c.createList(numbers); // one level in: 40 pixels
+        c.insertText("Listed", plain);
+        c.insertBlock(QTextBlockFormat());
+        QTextCharFormat bold = plain;
+        bold.setFontWeight(QFont::Bold);
+        c.insertText("Strong ", bold);
+        c.insertText("Redword ", red);
+        QTextCharFormat marked = plain;
+        marked.setBackground(QColor(255, 255, 0));
+        c.insertText("Marked", marked);
+
+        const auto report = runMerge();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("look.pdf");
+        exportPdf(*report, pdf);
+        const QList<PdfWord> pdfText = pdfWords(pdf);
+        auto find = [&](const QString &text) -> PdfWord {
+            for (const PdfWord &w : pdfText)
+                if (w.text == text)
+                    return w;
+            return PdfWord{text, -1, -1, -1, -1, 0};
+        };
+        const qreal left = 10.794, right = 10.794 + 188.119;
+        QVERIFY(qAbs(find("Twocm").topLeftMm().x() - (left + 20)) < 0.5);
+        QVERIFY(qAbs(find("Fourcm").topLeftMm().x() - (left + 40)) < 0.5);
+        QSet<int> narrowLines;
+        for (const PdfWord &w : pdfText) {
+            if (w.text != "narrow")
+                continue;
+            narrowLines << qRound(w.yMin);
+            QVERIFY2(w.xMax * 25.4 / 72 <= right - 100 + 0.5, qPrintable(QString::number(w.xMax)));
+        }
+        QVERIFY(narrowLines.size() >= 2);
+        const PdfWord listed = find("Listed"), number = find("1.");
+        QVERIFY2(qAbs(listed.topLeftMm().x() - (left + 40 / px)) < 0.5,
+                 qPrintable(QString::number(listed.topLeftMm().x())));
+        QVERIFY(number.xMax > 0 && number.xMax < listed.xMin &&
+                qAbs(number.yMin - listed.yMin) < 1);
+
+        // On the drawn page: red ink in the red word, yellow under the marked one,
+        // and the bold word heavier than the same letters in regular type.
+        const qreal ppm = 12;
+        QImage page(qRound(210 * ppm), qRound(297 * ppm), QImage::Format_RGB32);
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            paintPage(report->pages.at(0), painter, ppm);
+        }
+        auto box = [&](const PdfWord &w) {
+            const qreal k = ppm * 25.4 / 72;
+            return QRect(QPoint(qRound(w.xMin * k), qRound(w.yMin * k)),
+                         QPoint(qRound(w.xMax * k), qRound(w.yMax * k)));
+        };
+        auto count = [&](const QRect &r, const std::function<bool(QColor)> &test) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += test(page.pixelColor(x, y)) ? 1 : 0;
+            return n;
+        };
+        const QRect redBox = box(find("Redword")), markedBox = box(find("Marked"));
+        const auto isRed = [](QColor p) { return p.red() > 150 && p.green() < 80; };
+        QVERIFY(count(redBox, isRed) > 20);
+        QCOMPARE(count(box(listed), isRed), 0);
+        QVERIFY(count(markedBox, [](QColor p) {
+                    return p.red() > 230 && p.green() > 230 && p.blue() < 60;
+                }) > markedBox.width() * markedBox.height() / 3);
+        // The bold word is set in a bold face of its own.
+        QVERIFY(find("Strong").xMax > 0);
+        QProcess fonts;
+        fonts.start(QStandardPaths::findExecutable("pdffonts"), {pdf});
+        QVERIFY(fonts.waitForFinished(30000));
+        QVERIFY(QString::fromUtf8(fonts.readAllStandardOutput()).contains("Bold"));
+        if (qEnvironmentVariableIsSet("VARNEL_KEEP_PDF")) {
+            QFile::copy(pdf, qEnvironmentVariable("VARNEL_KEEP_PDF"));
+            page.save(qEnvironmentVariable("VARNEL_KEEP_PDF") + ".png");
         }
     }
 

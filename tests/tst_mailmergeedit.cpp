@@ -2,11 +2,16 @@
 
 #include "app/HomeGrid.h"
 #include "mailmerge/MailMergeEdit.h"
+#include "mailmerge/MailMergeRp.h"
 #include "mailmerge/PersonalizedMenu.h"
 #include "mailmerge/rtf/RtfWriter.h"
+#include "reports/PreparedReport.h"
+#include "reports/Report.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTextBlock>
@@ -80,6 +85,23 @@ void openMenu(QMenu *menu)
     QMenuBar *bar = fmMailMergeEdit->ActionMainMenuBar1;
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     QTRY_VERIFY(menu->isVisible());
+}
+
+// Whether text in this font shows bold. A font that names its style is matched
+// by that name, and its weight is then ignored (QFont::setStyleName), which
+// the offscreen platform's matcher does not do; so the name decides here.
+bool showsBold(const QFont &font)
+{
+    if (!font.styleName().isEmpty())
+        return QFontDatabase::bold(font.family(), font.styleName());
+    return QFontInfo(font).bold();
+}
+
+// Whether the RTF of the document turns bold on anywhere (\b, not \b0 or \blue).
+bool writesBold(const QTextDocument &doc)
+{
+    static const QRegularExpression bold(QStringLiteral("\\\\b(?![a-z0-9])"));
+    return bold.match(QString::fromLatin1(RtfWriter::write(doc))).hasMatch();
 }
 
 QAction *itemOf(QMenu *menu, QAction *command)
@@ -582,6 +604,114 @@ private slots:
         ed->FileNew->trigger();
         typeText("fresh");
         QCOMPARE(ed->selectionFont().font.family(), QString("Courier New"));
+    }
+
+    // The desktop's font dialog hands back the chosen style by name as well as
+    // by weight; what the editor shows must be what is saved, printed and
+    // toggled by Ctrl+B.
+    void boldFromTheFontDialogIsBoldEverywhere()
+    {
+        RunningProgram program;
+        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        openEditor();
+        // All of the text: Font Change makes the chosen font the default for
+        // text without a format of its own as well.
+        typeText("Hello");
+        select(0, 5);
+        FontValue chosen;
+        chosen.font = QFontDatabase::font("Liberation Serif", "Bold", 14);
+        QCOMPARE(chosen.font.styleName(), QString("Bold")); // as the dialog gives it
+        program.platform.dialogs.answers << QVariant::fromValue(chosen);
+        ed->FontChange->trigger();
+        QTextDocument *doc = ed->RichEdit1->document();
+        QVERIFY(showsBold(formatAt(2).font().resolve(doc->defaultFont())));
+        QVERIFY(ed->RichEditBold1->isChecked());
+        QVERIFY(writesBold(*doc));
+        QVERIFY(doc->toHtml().contains("font-weight:700"));
+
+        select(0, 5);
+        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(!showsBold(formatAt(2).font().resolve(doc->defaultFont())));
+        QVERIFY(!ed->RichEditBold1->isChecked());
+        QVERIFY(!writesBold(*doc));
+        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(showsBold(formatAt(2).font().resolve(doc->defaultFont())));
+        QVERIFY(writesBold(*doc));
+    }
+
+    void fontChangeColourIsSaved_data()
+    {
+        QTest::addColumn<QString>("before"); // typed before Font Change, all selected
+        QTest::addColumn<QString>("after");  // typed after it, at the caret
+        QTest::addColumn<int>("caretAt");    // where the caret goes before typing
+        QTest::newRow("on a selection") << "Red words"
+                                        << "" << 0;
+        QTest::newRow("at the caret, then typed") << ""
+                                                  << "Red words" << 0;
+        // Typed into text without a colour of its own: the default colour shows.
+        QTest::newRow("typed into older text") << " words"
+                                               << "Red" << 0;
+    }
+    void fontChangeColourIsSaved()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, caretAt);
+        RunningProgram program;
+        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        openEditor();
+        typeText(before);
+        select(0, before.size());
+        if (!after.isEmpty() && !before.isEmpty())
+            select(before.size(), before.size()); // nothing selected
+        FontValue chosen;
+        chosen.font = QFont("Liberation Sans", 12);
+        chosen.color = QColor(0x80, 0, 0); // maroon
+        program.platform.dialogs.answers << QVariant::fromValue(chosen);
+        ed->FontChange->trigger();
+        if (!before.isEmpty() && !after.isEmpty())
+            select(caretAt, caretAt);
+        typeText(after);
+        // The merged letter prints it in that colour too.
+        QVERIFY(fmMailRp->Report1->run());
+        bool printedInColour = false;
+        for (const PreparedItem &item : fmMailRp->Report1->preparedReport()->pages.at(0).items)
+            printedInColour = printedInColour || (item.kind == PreparedItem::RichText &&
+                                                  item.text.contains("#800000"));
+        QVERIFY(printedInColour);
+        const QString path = program.folder.file("letter.rtf");
+        program.platform.dialogs.answers << path;
+        ed->FileSave->trigger();
+        ed->FileNew->trigger();
+        program.platform.dialogs.answers << path;
+        ed->FileOpen1->trigger();
+        QCOMPARE(ed->RichEdit1->toPlainText(), QString("Red words"));
+        QCOMPARE(formatAt(4).foreground().color(), chosen.color);
+    }
+
+    void openingALetterWithPicturesSaysSoOnce()
+    {
+        RunningProgram program;
+        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        openEditor();
+        // Two pictures in the file; one message.
+        const QString path = program.folder.file("map.rtf");
+        writeFile(path, "{\\rtf1 Map: {\\pict\\pngblip 89504e47} and {\\*\\shppict{\\pict\\pngblip "
+                        "89504e47}}{\\nonshppict{\\pict\\wmetafile8 0100}} done.}");
+        program.platform.dialogs.answers << path;
+        ed->FileOpen1->trigger();
+        QCOMPARE(ed->RichEdit1->toPlainText(), QString("Map:  and  done."));
+        QCOMPARE(
+            program.log(),
+            (QStringList{"Open: Open file -> " + path,
+                         "Information: " + TfmMailMergeEdit::picturesLeftOutText() + " -> OK"}));
+        // A letter without pictures opens without a word.
+        const QString plain = program.folder.file("plain.rtf");
+        writeFile(plain, "{\\rtf1 Just text.}");
+        program.log().clear();
+        program.platform.dialogs.answers << plain;
+        ed->FileOpen1->trigger();
+        QCOMPARE(program.log(), QStringList{"Open: Open file -> " + plain});
     }
 
     void personalisedMenus()

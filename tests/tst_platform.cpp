@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -74,6 +77,58 @@ private slots:
         });
         QVERIFY(!Platform::dialogs().printerSetup(nullptr, &printer));
         QVERIFY(seen);
+    }
+
+    // The desktop's save dialog, answered as a user would: a name typed
+    // without an ending gets the ending of the type picked in the dialog.
+    void aBareNameTakesTheEndingOfThePickedType_data()
+    {
+        QTest::addColumn<int>("typeDown"); // presses of Down on the type list
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("first type, the default") << 0 << "letter.txt";
+        QTest::newRow("Rich Text Format") << 1 << "letter.rtf";
+        QTest::newRow("All Files keeps the default") << 2 << "letter.txt";
+        QTest::newRow("back to the first type") << -1 << "letter.txt";
+    }
+    void aBareNameTakesTheEndingOfThePickedType()
+    {
+        QFETCH(int, typeDown);
+        QFETCH(QString, saved);
+        Platform::setDialogs(nullptr);
+        QTemporaryDir dir;
+        FileDialogRequest r;
+        r.caption = QStringLiteral("Save As");
+        r.folder = dir.path();
+        r.filters = {QStringLiteral("Text Files (*.txt)"),
+                     QStringLiteral("Rich Text Format (*.rtf)"), QStringLiteral("All Files (*)")};
+        r.defaultSuffix = QStringLiteral("txt");
+        r.confirmOverwrite = false;
+        bool answered = false;
+        QTimer::singleShot(0, [&] {
+            auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            auto *types = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (!types || !name) {
+                d->reject();
+                return;
+            }
+            if (typeDown < 0) { // there and back again
+                QTest::keyClick(types, Qt::Key_Down);
+                QTest::keyClick(types, Qt::Key_Up);
+            }
+            for (int i = 0; i < typeDown; ++i)
+                QTest::keyClick(types, Qt::Key_Down);
+            name->setText(QStringLiteral("letter"));
+            QTest::keyClick(name, Qt::Key_Return);
+            answered = true;
+            if (d->isVisible())
+                d->reject();
+        });
+        const QString chosen = Platform::dialogs().saveFile(nullptr, r);
+        QVERIFY(answered);
+        QCOMPARE(QFileInfo(chosen).fileName(), saved);
     }
 };
 

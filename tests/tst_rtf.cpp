@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QtTest>
 
 #include <csignal>
@@ -68,7 +69,29 @@ QString describeFormat(const QTextDocument &doc, const QTextCharFormat &f)
         s += " super";
     if (f.hasProperty(QTextFormat::ForegroundBrush))
         s += " " + f.foreground().color().name();
+    if (f.hasProperty(QTextFormat::BackgroundBrush))
+        s += " on " + f.background().color().name();
     return s;
+}
+
+QString listName(const QTextList *list)
+{
+    switch (list->format().style()) {
+    case QTextListFormat::ListDisc:
+        return "disc";
+    case QTextListFormat::ListCircle:
+        return "circle";
+    case QTextListFormat::ListSquare:
+        return "square";
+    case QTextListFormat::ListDecimal:
+        return "decimal";
+    case QTextListFormat::ListLowerAlpha:
+        return "alpha";
+    case QTextListFormat::ListUpperRoman:
+        return "ROMAN";
+    default:
+        return "other";
+    }
 }
 
 // One line per paragraph and one per run, adjacent runs of the same look merged,
@@ -83,6 +106,12 @@ QStringList describe(const QTextDocument &doc)
                      .arg(bf.leftMargin())
                      .arg(bf.rightMargin())
                      .arg(bf.textIndent());
+        if (const QTextList *list = b.textList()) {
+            const QString name = listName(list);
+            lines.last() += QStringLiteral(" %1 item %2").arg(name).arg(list->itemNumber(b) + 1);
+            if (name != "disc" && name != "circle" && name != "square")
+                lines.last() += QStringLiteral(" \"%1\"").arg(list->itemText(b));
+        }
         QString lastLook;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
@@ -345,16 +374,17 @@ private slots:
     {
         QTextDocument doc;
         RtfReader::read(fixture("word.rtf"), &doc);
-        QCOMPARE(
-            blockTexts(doc),
-            (QStringList{"Word heading",
-                         QString::fromUtf8("·\tFirst item with “quotes” and an en dash – here"),
-                         QString::fromUtf8("·\tSecond item"),
-                         QString::fromUtf8("Japanese: 日本, Czech: čáš, hidden: done.")}));
+        QCOMPARE(blockTexts(doc),
+                 (QStringList{"Word heading",
+                              QString::fromUtf8("First item with “quotes” and an en dash – here"),
+                              QString::fromUtf8("Second item"),
+                              QString::fromUtf8("Japanese: 日本, Czech: čáš, hidden: done.")}));
         const QStringList d = describe(doc);
         QCOMPARE(d.at(0), "P centre left=0 right=0 first=0");
         QCOMPARE(d.at(1), "  \"Word heading\" Arial 14pt bold #ff0000");
-        QVERIFY2(d.contains("P left left=48 right=0 first=-24"), qPrintable(d.join('\n')));
+        // Word's bulleted list is a list; its hanging bullet is the list's own.
+        QVERIFY2(d.contains("P left left=48 right=0 first=0 disc item 2"),
+                 qPrintable(d.join('\n')));
         QVERIFY(d.contains("  \"Second item\" Times New Roman 11pt italic"));
         QVERIFY(d.contains(QString::fromUtf8("  \"日本\" MS Mincho 11pt")));
         QVERIFY(d.contains("P justify left=0 right=0 first=0"));
@@ -401,6 +431,127 @@ private slots:
         QCOMPARE(describe(resaved), describe(ours));
         QVERIFY(describe(ours).contains("  \"Red text.\" Times New Roman 12pt #c80000"));
         QVERIFY(describe(ours).contains("P justify left=56.7333 right=0 first=28.3333"));
+    }
+
+    // Made by LibreOffice Writer 7.4 from lo-lists.source.html, as
+    // lo-made-letter.rtf was: a bulleted and a numbered list, a highlighted
+    // word and a picture.
+    void readsListsHighlightingAndPicturesFromLibreOffice()
+    {
+        QTextDocument doc;
+        bool droppedPictures = false;
+        RtfReader::read(fixture("lo-lists.rtf"), &doc, &droppedPictures);
+        // The bullets and numbers are the lists' own, not characters of the text.
+        QCOMPARE(blockTexts(doc), (QStringList{"Please bring:", "a chair", "a cake for the stall",
+                                               "The day runs so:", "Opening", "Tea", "Prizes",
+                                               "Map:  see you there."}));
+        const QStringList d = describe(doc);
+        const QString item = QStringLiteral("P left left=47.2667 right=0 first=0 ");
+        QVERIFY2(d.contains(item + "disc item 1"), qPrintable(d.join('\n')));
+        QVERIFY(d.contains(item + "disc item 2"));
+        QVERIFY(d.contains(item + "decimal item 1 \"1.\""));
+        QVERIFY(d.contains(item + "decimal item 3 \"3.\""));
+        QVERIFY(d.contains("  \"cake\" Times New Roman 12pt #000000 on #ffff00"));
+        QVERIFY(!doc.findBlockByNumber(0).textList());
+        QVERIFY(!doc.findBlockByNumber(3).textList());
+        QCOMPARE(doc.findBlockByNumber(1).textList(), doc.findBlockByNumber(2).textList());
+        QCOMPARE(doc.findBlockByNumber(4).textList(), doc.findBlockByNumber(6).textList());
+        QVERIFY(droppedPictures);
+
+        RtfReader::read(fixture("lo-made-letter.rtf"), &doc, &droppedPictures);
+        QVERIFY(!droppedPictures);
+    }
+
+    void olderListsAndHighlighting_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QStringList>("look");
+        // WordPad and Word 95 number paragraphs with \pn and spell the bullet out in \pntext.
+        QTest::newRow("pn bullets")
+            << QByteArray("{\\rtf1{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}"
+                          "\\fi-360\\li720 one\\par{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb"
+                          "\\'b7}}\\fi-360\\li720 two\\par\\pard after}")
+            << QStringList{"P left left=48 right=0 first=0 disc item 1",
+                           "  \"one\" Times New Roman 12pt",
+                           "P left left=48 right=0 first=0 disc item 2",
+                           "  \"two\" Times New Roman 12pt",
+                           "P left left=0 right=0 first=0",
+                           "  \"after\" Times New Roman 12pt"};
+        QTest::newRow("pn numbers")
+            << QByteArray("{\\rtf1{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}\\li360 one\\par}")
+            << QStringList{"P left left=24 right=0 first=0 decimal item 1 \"1.\"",
+                           "  \"one\" Times New Roman 12pt"};
+        QTest::newRow("listtext without a list stays text")
+            << QByteArray("{\\rtf1{\\listtext -\\tab}one}")
+            << QStringList{"P left left=0 right=0 first=0", "  \"-\tone\" Times New Roman 12pt"};
+        QTest::newRow("Word's highlight")
+            << QByteArray("{\\rtf1{\\colortbl;\\red0\\green255\\blue0;}a {\\highlight1 b} c}")
+            << QStringList{"P left left=0 right=0 first=0", "  \"a \" Times New Roman 12pt",
+                           "  \"b\" Times New Roman 12pt on #00ff00",
+                           "  \" c\" Times New Roman 12pt"};
+    }
+    void olderListsAndHighlighting()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QStringList, look);
+        QTextDocument doc;
+        doc.setDefaultFont(QFont("Times New Roman", 12));
+        RtfReader::read(rtf, &doc);
+        QCOMPARE(describe(doc), look);
+    }
+
+    // Lists and highlighting written and read back; LibreOffice Writer opened
+    // ours-lists-for-lo.rtf (what our writer made of this letter) and saved it
+    // again as lo-resaved-lists.rtf: it kept them as lists and highlighting.
+    void listsAndHighlightingRoundTrip()
+    {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        const QTextCharFormat plain = charFormat("Times New Roman", 12);
+        c.insertText("Bring:", plain);
+        QTextBlockFormat item;
+        item.setLeftMargin(48);
+        c.insertBlock(item);
+        QTextListFormat bullets;
+        bullets.setStyle(QTextListFormat::ListDisc);
+        bullets.setIndent(0);
+        c.createList(bullets);
+        c.insertText("a chair", plain);
+        c.insertBlock();
+        QTextCharFormat marked = plain;
+        marked.setBackground(QColor(255, 255, 0));
+        c.insertText("a cake", marked);
+        c.insertBlock(QTextBlockFormat());
+        c.insertText("Then:", plain);
+        c.insertBlock(item);
+        QTextListFormat numbers;
+        numbers.setStyle(QTextListFormat::ListDecimal);
+        numbers.setIndent(0);
+        c.createList(numbers);
+        c.insertText("Opening", plain);
+        c.insertBlock();
+        c.insertText("Tea", plain);
+
+        const QByteArray rtf = RtfWriter::write(doc);
+        if (qEnvironmentVariableIsSet("VARNEL_UPDATE_GOLDEN"))
+            writeFile(QStringLiteral(VARNEL_TEST_DATA "/rtf/ours-lists-for-lo.rtf"), rtf);
+        QVERIFY(rtf.contains("\\listtable"));
+        QVERIFY(rtf.contains("\\highlight"));
+        QTextDocument read;
+        RtfReader::read(rtf, &read);
+        QCOMPARE(describe(read), describe(doc));
+        QCOMPARE(RtfWriter::write(read), rtf);
+
+        QTextDocument ours, resaved;
+        RtfReader::read(fixture("ours-lists-for-lo.rtf"), &ours);
+        QCOMPARE(describe(ours), describe(doc));
+        RtfReader::read(fixture("lo-resaved-lists.rtf"), &resaved);
+        const QStringList look = describe(resaved);
+        QVERIFY2(look.contains("P left left=48 right=0 first=0 disc item 2"),
+                 qPrintable(look.join('\n')));
+        QVERIFY(look.contains("P left left=48 right=0 first=0 decimal item 2 \"2.\""));
+        QVERIFY(look.contains("  \"a cake\" Times New Roman 12pt on #ffff00") ||
+                look.contains("  \"a cake\" Times New Roman 12pt #000000 on #ffff00"));
     }
 
     // The writer's output for the test letter, kept as a golden file: a change

@@ -10,18 +10,33 @@
 #include "app/VarnelApp.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
+#include "mailmerge/MailMergeEdit.h"
+#include "mailmerge/MailMergeRp.h"
+#include "mailmerge/MailMergeSetup.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ScriptedPlatform.h"
+#include "reports/PreparedReport.h"
+#include "reports/Report.h"
+#include "reports/ReportPainter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
 #include <QUrl>
+#include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -60,6 +75,113 @@ QImage labelSheets()
                    QLatin1String(sheets[s].name));
     }
     return img;
+}
+
+// A short letter in the editor, with the formatting the guide talks about.
+void writeSampleLetter(QTextEdit *edit)
+{
+    edit->clear();
+    QTextCursor c(edit->document());
+    QTextCharFormat plain;
+    plain.setFontFamilies({QStringLiteral("Liberation Serif")});
+    plain.setFontPointSize(12);
+    QTextCharFormat bold = plain;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat red = plain;
+    red.setForeground(QColor(0xc0, 0, 0));
+    QTextCharFormat marked = plain;
+    marked.setBackground(QColor(255, 255, 0));
+    c.insertText(QStringLiteral("The summer fair opens at "), plain);
+    c.insertText(QStringLiteral("ten o'clock"), bold);
+    c.insertText(QStringLiteral(" on the village green. "), plain);
+    c.insertText(QStringLiteral("Parking is limited."), red);
+    QTextBlockFormat item;
+    item.setLeftMargin(24);
+    c.insertBlock(item);
+    QTextListFormat bullets;
+    bullets.setStyle(QTextListFormat::ListDisc);
+    bullets.setIndent(0);
+    c.createList(bullets);
+    c.insertText(QStringLiteral("bring a chair"), plain);
+    c.insertBlock();
+    c.insertText(QStringLiteral("bring a "), plain);
+    c.insertText(QStringLiteral("cake"), marked);
+    c.insertText(QStringLiteral(" for the stall"), plain);
+    QTextBlockFormat indented;
+    indented.setLeftMargin(48);
+    c.insertBlock(indented);
+    c.insertText(QStringLiteral("Yours, the Committee"), plain);
+}
+
+// The first merged letter as it prints, drawn small, with the sheet's edge.
+QImage mergedLetter()
+{
+    constexpr qreal pixelsPerMm = 2.2;
+    QImage img(qRound(210 * pixelsPerMm) + 2, qRound(297 * pixelsPerMm) + 2, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TReport *report = fmMailRp->Report1;
+    if (report->run() && report->preparedReport() && !report->preparedReport()->pages.isEmpty()) {
+        QPainter p(&img);
+        p.translate(1, 1);
+        paintPage(report->preparedReport()->pages.first(), p, pixelsPerMm);
+    }
+    QPainter p(&img);
+    p.setPen(QColor(120, 120, 120));
+    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    return img;
+}
+
+// Where each block starts, in page numbers from 0.
+int pageOf(const QTextDocument &doc, const QTextBlock &block)
+{
+    const QRectF r = doc.documentLayout()->blockBoundingRect(block);
+    qreal top = r.top();
+    if (const QTextLayout *l = block.layout(); l && l->lineCount() > 0)
+        top += l->lineAt(0).y() + l->lineAt(0).height() - 1;
+    return int(std::floor(top / doc.pageSize().height()));
+}
+
+// The guide laid out on pages of the given size, with room for the page
+// number at the foot of each.
+std::unique_ptr<QTextDocument> laidOut(const QTextDocument &source, QPaintDevice *device,
+                                       const QSizeF &page, qreal footer)
+{
+    std::unique_ptr<QTextDocument> doc(source.clone());
+    doc->documentLayout()->setPaintDevice(device);
+    QTextFrameFormat root = doc->rootFrame()->frameFormat();
+    root.setMargin(0);
+    root.setBottomMargin(footer);
+    doc->rootFrame()->setFrameFormat(root);
+    doc->setPageSize(page);
+    return doc;
+}
+
+// A heading never stands alone at the foot of a page: when what follows it
+// starts on the next page, the heading goes there too. Each change moves
+// everything after it, so the pages are laid out afresh after each one.
+// (Tables repeat their heading row, their <thead>, by themselves.)
+void keepHeadingsWithTheirText(QTextDocument &doc, QPaintDevice *device, const QSizeF &page,
+                               qreal footer)
+{
+    for (int pass = 0; pass < 50; ++pass) {
+        const auto pages = laidOut(doc, device, page, footer);
+        int moveBlock = -1;
+        for (QTextBlock b = pages->begin(); b.isValid(); b = b.next()) {
+            const QTextBlock next = b.next();
+            if (b.blockFormat().headingLevel() == 0 || !next.isValid())
+                continue;
+            if (pageOf(*pages, next) > pageOf(*pages, b)) {
+                moveBlock = b.blockNumber();
+                break;
+            }
+        }
+        if (moveBlock < 0)
+            return;
+        QTextCursor cursor(doc.findBlockByNumber(moveBlock));
+        QTextBlockFormat f = cursor.blockFormat();
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        cursor.setBlockFormat(f);
+    }
 }
 
 } // namespace
@@ -117,6 +239,11 @@ int main(int argc, char **argv)
     addPicture("splash.png", shot(splash));
     addPicture("credits.png", shot(fmCredits));
     addPicture("labels.png", labelSheets());
+    addPicture("mailmerge.png", shot(fmMailMergeSetup));
+    writeSampleLetter(fmMailMergeEdit->RichEdit1);
+    fmMailMergeEdit->resize(600, 260);
+    addPicture("editor.png", shot(fmMailMergeEdit));
+    addPicture("letter.png", mergedLetter());
     VarnelApp::destroyWindows();
 
     doc.setHtml(QString::fromUtf8(html.readAll()));
@@ -127,9 +254,33 @@ int main(int argc, char **argv)
     pdf.setTitle(QStringLiteral("Varnel 3 User's Guide"));
     pdf.setCreator(QStringLiteral("Varnel 3"));
     pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(18, 16, 18, 16), QPageLayout::Millimeter);
+    pdf.setPageMargins(QMarginsF(18, 16, 18, 12), QPageLayout::Millimeter);
     pdf.setResolution(96);
-    doc.print(&pdf);
+
+    // Laid out page by page here rather than by QTextDocument::print, so that
+    // headings can be kept with their text. The foot of each page holds its number.
+    const QSizeF page = pdf.pageLayout().paintRectPixels(pdf.resolution()).size();
+    constexpr qreal footer = 28;
+    keepHeadingsWithTheirText(doc, &pdf, page, footer);
+    const auto pages = laidOut(doc, &pdf, page, footer);
+
+    QPainter painter(&pdf);
+    QFont numberFont = base;
+    numberFont.setPointSize(9);
+    for (int i = 0; i < pages->pageCount(); ++i) {
+        if (i > 0)
+            pdf.newPage();
+        painter.save();
+        painter.translate(0, -i * page.height());
+        pages->drawContents(&painter,
+                            QRectF(0, i * page.height(), page.width(), page.height() - footer));
+        painter.restore();
+        painter.setFont(numberFont);
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(0, page.height() - footer + 8, page.width(), footer - 8),
+                         Qt::AlignRight | Qt::AlignTop, QString::number(i + 1));
+    }
+    painter.end();
     if (!QFileInfo(out).exists() || QFileInfo(out).size() == 0) {
         std::fprintf(stderr, "mkmanual: cannot write %s\n", argv[3]);
         return 1;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -39,6 +40,30 @@ QTextCharFormat selectionFormat(const QTextEdit *edit)
     QTextCursor first(edit->document());
     first.setPosition(cursor.selectionStart() + 1);
     return first.charFormat();
+}
+
+// The font dialog names the face's style ("Bold", "Semibold Italic"). Text keeps
+// weight and slant instead: the Bold and Italic commands, the saved file and
+// the print read those, so a style name left on the text would show bold on
+// screen alone.
+QFont withoutStyleName(QFont font)
+{
+    const QString style = font.styleName();
+    if (style.isEmpty())
+        return font;
+    const int weight = QFontDatabase::weight(font.family(), style);
+    if (weight >= 0) {
+        font.setWeight(QFont::Weight(weight));
+        font.setItalic(QFontDatabase::italic(font.family(), style));
+    } else {
+        if (style.contains(QLatin1String("Bold"), Qt::CaseInsensitive))
+            font.setWeight(QFont::Bold);
+        if (style.contains(QLatin1String("Italic"), Qt::CaseInsensitive) ||
+            style.contains(QLatin1String("Oblique"), Qt::CaseInsensitive))
+            font.setItalic(true);
+    }
+    font.setStyleName(QString());
+    return font;
 }
 
 // "c:/letters/x.txt" -> "c:/letters/"; a bare name has no folder.
@@ -322,8 +347,19 @@ void TfmMailMergeEdit::FileOpen1Execute()
 
 void TfmMailMergeEdit::FileOpen1Accept(const QString &fileName)
 {
-    RichTextFile::load(fileName, RichEdit1->document());
+    bool droppedPictures = false;
+    RichTextFile::load(fileName, RichEdit1->document(), &droppedPictures);
     setFileName(fileName);
+    // Said once, on opening: saving the letter again would lose them for good.
+    if (droppedPictures)
+        Platform::dialogs().message(this, MsgKind::Information, picturesLeftOutText(), false);
+}
+
+QString TfmMailMergeEdit::picturesLeftOutText()
+{
+    return QStringLiteral("This letter holds pictures or objects, which the Text Editor cannot "
+                          "keep. They are left out here and in the merged letters, and saving "
+                          "the letter leaves them out of the file.");
 }
 
 void TfmMailMergeEdit::FileSaveExecute()
@@ -380,6 +416,7 @@ void TfmMailMergeEdit::FontChangeExecute()
 {
     FontDialog1.Font = selectionFont();
     if (FontDialog1.Execute(this)) {
+        FontDialog1.Font.font = withoutStyleName(FontDialog1.Font.font);
         QTextCharFormat format;
         format.setFont(FontDialog1.Font.font, QTextCharFormat::FontPropertiesAll);
         format.setForeground(FontDialog1.Font.color);
@@ -391,6 +428,7 @@ void TfmMailMergeEdit::FontChangeExecute()
     QPalette p = RichEdit1->palette();
     p.setColor(QPalette::Text, FontDialog1.Font.color);
     RichEdit1->setPalette(p);
+    RichEdit1->document()->setProperty(kDefaultTextColorProperty, FontDialog1.Font.color);
     updateFormatCommands();
 }
 

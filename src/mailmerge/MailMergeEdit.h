@@ -72,6 +72,9 @@ public:
     // program running.
     bool FormCloseQuery();
 
+    // What the editor says when an opened letter had pictures it left out.
+    static QString picturesLeftOutText();
+
     // The font of the selection (or of the caret) as the font dialog takes it.
     FontValue selectionFont() const;
 

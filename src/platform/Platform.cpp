@@ -75,6 +75,23 @@ void addColourChoice(QFontDialog &dialog, QColor &colour)
     show();
 }
 
+// "Rich Text Format (*.rtf)" -> "rtf"; a filter of several patterns or of
+// none with an ending gives the fallback.
+QString filterSuffix(const QString &filter, const QString &fallback)
+{
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    const QString patterns =
+        open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+    const QStringList list = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (list.size() != 1 || !list.first().startsWith(QLatin1String("*.")))
+        return fallback;
+    const QString suffix = list.first().mid(2);
+    if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')))
+        return fallback;
+    return suffix;
+}
+
 class DesktopDialogs : public Dialogs
 {
 public:
@@ -215,8 +232,17 @@ private:
     {
         if (!r.filters.isEmpty())
             d.setNameFilters(r.filters);
-        if (!r.defaultSuffix.isEmpty())
+        if (!r.defaultSuffix.isEmpty()) {
             d.setDefaultSuffix(r.defaultSuffix);
+            // A name typed without an ending takes the ending of the type the
+            // user picked, where that type has one, as the desktop's own
+            // dialogs do; the request's default otherwise.
+            if (d.acceptMode() == QFileDialog::AcceptSave)
+                QObject::connect(&d, &QFileDialog::filterSelected, &d,
+                                 [&d, fallback = r.defaultSuffix](const QString &filter) {
+                                     d.setDefaultSuffix(filterSuffix(filter, fallback));
+                                 });
+        }
         if (!r.fileName.isEmpty())
             d.selectFile(r.fileName);
         if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())

@@ -224,7 +224,7 @@ void TRpCustomRichText::print(TRpRunContext &ctx, const QRectF &bandArea)
     if (!transparent())
         ctx.addBox(box, color());
     if (const QTextDocument *doc = content()) {
-        const QString html = doc->toHtml();
+        const QString html = ReportRichTextLayout::htmlOf(*doc);
         const qreal clip = ReportRichTextLayout(html, box.width()).fittingHeight(box.height());
         ctx.addRichText(box, html, clip);
     }

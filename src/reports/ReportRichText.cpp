@@ -1,13 +1,17 @@
 #include "reports/ReportRichText.h"
 
+#include "platform/FontValue.h"
 #include "reports/ReportUnits.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 
 namespace {
 
@@ -57,6 +61,78 @@ LayoutDevice &layoutDevice()
     return device;
 }
 
+// The editor measures indents, spacing and pictures in pixels of 1/96 inch; on
+// the layout device a pixel is far smaller, so every such length is scaled to it.
+constexpr qreal kScreenDpi = 96;
+constexpr qreal kToLayoutPixels = kLayoutDpi / kScreenDpi;
+
+void scaleFrame(QTextFrame *frame)
+{
+    QTextFrameFormat f = frame->frameFormat();
+    f.setTopMargin(f.topMargin() * kToLayoutPixels);
+    f.setBottomMargin(f.bottomMargin() * kToLayoutPixels);
+    f.setLeftMargin(f.leftMargin() * kToLayoutPixels);
+    f.setRightMargin(f.rightMargin() * kToLayoutPixels);
+    f.setPadding(f.padding() * kToLayoutPixels);
+    f.setBorder(f.border() * kToLayoutPixels);
+    if (f.width().type() == QTextLength::FixedLength)
+        f.setWidth(f.width().rawValue() * kToLayoutPixels);
+    if (f.isTableFormat()) {
+        QTextTableFormat t = f.toTableFormat();
+        t.setCellSpacing(t.cellSpacing() * kToLayoutPixels);
+        t.setCellPadding(t.cellPadding() * kToLayoutPixels);
+        QList<QTextLength> columns = t.columnWidthConstraints();
+        for (QTextLength &c : columns)
+            if (c.type() == QTextLength::FixedLength)
+                c = QTextLength(QTextLength::FixedLength, c.rawValue() * kToLayoutPixels);
+        t.setColumnWidthConstraints(columns);
+        frame->setFrameFormat(t);
+    } else {
+        frame->setFrameFormat(f);
+    }
+    for (QTextFrame *child : frame->childFrames())
+        scaleFrame(child);
+}
+
+void scaleToLayoutPixels(QTextDocument &doc)
+{
+    // The indent width of lists and indent levels is scaled by the layout itself.
+    for (QTextFrame *child : doc.rootFrame()->childFrames())
+        scaleFrame(child);
+    QTextCursor cursor(&doc);
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat f = block.blockFormat();
+        f.setLeftMargin(f.leftMargin() * kToLayoutPixels);
+        f.setRightMargin(f.rightMargin() * kToLayoutPixels);
+        f.setTopMargin(f.topMargin() * kToLayoutPixels);
+        f.setBottomMargin(f.bottomMargin() * kToLayoutPixels);
+        f.setTextIndent(f.textIndent() * kToLayoutPixels);
+        if (f.lineHeightType() == QTextBlockFormat::FixedHeight ||
+            f.lineHeightType() == QTextBlockFormat::MinimumHeight ||
+            f.lineHeightType() == QTextBlockFormat::LineDistanceHeight)
+            f.setLineHeight(f.lineHeight() * kToLayoutPixels, f.lineHeightType());
+        QList<QTextOption::Tab> tabs = f.tabPositions();
+        for (QTextOption::Tab &t : tabs)
+            t.position *= kToLayoutPixels;
+        f.setTabPositions(tabs);
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(f);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            if (image.hasProperty(QTextFormat::ImageWidth))
+                image.setWidth(image.width() * kToLayoutPixels);
+            if (image.hasProperty(QTextFormat::ImageHeight))
+                image.setHeight(image.height() * kToLayoutPixels);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+}
+
 } // namespace
 
 ReportRichTextLayout::ReportRichTextLayout(const QString &html, qreal width)
@@ -65,10 +141,31 @@ ReportRichTextLayout::ReportRichTextLayout(const QString &html, qreal width)
     m_doc->documentLayout()->setPaintDevice(&layoutDevice());
     m_doc->setDocumentMargin(0);
     m_doc->setHtml(html);
+    scaleToLayoutPixels(*m_doc);
     m_doc->setTextWidth(width / kUnitsPerLayoutPixel);
 }
 
 ReportRichTextLayout::~ReportRichTextLayout() = default;
+
+QString ReportRichTextLayout::htmlOf(const QTextDocument &doc)
+{
+    const QColor shown = defaultTextColor(&doc);
+    const std::unique_ptr<QTextDocument> copy(doc.clone());
+    QTextCharFormat colour;
+    colour.setForeground(shown.isValid() ? shown : QColor(Qt::black));
+    QList<std::pair<int, int>> uncoloured;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (!it.fragment().charFormat().hasProperty(QTextFormat::ForegroundBrush))
+                uncoloured.append({it.fragment().position(), it.fragment().length()});
+    QTextCursor cursor(copy.get());
+    for (const auto &[position, length] : uncoloured) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(colour);
+    }
+    return copy->toHtml();
+}
 
 qreal ReportRichTextLayout::fittingHeight(qreal height) const
 {
@@ -93,7 +190,11 @@ void ReportRichTextLayout::draw(QPainter &painter, qreal clipHeight) const
 {
     painter.save();
     painter.scale(kUnitsPerLayoutPixel, kUnitsPerLayoutPixel);
-    m_doc->drawContents(
-        &painter, QRectF(0, 0, m_width / kUnitsPerLayoutPixel, clipHeight / kUnitsPerLayoutPixel));
+    // Lines that start at or below the clip's foot are not drawn at all: a
+    // clipped line would still be in a PDF, hidden but found by a text search.
+    // The clip ends a hair above the last kept line's foot, so that the next
+    // line, which starts exactly there, is left out.
+    const qreal bottom = std::max<qreal>(0, clipHeight / kUnitsPerLayoutPixel - 0.5);
+    m_doc->drawContents(&painter, QRectF(0, 0, m_width / kUnitsPerLayoutPixel, bottom));
     painter.restore();
 }

@@ -14,6 +14,11 @@ class ReportRichTextLayout
 public:
     // html: the content; width: the box's width in layout units (0.1 mm).
     ReportRichTextLayout(const QString &html, qreal width);
+
+    // The document as the HTML a report keeps of it. Text without a colour of
+    // its own gets the colour the editor shows it in: left to the HTML, it
+    // would take the colour of its list item or paragraph there instead.
+    static QString htmlOf(const QTextDocument &doc);
     ~ReportRichTextLayout();
 
     // The bottom of the last line that lies wholly within height, in layout

@@ -39,15 +39,17 @@ QString fullPath(const QString &path)
 
 } // namespace
 
-void RichTextFile::load(const QString &path, QTextDocument *doc)
+void RichTextFile::load(const QString &path, QTextDocument *doc, bool *droppedPictures)
 {
-    loadBytes(InputFile::read(path, kSizeLimit, QStringLiteral("a letter")), doc);
+    loadBytes(InputFile::read(path, kSizeLimit, QStringLiteral("a letter")), doc, droppedPictures);
 }
 
-void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc)
+void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc, bool *droppedPictures)
 {
+    if (droppedPictures)
+        *droppedPictures = false;
     try {
-        RtfReader::read(data, doc);
+        RtfReader::read(data, doc, droppedPictures);
         return;
     } catch (const RtfError &e) {
         qCDebug(lcRtfFile).noquote() << "Reading as plain text:" << e.message();

@@ -18,11 +18,14 @@ public:
     // path>" when it does not exist or cannot be opened (also when it is no
     // regular file or larger than kSizeLimit, saying so), "Failed to Load
     // Stream" when it is neither RTF nor plain text. On an error doc is unchanged.
-    static void load(const QString &path, QTextDocument *doc);
+    // droppedPictures, when given, tells whether pictures or objects of the
+    // file were left out.
+    static void load(const QString &path, QTextDocument *doc, bool *droppedPictures = nullptr);
 
     // The reading rule on bytes: RTF first; when the RTF reader reports an error,
     // the same bytes again as plain text; "Failed to Load Stream" when that fails.
-    static void loadBytes(const QByteArray &data, QTextDocument *doc);
+    static void loadBytes(const QByteArray &data, QTextDocument *doc,
+                          bool *droppedPictures = nullptr);
 
     // Plain text as the fallback reads it: UTF-8, or Windows-1252 when the bytes
     // are not valid UTF-8; UTF-16 with a byte order mark. False for data holding

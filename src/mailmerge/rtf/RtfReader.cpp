@@ -8,6 +8,7 @@
 #include <QList>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -25,6 +26,9 @@ enum class Dest
     Text,
     FontTable,
     ColorTable,
+    ListTable,
+    ListOverrides,
+    Numbering, // an old-style \pn paragraph numbering
     Skip
 };
 
@@ -38,13 +42,16 @@ struct CharState
     bool hidden = false;
     QTextCharFormat::UnderlineStyle underline = QTextCharFormat::NoUnderline;
     int color = 0;
+    int highlight = 0;     // a colour table index; 0: none
+    bool listText = false; // the number or bullet a list paragraph spells out for old readers
     QTextCharFormat::VerticalAlignment valign = QTextCharFormat::AlignNormal;
 
     bool operator==(const CharState &o) const
     {
         return font == o.font && halfPoints == o.halfPoints && bold == o.bold &&
                italic == o.italic && strike == o.strike && hidden == o.hidden &&
-               underline == o.underline && color == o.color && valign == o.valign;
+               underline == o.underline && color == o.color && highlight == o.highlight &&
+               listText == o.listText && valign == o.valign;
     }
     bool operator!=(const CharState &o) const { return !(*this == o); }
 };
@@ -57,6 +64,15 @@ struct ParaState
     int first = 0;
     int before = 0;
     int after = 0;
+    int list = 0;  // \ls: an entry of the list override table; 0: not a list item
+    int level = 0; // \ilvl
+    QTextListFormat::Style numbering = QTextListFormat::ListStyleUndefined; // from \pn
+};
+
+struct ListLevel
+{
+    QTextListFormat::Style style = QTextListFormat::ListDecimal; // numbers start at 1
+    bool none = false;                                           // \levelnfc255: no number at all
 };
 
 struct Group
@@ -95,6 +111,9 @@ const QHash<QByteArray, Dest> &destinations()
         QHash<QByteArray, Dest> t;
         t.insert("fonttbl", Dest::FontTable);
         t.insert("colortbl", Dest::ColorTable);
+        t.insert("listtable", Dest::ListTable);
+        t.insert("listoverridetable", Dest::ListOverrides);
+        t.insert("pn", Dest::Numbering);
         // Written without \* by many producers, so they must be known by name.
         for (const char *w : {"stylesheet",   "info",
                               "pict",         "object",
@@ -108,7 +127,7 @@ const QHash<QByteArray, Dest> &destinations()
                               "xe",           "tc",
                               "tcn",          "txe",
                               "bkmkstart",    "bkmkend",
-                              "listtable",    "listoverridetable",
+                              "listname",     "listpicture",
                               "rsidtbl",      "generator",
                               "themedata",    "colorschememapping",
                               "latentstyles", "datastore",
@@ -118,7 +137,7 @@ const QHash<QByteArray, Dest> &destinations()
                               "shp",          "shpinst",
                               "shprslt",      "template",
                               "userprops",    "docvar",
-                              "pn",           "pntxta",
+                              "levelnumbers", "pntxta",
                               "pntxtb",       "falt",
                               "panose",       "fontemb",
                               "fontfile",     "upr",
@@ -206,6 +225,7 @@ public:
 
     void parse();
     void apply(QTextDocument *doc) const;
+    bool droppedPictures() const { return m_droppedPictures; }
 
 private:
     [[noreturn]] void fail(qsizetype offset, const QString &reason) const
@@ -225,6 +245,9 @@ private:
     void fontTableWord(const QByteArray &word, bool hasParam, int param);
     void commitFontName();
     void colorTableByte(char c);
+    void listTableWord(const QByteArray &word, bool hasParam, int param);
+    void numberingWord(const QByteArray &word);
+    const ListLevel *listLevel(const ParaState &p) const;
 
     void emitByte(char c);
     void emitText(const QString &s);
@@ -253,6 +276,11 @@ private:
     QList<QColor> m_colors;
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorGiven = false;
+    QHash<int, QList<ListLevel>> m_lists; // by \listid
+    QList<ListLevel> m_listLevels;        // of the \list being read
+    QHash<int, int> m_overrides;          // \ls -> \listid
+    int m_overrideListId = 0;
+    bool m_droppedPictures = false;
 
     QList<Paragraph> m_paras{Paragraph{}};
     bool m_paraPending = false; // a \par ended the last paragraph; the next text opens one
@@ -391,6 +419,10 @@ void Parser::closeGroup(qsizetype at)
     const Group g = m_stack.takeLast();
     if (g.dest == Dest::FontTable)
         commitFontName(); // the last name of an old-style table may lack its ';'
+    if (g.dest == Dest::Numbering && !m_stack.isEmpty() && top().dest == Dest::Text) {
+        // {\*\pn ...} numbers the paragraph it stands in.
+        top().para.numbering = g.para.numbering;
+    }
 
     if (m_stack.isEmpty()) {
         // The document's last paragraph needs no \par.
@@ -418,6 +450,9 @@ void Parser::textByte(char c)
     case Dest::ColorTable:
         colorTableByte(c);
         break;
+    case Dest::ListTable:
+    case Dest::ListOverrides:
+    case Dest::Numbering:
     case Dest::Skip:
         break;
     }
@@ -469,16 +504,24 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
     m_ignorable = false;
     Group &g = top();
 
+    if (word == "pict" || word == "object")
+        m_droppedPictures = true; // this format keeps text only
     const auto dest = destinations().constFind(word);
     if (dest != destinations().cend()) {
         if (g.dest != Dest::Skip)
             g.dest = *dest;
         if (g.dest == Dest::FontTable)
             m_fontNo = -1;
+        if (g.dest == Dest::Numbering)
+            g.para.numbering = QTextListFormat::ListDecimal;
         return;
     }
-    if (word == "field" || word == "fldrslt" || word == "listtext" || word == "pntext" ||
-        word == "ud") {
+    if (word == "listtext" || word == "pntext") {
+        // Kept apart: a paragraph that is a list item draws its own number.
+        g.ch.listText = true;
+        return;
+    }
+    if (word == "field" || word == "fldrslt" || word == "ud") {
         return; // containers whose text is the document's
     }
     if (ignorable) {
@@ -498,6 +541,13 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
             component = std::clamp(param, 0, 255);
             m_colorGiven = true;
         }
+        return;
+    case Dest::ListTable:
+    case Dest::ListOverrides:
+        listTableWord(word, hasParam, param);
+        return;
+    case Dest::Numbering:
+        numberingWord(word);
         return;
     case Dest::Text:
         break;
@@ -531,7 +581,9 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
         if (!ch.hidden)
             emitText(QString(QChar(special)));
     } else if (word == "plain") {
+        const bool listText = ch.listText;
         ch = CharState{};
+        ch.listText = listText;
     } else if (word == "b") {
         ch.bold = on;
     } else if (word == "i") {
@@ -560,6 +612,12 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
         ch.font = hasParam ? param : 0;
     } else if (word == "cf") {
         ch.color = hasParam ? param : 0;
+    } else if (word == "highlight" || word == "chcbpat" || word == "cb") {
+        ch.highlight = hasParam ? param : 0;
+    } else if (word == "ls") {
+        pa.list = hasParam ? param : 0;
+    } else if (word == "ilvl") {
+        pa.level = std::clamp(param, 0, 8);
     } else if (word == "super") {
         ch.valign = QTextCharFormat::AlignSuperScript;
     } else if (word == "sub") {
@@ -666,6 +724,83 @@ void Parser::colorTableByte(char c)
     m_colors.append(m_colorGiven ? QColor(m_red, m_green, m_blue) : QColor());
     m_red = m_green = m_blue = 0;
     m_colorGiven = false;
+}
+
+QTextListFormat::Style listStyle(int nfc)
+{
+    switch (nfc) {
+    case 1:
+        return QTextListFormat::ListUpperRoman;
+    case 2:
+        return QTextListFormat::ListLowerRoman;
+    case 3:
+        return QTextListFormat::ListUpperAlpha;
+    case 4:
+        return QTextListFormat::ListLowerAlpha;
+    case 23:
+        return QTextListFormat::ListDisc;
+    default:
+        return QTextListFormat::ListDecimal;
+    }
+}
+
+void Parser::listTableWord(const QByteArray &word, bool hasParam, int param)
+{
+    if (top().dest == Dest::ListOverrides) {
+        if (word == "listid")
+            m_overrideListId = param;
+        else if (word == "ls" && hasParam)
+            m_overrides.insert(param, m_overrideListId);
+        return;
+    }
+    if (word == "list") {
+        m_listLevels.clear();
+    } else if (word == "listlevel") {
+        m_listLevels.append(ListLevel{});
+    } else if (word == "listid") {
+        // Word and LibreOffice name the list after its levels.
+        if (!m_listLevels.isEmpty())
+            m_lists.insert(param, m_listLevels);
+        m_listLevels.clear();
+    } else if (m_listLevels.isEmpty()) {
+        return;
+    } else if (word == "levelnfc" || word == "levelnfcn") {
+        m_listLevels.last().none = param == 255;
+        m_listLevels.last().style = listStyle(param);
+    } else if (word == "u" && m_listLevels.last().style == QTextListFormat::ListDisc) {
+        const int unit = param < 0 ? param + 65536 : param;
+        if (unit == 0x25E6 || unit == 0x25CB || unit == 0x006F)
+            m_listLevels.last().style = QTextListFormat::ListCircle;
+        else if (unit == 0x25AA || unit == 0x25A0 || unit == 0xF0A7)
+            m_listLevels.last().style = QTextListFormat::ListSquare;
+        m_skip = top().uc;
+    }
+}
+
+void Parser::numberingWord(const QByteArray &word)
+{
+    ParaState &pa = top().para;
+    if (word == "pnlvlblt")
+        pa.numbering = QTextListFormat::ListDisc;
+    else if (word == "pnucrm")
+        pa.numbering = QTextListFormat::ListUpperRoman;
+    else if (word == "pnlcrm")
+        pa.numbering = QTextListFormat::ListLowerRoman;
+    else if (word == "pnucltr")
+        pa.numbering = QTextListFormat::ListUpperAlpha;
+    else if (word == "pnlcltr")
+        pa.numbering = QTextListFormat::ListLowerAlpha;
+}
+
+const ListLevel *Parser::listLevel(const ParaState &p) const
+{
+    if (p.list <= 0)
+        return nullptr;
+    const auto list = m_lists.constFind(m_overrides.value(p.list, p.list));
+    if (list == m_lists.cend() || list->isEmpty())
+        return nullptr;
+    const ListLevel &level = list->at(std::min<qsizetype>(p.level, list->size() - 1));
+    return level.none ? nullptr : &level;
 }
 
 int Parser::codePageOf(int font) const
@@ -775,6 +910,8 @@ QTextCharFormat Parser::charFormat(const CharState &ch) const
         f.setVerticalAlignment(ch.valign);
     if (ch.color > 0 && ch.color < m_colors.size() && m_colors.at(ch.color).isValid())
         f.setForeground(m_colors.at(ch.color));
+    if (ch.highlight > 0 && ch.highlight < m_colors.size() && m_colors.at(ch.highlight).isValid())
+        f.setBackground(m_colors.at(ch.highlight));
     return f;
 }
 
@@ -797,16 +934,54 @@ void Parser::apply(QTextDocument *doc) const
     QTextCursor cursor(doc);
     cursor.beginEditBlock();
     bool firstBlock = true;
+    // An \ls list goes on across paragraphs between its items, as its numbers do;
+    // \pn numbering belongs to a run of consecutive paragraphs.
+    QHash<QPair<int, int>, QTextList *> lists;
+    QTextList *numbered = nullptr;
     for (const Paragraph &p : m_paras) {
+        const ListLevel *level = listLevel(p.para);
+        QTextListFormat listFormat;
+        if (level) {
+            listFormat.setStyle(level->style);
+        } else if (p.para.numbering != QTextListFormat::ListStyleUndefined) {
+            listFormat.setStyle(p.para.numbering);
+        }
+        const bool item = listFormat.style() != QTextListFormat::ListStyleUndefined;
+        QTextBlockFormat block = blockFormat(p.para);
+        if (item) {
+            // The list's own indent is none: the paragraph's indent places the text,
+            // and the number stands in the hanging first line before it.
+            listFormat.setIndent(0);
+            if (block.textIndent() < 0)
+                block.setTextIndent(0);
+        }
         if (firstBlock) {
-            cursor.setBlockFormat(blockFormat(p.para));
+            cursor.setBlockFormat(block);
             cursor.setBlockCharFormat(charFormat(p.mark));
             firstBlock = false;
         } else {
-            cursor.insertBlock(blockFormat(p.para), charFormat(p.mark));
+            cursor.insertBlock(block, charFormat(p.mark));
         }
-        for (const Run &r : p.runs)
+        if (level) {
+            QTextList *&list = lists[qMakePair(p.para.list, p.para.level)];
+            if (list && list->format().style() == listFormat.style())
+                list->add(cursor.block());
+            else
+                list = cursor.createList(listFormat);
+            numbered = nullptr;
+        } else if (item) {
+            if (numbered && numbered->format().style() == listFormat.style())
+                numbered->add(cursor.block());
+            else
+                numbered = cursor.createList(listFormat);
+        } else {
+            numbered = nullptr;
+        }
+        for (const Run &r : p.runs) {
+            if (r.ch.listText && item)
+                continue;
             cursor.insertText(r.text, charFormat(r.ch));
+        }
     }
     cursor.endEditBlock();
 }
@@ -818,9 +993,11 @@ bool RtfReader::looksLikeRtf(const QByteArray &data)
     return data.startsWith("{\\rtf");
 }
 
-void RtfReader::read(const QByteArray &rtf, QTextDocument *doc)
+void RtfReader::read(const QByteArray &rtf, QTextDocument *doc, bool *droppedPictures)
 {
     Parser parser(rtf);
     parser.parse();
     parser.apply(doc);
+    if (droppedPictures)
+        *droppedPictures = parser.droppedPictures();
 }

@@ -2,12 +2,14 @@
 
 #include "mailmerge/rtf/RtfCodePage.h"
 #include "mailmerge/rtf/RtfReader.h"
+#include "platform/FontValue.h"
 
 #include <QColor>
 #include <QList>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +34,7 @@ struct RunFormat
     bool strike = false;
     QTextCharFormat::UnderlineStyle underline = QTextCharFormat::NoUnderline;
     int color = 0;
+    int highlight = 0;
     QTextCharFormat::VerticalAlignment valign = QTextCharFormat::AlignNormal;
 };
 
@@ -163,7 +166,9 @@ public:
 private:
     QFont fontOf(const QTextCharFormat &f) const { return f.font().resolve(m_doc.defaultFont()); }
     int fontIndex(const QTextCharFormat &f);
-    int colorIndex(const QTextCharFormat &f);
+    int colorIndex(const QBrush &brush);
+    int listIndex(const QTextList *list);
+    void appendListTables(QByteArray &out) const;
     RunFormat runFormat(const QTextCharFormat &f);
     void collect(const QTextCharFormat &f) { runFormat(f); }
     void appendFormat(QByteArray &out, const RunFormat &to);
@@ -172,6 +177,7 @@ private:
     const QTextDocument &m_doc;
     QList<FontEntry> m_fonts;
     QList<QRgb> m_colors;
+    QList<const QTextList *> m_lists; // \ls i + 1
     RunFormat m_current;
 };
 
@@ -187,11 +193,11 @@ int Writer::fontIndex(const QTextCharFormat &f)
     return int(m_fonts.size() - 1);
 }
 
-int Writer::colorIndex(const QTextCharFormat &f)
+int Writer::colorIndex(const QBrush &brush)
 {
-    if (!f.hasProperty(QTextFormat::ForegroundBrush) || f.foreground().style() == Qt::NoBrush)
-        return 0; // "auto": the reader's own text colour
-    const QRgb rgb = f.foreground().color().rgb() | 0xFF000000u;
+    if (brush.style() == Qt::NoBrush)
+        return 0; // "auto": the reader's own colour
+    const QRgb rgb = brush.color().rgb() | 0xFF000000u;
     const qsizetype i = m_colors.indexOf(rgb);
     if (i >= 0)
         return int(i + 1);
@@ -215,7 +221,11 @@ RunFormat Writer::runFormat(const QTextCharFormat &f)
         r.underline = QTextCharFormat::NoUnderline;
     if (r.underline == QTextCharFormat::NoUnderline && font.underline())
         r.underline = QTextCharFormat::SingleUnderline;
-    r.color = colorIndex(f);
+    if (f.hasProperty(QTextFormat::ForegroundBrush))
+        r.color = colorIndex(f.foreground());
+    else if (const QColor text = defaultTextColor(&m_doc); text.isValid())
+        r.color = colorIndex(QBrush(text));
+    r.highlight = f.hasProperty(QTextFormat::BackgroundBrush) ? colorIndex(f.background()) : 0;
     r.valign = f.verticalAlignment();
     if (r.valign != QTextCharFormat::AlignSuperScript &&
         r.valign != QTextCharFormat::AlignSubScript)
@@ -261,6 +271,8 @@ void Writer::appendFormat(QByteArray &out, const RunFormat &to)
         out += to.strike ? "\\strike" : "\\strike0";
     if (to.color != from.color)
         appendWord(out, "cf", to.color);
+    if (to.highlight != from.highlight)
+        appendWord(out, "highlight", to.highlight);
     if (to.valign != from.valign)
         out += to.valign == QTextCharFormat::AlignSuperScript ? "\\super"
                : to.valign == QTextCharFormat::AlignSubScript ? "\\sub"
@@ -276,9 +288,111 @@ int twips(double pixels)
     return std::clamp(int(std::lround(pixels * 15)), -31680, 31680);
 }
 
+int Writer::listIndex(const QTextList *list)
+{
+    qsizetype i = m_lists.indexOf(list);
+    if (i < 0) {
+        m_lists.append(list);
+        i = m_lists.size() - 1;
+    }
+    return int(i + 1);
+}
+
+bool isBullet(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+           style == QTextListFormat::ListSquare;
+}
+
+int levelNumberFormat(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListUpperRoman:
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
+    case QTextListFormat::ListDecimal:
+        return 0;
+    default:
+        return 23;
+    }
+}
+
+QString bulletText(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListCircle:
+        return QString(QChar(0x25E6));
+    case QTextListFormat::ListSquare:
+        return QString(QChar(0x25AA));
+    default:
+        return QString(QChar(0x2022));
+    }
+}
+
+// The hanging first line a list item's number stands in: a quarter inch.
+constexpr int kListHangTwips = 360;
+
+void Writer::appendListTables(QByteArray &out) const
+{
+    if (m_lists.isEmpty())
+        return;
+    // One simple list per list of the document, so that word processors show
+    // real lists; the \listtext of each paragraph serves readers without lists.
+    out += "{\\*\\listtable";
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        const QTextListFormat f = m_lists.at(i)->format();
+        out += "\r\n{\\list";
+        appendWord(out, "listtemplateid", int(i + 1));
+        out += "\\listsimple{\\listlevel";
+        appendWord(out, "levelnfc", levelNumberFormat(f.style()));
+        out += "\\leveljc0\\levelfollow0";
+        out += "\\levelstartat1";
+        if (isBullet(f.style())) {
+            out += "{\\leveltext\\'01";
+            appendText(out, bulletText(f.style()));
+            out += ";}{\\levelnumbers;}";
+        } else {
+            // Unset, the suffix is the full stop the editor shows.
+            const QString prefix = f.numberPrefix();
+            const QString suffix = f.hasProperty(QTextFormat::ListNumberSuffix)
+                                       ? f.numberSuffix()
+                                       : QStringLiteral(".");
+            out += "{\\leveltext\\'";
+            out += QByteArray::number(
+                       int(std::min<qsizetype>(prefix.size() + suffix.size() + 1, 255)), 16)
+                       .rightJustified(2, '0');
+            appendText(out, prefix);
+            out += "\\'00";
+            appendText(out, suffix);
+            out += ";}{\\levelnumbers\\'";
+            out += QByteArray::number(int(prefix.size() + 1), 16).rightJustified(2, '0');
+            out += ";}";
+        }
+        appendWord(out, "fi", -kListHangTwips);
+        out += '}';
+        appendWord(out, "listid", int(i + 1));
+        out += '}';
+    }
+    out += "}\r\n{\\*\\listoverridetable";
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        out += "{\\listoverride";
+        appendWord(out, "listid", int(i + 1));
+        out += "\\listoverridecount0";
+        appendWord(out, "ls", int(i + 1));
+        out += '}';
+    }
+    out += "}\r\n";
+}
+
 void Writer::appendParagraph(QByteArray &out, const QTextBlock &block)
 {
     const QTextBlockFormat bf = block.blockFormat();
+    const QTextList *list = block.textList();
     out += "\\pard";
     const Qt::Alignment align = bf.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignJustify)
@@ -289,18 +403,30 @@ void Writer::appendParagraph(QByteArray &out, const QTextBlock &block)
         out += "\\qr";
     else
         out += "\\ql";
-    const int left = twips(bf.leftMargin() + bf.indent() * m_doc.indentWidth());
+    const int indents = bf.indent() + (list ? list->format().indent() : 0);
+    const int left = twips(bf.leftMargin() + indents * m_doc.indentWidth());
+    if (list) {
+        appendWord(out, "ls", listIndex(list));
+        out += "\\ilvl0";
+    }
     if (left != 0)
         appendWord(out, "li", left);
     if (const int right = twips(bf.rightMargin()))
         appendWord(out, "ri", right);
-    if (const int first = twips(bf.textIndent()))
+    if (const int first = twips(bf.textIndent()) - (list ? kListHangTwips : 0))
         appendWord(out, "fi", first);
     if (const int before = twips(bf.topMargin()); before > 0)
         appendWord(out, "sb", before);
     if (const int after = twips(bf.bottomMargin()); after > 0)
         appendWord(out, "sa", after);
     out += ' ';
+    if (list) {
+        const QTextListFormat f = list->format();
+        QString marker = isBullet(f.style()) ? bulletText(f.style()) : list->itemText(block);
+        out += "{\\listtext\\pard\\plain ";
+        appendText(out, marker);
+        out += "\\tab}";
+    }
 
     bool empty = true;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -373,7 +499,9 @@ QByteArray Writer::write()
         appendWord(out, "blue", qBlue(rgb));
         out += ';';
     }
-    out += "}\r\n{\\*\\generator Varnel 3;}\\viewkind4\\uc1\r\n";
+    out += "}\r\n";
+    appendListTables(out);
+    out += "{\\*\\generator Varnel 3;}\\viewkind4\\uc1\r\n";
     out += body;
     out += "}\r\n";
     return out;

@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
-#include "store/FmxUtils.h"
+#include "store/BookCopy.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -186,7 +186,9 @@ void TfmHomeAddMain::miSaveAsClick()
     HomeQuery->close();
     ADOConnection1->close();
     try {
-        CopyWholeFile(FileInUse, chosen);
+        // The engine copies the book, so that a change another program is
+        // writing at that moment cannot leave a torn copy.
+        CopyBook(FileInUse, chosen);
     } catch (const VarnelError &) {
         // The file in use stays in use: show it again before the error is told.
         try {

@@ -10,12 +10,14 @@
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 #include "store/BookCopy.h"
+#include "store/EngineWait.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace {
 
@@ -96,6 +98,28 @@ void TfmHomeAddMain::wireFileCommands()
         });
         action->setEnabled(true);
     }
+
+    // A book that can only be read is said so when it is opened, not at the
+    // first refused save.
+    connect(ADOConnection1, &AdoConnection::openedReadOnly, this, [this](const QString &notice) {
+        Platform::dialogs().message(this, MsgKind::Information, notice, false);
+    });
+    // While another program holds the book locked, the window stays painted,
+    // shows a busy cursor and says what it waits for.
+    EngineWait::setObserver([self = QPointer<TfmHomeAddMain>(this), before = QString()](bool waiting) mutable {
+        if (waiting) {
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+            if (!self)
+                return;
+            before = self->statusPanel(0);
+            self->setStatusPanel(
+                0, QStringLiteral("Waiting for another program to finish with the address book..."));
+        } else {
+            QApplication::restoreOverrideCursor();
+            if (self)
+                self->setStatusPanel(0, before);
+        }
+    });
 }
 
 void TfmHomeAddMain::restoreOuterGeometry(int top, int left, int width, int height)

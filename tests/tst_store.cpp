@@ -627,6 +627,49 @@ private slots:
         QCOMPARE(digest(path), before);
     }
 
+
+    // The engine's refusals of a save reach the user as plain sentences that
+    // say what to do, with the engine's words below; the edit is kept.
+    void refusedSavesAreToldPlainly_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message"); // first line; %1: the path
+        QTest::newRow("disk full") << "full"
+                                   << "The disk that holds '%1' is full, so the change was not saved. "
+                                      "Make room on the disk and try again";
+        QTest::newRow("locked") << "locked" << "'%1' is in use by another program; try again";
+    }
+    void refusedSavesAreToldPlainly()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        Book book(sample);
+        book.query.open();
+        sqlite3 *other = nullptr;
+        std::unique_ptr<FileSizeLimit> full;
+        if (how == "full") {
+            full = std::make_unique<FileSizeLimit>(QFileInfo(sample).size());
+        } else {
+            QCOMPARE(sqlite3_open(sample.toUtf8(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        book.query.setFieldText("Notes", QString("A long note. ").repeated(2000));
+        const QString error = errorOf([&] { book.query.post(); });
+        full.reset();
+        if (other) {
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+        }
+        QCOMPARE(error.section('\n', 0, 0), message.arg(sample));
+        QVERIFY2(error.section('\n', 1).size() > 3, qPrintable(error)); // the engine's words
+        QCOMPARE(book.query.state(), DataSetState::Edit);
+        QVERIFY(book.query.displayText("Notes").startsWith("A long note."));
+        QCOMPARE(shell(sample, "PRAGMA integrity_check"), QString("ok"));
+        // Once the trouble is gone the same save goes through.
+        book.query.post();
+        QCOMPARE(rowsInFile(sample, "WHERE Notes LIKE 'A long note.%'"), 1);
+    }
+
     void signalsFollowTheRecord()
     {
         Book book(sample);

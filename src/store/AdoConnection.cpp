@@ -494,7 +494,8 @@ void AdoConnection::refuse(const QSqlQuery &q)
 {
     sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
     const int code = h ? sqlite3_extended_errcode(h) : SQLITE_ERROR;
-    throw VarnelError(EngineErrors::explain(code, engineMessage(q.lastError()), fileName()));
+    throw VarnelError(EngineErrors::explain(code, engineMessage(q.lastError()), fileName(),
+                                            h ? sqlite3_system_errno(h) : 0));
 }
 
 void AdoConnection::requireWritable()

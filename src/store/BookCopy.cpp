@@ -106,7 +106,8 @@ void CopyBook(const QString &source, const QString &destination)
         // of the book as its last finished change left it.
         int rc = sqlite3_backup_step(backup, -1);
         sqlite3_backup_finish(backup);
-        const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(to.get());
+        int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(to.get());
+        const int systemError = sqlite3_system_errno(to.get());
         const QString why = QString::fromUtf8(sqlite3_errmsg(to.get()));
         if (rc != SQLITE_DONE) {
             to.reset();
@@ -116,7 +117,7 @@ void CopyBook(const QString &source, const QString &destination)
             if ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB)
                 throw VarnelError(EngineErrors::explain(rc, why, source));
             if ((code & 0xFF) == SQLITE_FULL || (code & 0xFF) == SQLITE_IOERR)
-                throw VarnelError(EngineErrors::explain(code, why, destination));
+                throw VarnelError(EngineErrors::explain(code, why, destination, systemError));
             throw VarnelError(QStringLiteral("Cannot write file %1: %2").arg(destination, why));
         }
         if (sqlite3_close(to.release()) != SQLITE_OK) {

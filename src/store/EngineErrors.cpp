@@ -1,6 +1,7 @@
 #include "store/EngineErrors.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace {
@@ -23,8 +24,11 @@ bool EngineErrors::isBusy(int code)
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-QString EngineErrors::explain(int code, const QString &engineText, const QString &path)
+QString EngineErrors::explain(int code, const QString &engineText, const QString &path, int systemError)
 {
+    if ((code & 0xFF) == SQLITE_IOERR &&
+        (systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT))
+        code = SQLITE_FULL;
     QString plain;
     switch (code & 0xFF) {
     case SQLITE_BUSY:

@@ -10,9 +10,11 @@
 #include <QButtonGroup>
 #include <QHelpEvent>
 #include <QProcess>
+#include <QTimer>
 #include <QtTest>
 
 #include <csignal>
+#include <sqlite3.h>
 #include <sys/resource.h>
 
 namespace {
@@ -490,6 +492,51 @@ private slots:
         QCOMPARE(shell(target, "PRAGMA integrity_check"), QString("ok"));
         QCOMPARE(rowsInFile(target), rows + 3000);
         QCOMPARE(gridRows(), rows + 3000);
+    }
+
+    // Opening a book another program holds locked: the window goes on
+    // painting with a busy cursor and says what it waits for, and then says
+    // the book is in use (never that it is no address book).
+    void openingALockedBookWaitsVisiblyAndSaysInUse()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        QTemporaryDir other;
+        const QString book = copyOfSample(other, "Club.vdf");
+        const QString sample = program.folder.file("Varnel.vdf");
+        sqlite3 *locker = nullptr;
+        QCOMPARE(sqlite3_open(book.toUtf8(), &locker), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        int ticks = 0;
+        QString statusWhileWaiting;
+        Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+        QTimer ticker;
+        ticker.setInterval(200);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (++ticks == 3) {
+                statusWhileWaiting = w->statusPanel(0);
+                if (QApplication::overrideCursor())
+                    cursorWhileWaiting = QApplication::overrideCursor()->shape();
+            }
+        });
+        ticker.start();
+        program.platform.dialogs.answers << book;
+        trigger("miOpenFile");
+        ticker.stop();
+        sqlite3_exec(locker, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(locker);
+        QVERIFY2(ticks >= 15, qPrintable(QString::number(ticks))); // events ran all through the wait
+        QCOMPARE(statusWhileWaiting, QString("Waiting for another program to finish with the address book..."));
+        QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(w->statusPanel(0), QString());
+        QCOMPARE(program.log().mid(1),
+                 QStringList{"Varnel: '" + book + "' is in use by another program; try again\ndatabase is locked."});
+        QCOMPARE(w->statusPanel(2), kStatus + sample);
+        // When the other program is done, the book opens.
+        program.platform.dialogs.answers << book;
+        trigger("miOpenFile");
+        QCOMPARE(gridRows(), rowsInFile(book));
     }
 
     void closeFileKeepsTheFileForTheNextOpen()

@@ -11,10 +11,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 #include <sqlite3.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -668,6 +670,67 @@ private slots:
         // Once the trouble is gone the same save goes through.
         book.query.post();
         QCOMPARE(rowsInFile(sample, "WHERE Notes LIKE 'A long note.%'"), 1);
+    }
+
+
+    // Bit flips anywhere in a book: the open refuses it in plain words or
+    // opens it, never crashes, and never writes to it.
+    void damagedBooksAreNeverWritten()
+    {
+        QFile f(sample);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray good = f.readAll();
+        f.close();
+        QRandomGenerator random(20261210);
+        const QString path = dir.filePath("flipped.vdf");
+        int refused = 0;
+        for (int round = 0; round < 150; ++round) {
+            QByteArray bad = good;
+            const int flips = 1 + int(random.bounded(8));
+            for (int i = 0; i < flips; ++i)
+                bad[int(random.bounded(bad.size()))] ^= char(1 << random.bounded(8));
+            if (round % 10 == 9)
+                bad.truncate(int(random.bounded(bad.size())));
+            QFile::remove(path);
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(bad);
+            out.close();
+            Book book(path);
+            const QString error = errorOf([&] { book.query.open(); });
+            if (!error.isEmpty()) {
+                ++refused;
+                QVERIFY2(error.contains(QLatin1String("is damaged")) ||
+                             error.contains(QLatin1String("is not an address book file")),
+                         qPrintable(error));
+            }
+            book.connection.close();
+            QCOMPARE(digest(path), QCryptographicHash::hash(bad, QCryptographicHash::Sha256));
+        }
+        QVERIFY(refused > 0);
+    }
+
+    // A WAL book in a folder the user may not write can still be read: it
+    // opens read-only and says so, instead of being called no address book.
+    void walBookInAFolderThatCannotBeWritten()
+    {
+        if (geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+        QTemporaryDir locked;
+        const QString path = locked.filePath("Wal.vdf");
+        QVERIFY(QFile::copy(sample, path));
+        QCOMPARE(shell(path, "PRAGMA journal_mode = WAL"), QString("wal"));
+        QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner);
+        Book book(path);
+        QStringList notices;
+        QObject::connect(&book.connection, &AdoConnection::openedReadOnly,
+                         [&](const QString &n) { notices << n; });
+        const QString error = errorOf([&] { book.query.open(); });
+        QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(error, QString());
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices.first().contains("is opened read-only: its folder cannot be written"));
+        QCOMPARE(book.query.recordCount(), rowsInFile(sample));
     }
 
     void signalsFollowTheRecord()

@@ -303,6 +303,10 @@ void AdoConnection::open()
         }
         if (!problem.isEmpty())
             throw VarnelError(problem);
+        // The first reads only look at the file's own structure: an error
+        // there means a schema that no longer parses.
+        if (primary == SQLITE_ERROR || primary == SQLITE_CORRUPT)
+            throw VarnelError(EngineErrors::explain(SQLITE_CORRUPT, failure.text, path));
         if (primary == SQLITE_NOTADB)
             throw VarnelError(QStringLiteral("'%1' is not an address book file\n%2").arg(path, failure.text));
         throw VarnelError(EngineErrors::explain(failure.code, failure.text, path));
@@ -328,8 +332,18 @@ QString AdoConnection::inspect(sqlite3 *h, const QString &path, Mode mode, void 
 {
     Failure &failure = *static_cast<Failure *>(failureOut);
     const QVariant check = scalar(h, "PRAGMA quick_check", &failure);
-    if (failure.code != SQLITE_OK)
-        return QString();
+    // A check that cannot even run (a schema whose rules no longer parse) is
+    // damage too; only a lock or a refused read is told as what it is.
+    if (failure.code != SQLITE_OK) {
+        const int primary = failure.code & 0xFF;
+        if (EngineErrors::isBusy(failure.code) || primary == SQLITE_READONLY ||
+            primary == SQLITE_CANTOPEN || primary == SQLITE_PERM || primary == SQLITE_IOERR ||
+            primary == SQLITE_NOTADB)
+            return QString();
+        const QString why = failure.text;
+        failure = Failure();
+        return EngineErrors::explain(SQLITE_CORRUPT, why, path);
+    }
     if (check.toString() != QLatin1String("ok"))
         return EngineErrors::explain(SQLITE_CORRUPT, check.toString(), path);
 

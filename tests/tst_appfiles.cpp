@@ -47,12 +47,14 @@ public:
     {
         m_shell.start("sqlite3", {"-batch", "-init", "/dev/null", path});
         m_shell.waitForStarted();
-        m_shell.write("PRAGMA cache_size = 5;\nBEGIN;\n"
-                      "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000)"
-                      " INSERT INTO HomeAd (Surname, Notes) SELECT 'Zed', hex(randomblob(400)) FROM c;\n"
-                      "UPDATE HomeAd SET Notes = hex(randomblob(300)) WHERE Surname <> 'Zed';\n"
-                      ".print ready\n");
-        while (!m_shell.readAllStandardOutput().contains("ready") && m_shell.waitForReadyRead(20000)) {
+        m_shell.write(
+            "PRAGMA cache_size = 5;\nBEGIN;\n"
+            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000)"
+            " INSERT INTO HomeAd (Surname, Notes) SELECT 'Zed', hex(randomblob(400)) FROM c;\n"
+            "UPDATE HomeAd SET Notes = hex(randomblob(300)) WHERE Surname <> 'Zed';\n"
+            ".print ready\n");
+        while (!m_shell.readAllStandardOutput().contains("ready") &&
+               m_shell.waitForReadyRead(20000)) {
         }
     }
     void commit()
@@ -401,9 +403,15 @@ private slots:
         QVERIFY(!r.confirmOverwrite);
 
         QCOMPARE(shell(target, "PRAGMA integrity_check"), QString("ok"));
-        QCOMPARE(shell(target, "SELECT group_concat(Surname, '|') FROM (SELECT Surname FROM HomeAd ORDER BY ID)"),
-                 shell(sample, "SELECT group_concat(Surname, '|') FROM (SELECT Surname FROM HomeAd ORDER BY ID)"));
-        QCOMPARE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).filter("varnel"), QStringList());
+        QCOMPARE(
+            shell(
+                target,
+                "SELECT group_concat(Surname, '|') FROM (SELECT Surname FROM HomeAd ORDER BY ID)"),
+            shell(
+                sample,
+                "SELECT group_concat(Surname, '|') FROM (SELECT Surname FROM HomeAd ORDER BY ID)"));
+        QCOMPARE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).filter("varnel"),
+                 QStringList());
         QCOMPARE(w->FileInUse, target);
         QCOMPARE(w->ADOConnection1->fileName(), target);
         QCOMPARE(w->statusPanel(2), kStatus + target);
@@ -461,7 +469,6 @@ private slots:
         QCOMPARE(gridRows(), rows);
     }
 
-
     // Another program is writing the book: Save As copies what its last
     // finished change left, or says the book is in use and stays on it; it
     // never goes on in a torn copy.
@@ -477,8 +484,9 @@ private slots:
             OtherWriter writer(sample);
             program.platform.dialogs.answers << target;
             trigger("miSaveAs");
-            QCOMPARE(program.log().mid(1),
-                     QStringList{"Varnel: '" + sample + "' is in use by another program; try again."});
+            QCOMPARE(
+                program.log().mid(1),
+                QStringList{"Varnel: '" + sample + "' is in use by another program; try again."});
             QVERIFY(!QFile::exists(target));
             QCOMPARE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
             QCOMPARE(w->FileInUse, sample);
@@ -525,13 +533,16 @@ private slots:
         ticker.stop();
         sqlite3_exec(locker, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(locker);
-        QVERIFY2(ticks >= 15, qPrintable(QString::number(ticks))); // events ran all through the wait
-        QCOMPARE(statusWhileWaiting, QString("Waiting for another program to finish with the address book..."));
+        QVERIFY2(ticks >= 15,
+                 qPrintable(QString::number(ticks))); // events ran all through the wait
+        QCOMPARE(statusWhileWaiting,
+                 QString("Waiting for another program to finish with the address book..."));
         QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(w->statusPanel(0), QString());
         QCOMPARE(program.log().mid(1),
-                 QStringList{"Varnel: '" + book + "' is in use by another program; try again\ndatabase is locked."});
+                 QStringList{"Varnel: '" + book +
+                             "' is in use by another program; try again\ndatabase is locked."});
         QCOMPARE(w->statusPanel(2), kStatus + sample);
         // When the other program is done, the book opens.
         program.platform.dialogs.answers << book;

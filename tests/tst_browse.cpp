@@ -109,14 +109,18 @@ private slots:
         QTest::addColumn<QVariantList>("values");
         const QString all = "SELECT * FROM HomeAd";
         QTest::newRow("designed") << "SELECT * FROM HomeAd\nORDER BY Surname"
-                                  << all + " ORDER BY \"Surname\" COLLATE VARNEL_NOCASE" << QVariantList{};
-        QTest::newRow("letter") << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%'\nOrder by Surname"
-                                << all + " WHERE varnel_like(?, \"Surname\") ORDER BY \"Surname\" COLLATE VARNEL_NOCASE"
-                                << QVariantList{"B%"};
-        QTest::newRow("dialog reset") << "SELECT * FROM HomeAd\nORDER by Surname"
-                                      << all + " ORDER BY \"Surname\" COLLATE VARNEL_NOCASE" << QVariantList{};
+                                  << all + " ORDER BY \"Surname\" COLLATE VARNEL_NOCASE"
+                                  << QVariantList{};
+        QTest::newRow("letter")
+            << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%'\nOrder by Surname"
+            << all + " WHERE varnel_like(?, \"Surname\") ORDER BY \"Surname\" COLLATE VARNEL_NOCASE"
+            << QVariantList{"B%"};
+        QTest::newRow("dialog reset")
+            << "SELECT * FROM HomeAd\nORDER by Surname"
+            << all + " ORDER BY \"Surname\" COLLATE VARNEL_NOCASE" << QVariantList{};
         QTest::newRow("search") << "SELECT * from HomeAd\nWHERE\nTown\nLIKE\n\"%bury%\""
-                                << all + " WHERE varnel_like(?, \"Town\")" << QVariantList{"%bury%"};
+                                << all + " WHERE varnel_like(?, \"Town\")"
+                                << QVariantList{"%bury%"};
         QTest::newRow("name with a blank")
             << "SELECT * from HomeAd\nWHERE\nWork Tel\nNOT LIKE\n\"%01%\""
             << all + " WHERE NOT varnel_like(?, \"Work Tel\")" << QVariantList{"%01%"};

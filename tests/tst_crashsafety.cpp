@@ -24,10 +24,22 @@
 
 namespace {
 
-QString bookIn(const QString &dir) { return dir + "/Book.vdf"; }
-QString iniIn(const QString &dir) { return dir + "/VarnIni.ini"; }
-QString countiesIn(const QString &dir) { return dir + "/ListFile.txt"; }
-QString letterIn(const QString &dir) { return dir + "/Letter.rtf"; }
+QString bookIn(const QString &dir)
+{
+    return dir + "/Book.vdf";
+}
+QString iniIn(const QString &dir)
+{
+    return dir + "/VarnIni.ini";
+}
+QString countiesIn(const QString &dir)
+{
+    return dir + "/ListFile.txt";
+}
+QString letterIn(const QString &dir)
+{
+    return dir + "/Letter.rtf";
+}
 
 QStringList countiesFor(int n)
 {
@@ -39,7 +51,8 @@ QStringList countiesFor(int n)
 
 QString letterFor(int n)
 {
-    return QStringLiteral("Dear friend,\nthis is letter %1.\n").arg(n) + QString("Lorem ipsum ").repeated(400);
+    return QStringLiteral("Dear friend,\nthis is letter %1.\n").arg(n) +
+           QString("Lorem ipsum ").repeated(400);
 }
 
 // The child: saves round after round and says "done N" after each part of
@@ -108,7 +121,8 @@ private slots:
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(10000));
             ++kills;
-            const QStringList said = QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+            const QStringList said =
+                QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
             for (const QString &line : said) {
                 const int n = line.section(' ', 1).toInt();
                 if (line.startsWith("record "))
@@ -151,7 +165,8 @@ private slots:
             QVERIFY(wholeVersion(letterRound));
             QCOMPARE(text.trimmed(), letterFor(letterRound).trimmed());
         }
-        qInfo("%d kills; the last round said done: records %d, files %d", kills, lastRecord, lastFiles);
+        qInfo("%d kills; the last round said done: records %d, files %d", kills, lastRecord,
+              lastFiles);
         QVERIFY2(kills >= 10, qPrintable(QString::number(kills)));
         QVERIFY2(lastFiles > 0, "the child never finished a round");
     }

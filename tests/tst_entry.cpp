@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
+#include "app/ClickPanel.h"
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
 #include "browse/CountLook.h"
-#include "app/ClickPanel.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
 #include "store/AdoConnection.h"
@@ -217,17 +217,19 @@ private slots:
         other.moveTo(1);
         fmHomeAddMain->btnRecCardClick();
         query()->moveTo(1);
-        QCOMPARE(query()->displayText(AddressFields::Surname), other.displayText(AddressFields::Surname));
+        QCOMPARE(query()->displayText(AddressFields::Surname),
+                 other.displayText(AddressFields::Surname));
 
         fmRecCard->DBEdit7->selectAll();
         QTest::keyClicks(fmRecCard->DBEdit7, "Tewkesbury");
         other.setFieldText(AddressFields::Town, "Pershore");
         other.post();
         click(cardPanel("Panel4")); // Next >> saves first
-        QCOMPARE(program.log(),
-                 QStringList{"Varnel: Another program changed this record after it was read, so your "
-                             "changes were not saved. Cancel them and reset the view to see the record "
-                             "as it is now."});
+        QCOMPARE(
+            program.log(),
+            QStringList{"Varnel: Another program changed this record after it was read, so your "
+                        "changes were not saved. Cancel them and reset the view to see the record "
+                        "as it is now."});
         QCOMPARE(query()->recNo(), 1);
         QCOMPARE(query()->state(), DataSetState::Edit);
         QCOMPARE(fmRecCard->DBEdit7->text(), QString("Tewkesbury"));

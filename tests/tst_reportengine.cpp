@@ -1009,9 +1009,10 @@ void tst_reportengine::richTextReadsNoFileItNames()
     QVERIFY(picture.save(png));
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    const QString html = QStringLiteral("<p>x</p><img src=\"%1\"><img src=\"%2\"><img src=\"red.png\">"
-                                        "<table background=\"%1\"><tr><td>y</td></tr></table>")
-                             .arg(png, QUrl::fromLocalFile(png).toString());
+    const QString html =
+        QStringLiteral("<p>x</p><img src=\"%1\"><img src=\"%2\"><img src=\"red.png\">"
+                       "<table background=\"%1\"><tr><td>y</td></tr></table>")
+            .arg(png, QUrl::fromLocalFile(png).toString());
     QImage image(400, 400, QImage::Format_RGB32);
     image.fill(Qt::white);
     {

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "platform/VarnelError.h"
+#include "store/AddressFields.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
-#include "store/AddressFields.h"
 #include "store/EngineWait.h"
 #include "store/TextOrder.h"
 
@@ -58,7 +58,6 @@ QString errorOf(const std::function<void()> &f)
     }
     return QString();
 }
-
 
 // What the sqlite3 shell, another tool on the same book, says of it.
 QString shell(const QString &path, const QString &sql)
@@ -425,14 +424,14 @@ private slots:
         QCOMPARE(rowsInFile(sample, "WHERE Flag2 = 'AFTER'"), 1);
     }
 
-
     // The program's comparisons have names of their own: an index that
     // another tool built with SQLite's NOCASE stays in order whatever the
     // program writes.
     void indexesOfOtherToolsStaySound()
     {
         QCOMPARE(shell(sample, "CREATE INDEX BySurname ON HomeAd (Surname COLLATE NOCASE);"
-                               "CREATE INDEX ByTown ON HomeAd (Town);"), QString());
+                               "CREATE INDEX ByTown ON HomeAd (Town);"),
+                 QString());
         Book book(sample);
         book.query.open();
         const QStringList names{"Ørsted", "élan", "Zoë", "ñandú", "Ábel"};
@@ -465,18 +464,22 @@ private slots:
     // it is opened for writing.
     void indexesAnEarlierVersionDisorderedAreRebuilt()
     {
-        QCOMPARE(shell(sample, "CREATE INDEX BySurname ON HomeAd (Surname COLLATE NOCASE)"), QString());
+        QCOMPARE(shell(sample, "CREATE INDEX BySurname ON HomeAd (Surname COLLATE NOCASE)"),
+                 QString());
         {
             sqlite3 *db = nullptr;
             QCOMPARE(sqlite3_open(sample.toUtf8(), &db), SQLITE_OK);
             sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr,
                                      [](void *, int al, const void *a, int bl, const void *b) {
-                                         return TextOrder::compareUtf8(static_cast<const char *>(a), al,
-                                                                       static_cast<const char *>(b), bl);
+                                         return TextOrder::compareUtf8(
+                                             static_cast<const char *>(a), al,
+                                             static_cast<const char *>(b), bl);
                                      });
-            QCOMPARE(sqlite3_exec(db, "UPDATE HomeAd SET Surname = 'élan' WHERE ID IN (3, 9, 17);"
-                                      "UPDATE HomeAd SET Surname = 'Ærø' WHERE ID IN (5, 21)",
-                                  nullptr, nullptr, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db,
+                                  "UPDATE HomeAd SET Surname = 'élan' WHERE ID IN (3, 9, 17);"
+                                  "UPDATE HomeAd SET Surname = 'Ærø' WHERE ID IN (5, 21)",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
             sqlite3_close(db);
         }
         QVERIFY(shell(sample, "PRAGMA integrity_check") != "ok");
@@ -493,12 +496,23 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("message"); // %1: the path
-        QTest::newRow("locked by another program") << "locked" << "'%1' is in use by another program; try again";
-        QTest::newRow("missing") << "missing" << "Could not find file '%1'";
-        QTest::newRow("not a database") << "text" << "'%1' is not an address book file\nfile is not a database";
-        QTest::newRow("cut short") << "truncated" << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
-        QTest::newRow("table page wiped") << "page type" << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
-        QTest::newRow("header of a page scrambled") << "flips" << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
+        QTest::newRow("locked by another program")
+            << "locked"
+            << "'%1' is in use by another program; try again";
+        QTest::newRow("missing") << "missing"
+                                 << "Could not find file '%1'";
+        QTest::newRow("not a database")
+            << "text"
+            << "'%1' is not an address book file\nfile is not a database";
+        QTest::newRow("cut short")
+            << "truncated"
+            << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
+        QTest::newRow("table page wiped")
+            << "page type"
+            << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
+        QTest::newRow("header of a page scrambled")
+            << "flips"
+            << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
     }
     void troubleWithTheFileIsToldApart()
     {
@@ -573,9 +587,11 @@ private slots:
         QCOMPARE(shell(sample, "SELECT Town, hex(Notes), hex(Workplace) FROM HomeAd WHERE ID = 1"),
                  QString("Henley|436166E920646573204172747300|4DFC6C6C6572"));
         // A change by another program to that very field is still noticed.
-        otherTool(sample, "UPDATE HomeAd SET Workplace = CAST(X'4DFC6C6C657221' AS TEXT) WHERE ID = 1");
+        otherTool(sample,
+                  "UPDATE HomeAd SET Workplace = CAST(X'4DFC6C6C657221' AS TEXT) WHERE ID = 1");
         book.query.setFieldText("Town", "Marlow");
-        QVERIFY(errorOf([&] { book.query.post(); }).contains("Another program changed this record"));
+        QVERIFY(
+            errorOf([&] { book.query.post(); }).contains("Another program changed this record"));
         book.query.cancel();
         QVERIFY(errorOf([&] { book.query.deleteRecord(); }).contains("Another program changed"));
         QCOMPARE(shell(sample, "SELECT count(*) FROM HomeAd WHERE ID = 1"), QString("1"));
@@ -588,14 +604,17 @@ private slots:
         QTest::addColumn<QString>("idColumn");
         QTest::addColumn<QStringList>("leaveOut");
         QTest::addColumn<QString>("why");
-        QTest::newRow("ID repeats") << "ID INTEGER" << QStringList()
-                                    << "its table HomeAd has no unique record number (ID), so a change "
-                                       "to one record could reach others";
-        QTest::newRow("no ID at all") << "Code TEXT" << QStringList()
-                                      << "its table HomeAd has no unique record number (ID), so a change "
-                                         "to one record could reach others";
-        QTest::newRow("columns missing") << "ID INTEGER PRIMARY KEY" << QStringList{"Email", "Work Tel"}
-                                         << "its table HomeAd lacks the columns Email, Work Tel";
+        QTest::newRow("ID repeats")
+            << "ID INTEGER" << QStringList()
+            << "its table HomeAd has no unique record number (ID), so a change "
+               "to one record could reach others";
+        QTest::newRow("no ID at all")
+            << "Code TEXT" << QStringList()
+            << "its table HomeAd has no unique record number (ID), so a change "
+               "to one record could reach others";
+        QTest::newRow("columns missing")
+            << "ID INTEGER PRIMARY KEY" << QStringList{"Email", "Work Tel"}
+            << "its table HomeAd lacks the columns Email, Work Tel";
     }
     void booksThatCanOnlyBeReadSaySo()
     {
@@ -607,8 +626,14 @@ private slots:
         const QByteArray id = idColumn.startsWith("ID") ? "ID, " : "";
         const QByteArray one = idColumn.startsWith("ID") ? "1, " : "";
         makeForeignBook(path, idColumn, leaveOut,
-                        "INSERT INTO HomeAd (" + id + "Surname, Town) VALUES (" + one + "'Abbot', 'Marlow');"
-                        "INSERT INTO HomeAd (" + id + "Surname, Town) VALUES (" + (one.isEmpty() ? "" : idColumn.contains("PRIMARY") ? "2, " : "1, ") + "'Baker', 'Ely');");
+                        "INSERT INTO HomeAd (" + id + "Surname, Town) VALUES (" + one +
+                            "'Abbot', 'Marlow');"
+                            "INSERT INTO HomeAd (" +
+                            id + "Surname, Town) VALUES (" +
+                            (one.isEmpty()                  ? ""
+                             : idColumn.contains("PRIMARY") ? "2, "
+                                                            : "1, ") +
+                            "'Baker', 'Ely');");
         const QByteArray before = digest(path);
         Book book(path);
         QStringList notices;
@@ -629,17 +654,18 @@ private slots:
         QCOMPARE(digest(path), before);
     }
 
-
     // The engine's refusals of a save reach the user as plain sentences that
     // say what to do, with the engine's words below; the edit is kept.
     void refusedSavesAreToldPlainly_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("message"); // first line; %1: the path
-        QTest::newRow("disk full") << "full"
-                                   << "The disk that holds '%1' is full, so the change was not saved. "
-                                      "Make room on the disk and try again";
-        QTest::newRow("locked") << "locked" << "'%1' is in use by another program; try again";
+        QTest::newRow("disk full")
+            << "full"
+            << "The disk that holds '%1' is full, so the change was not saved. "
+               "Make room on the disk and try again";
+        QTest::newRow("locked") << "locked"
+                                << "'%1' is in use by another program; try again";
     }
     void refusedSavesAreToldPlainly()
     {
@@ -671,7 +697,6 @@ private slots:
         book.query.post();
         QCOMPARE(rowsInFile(sample, "WHERE Notes LIKE 'A long note.%'"), 1);
     }
-
 
     // Bit flips anywhere in a book: the open refuses it in plain words or
     // opens it, never crashes, and never writes to it.
@@ -726,7 +751,8 @@ private slots:
         QObject::connect(&book.connection, &AdoConnection::openedReadOnly,
                          [&](const QString &n) { notices << n; });
         const QString error = errorOf([&] { book.query.open(); });
-        QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(locked.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(error, QString());
         QCOMPARE(notices.size(), 1);
         QVERIFY(notices.first().contains("is opened read-only: its folder cannot be written"));

@@ -106,14 +106,16 @@ void TfmHomeAddMain::wireFileCommands()
     });
     // While another program holds the book locked, the window stays painted,
     // shows a busy cursor and says what it waits for.
-    EngineWait::setObserver([self = QPointer<TfmHomeAddMain>(this), before = QString()](bool waiting) mutable {
+    EngineWait::setObserver([self = QPointer<TfmHomeAddMain>(this),
+                             before = QString()](bool waiting) mutable {
         if (waiting) {
             QApplication::setOverrideCursor(Qt::BusyCursor);
             if (!self)
                 return;
             before = self->statusPanel(0);
             self->setStatusPanel(
-                0, QStringLiteral("Waiting for another program to finish with the address book..."));
+                0,
+                QStringLiteral("Waiting for another program to finish with the address book..."));
         } else {
             QApplication::restoreOverrideCursor();
             if (self)

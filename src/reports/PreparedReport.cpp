@@ -323,7 +323,8 @@ PreparedReport PreparedReport::load(QIODevice &device)
         BodyReader::damaged();
     QByteArray body;
     while (body.size() <= qint64(bodySize)) {
-        const QByteArray chunk = device.read(std::min<qint64>(1 << 20, qint64(bodySize) + 1 - body.size()));
+        const QByteArray chunk =
+            device.read(std::min<qint64>(1 << 20, qint64(bodySize) + 1 - body.size()));
         if (chunk.isEmpty())
             break;
         body += chunk;

@@ -173,8 +173,10 @@ QStringList columnsOf(sqlite3 *h, bool *uniqueKey)
         int pkColumns = 0;
         bool idIsRowid = false;
         while (sqlite3_step(st) == SQLITE_ROW) {
-            const QString name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-            const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+            const QString name =
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            const QString type =
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
             names << name;
             if (sqlite3_column_int(st, 2) > 0) {
                 ++pkColumns;
@@ -188,11 +190,12 @@ QStringList columnsOf(sqlite3 *h, bool *uniqueKey)
     if (*uniqueKey)
         return names;
     // Otherwise a unique index on ID alone will do.
-    if (sqlite3_prepare_v2(h,
-                           "SELECT count(*) FROM pragma_index_list('HomeAd') AS l WHERE l.\"unique\" "
-                           "AND (SELECT count(*) FROM pragma_index_info(l.name)) = 1 AND "
-                           "(SELECT lower(name) FROM pragma_index_info(l.name)) = 'id'",
-                           -1, &st, nullptr) == SQLITE_OK &&
+    if (sqlite3_prepare_v2(
+            h,
+            "SELECT count(*) FROM pragma_index_list('HomeAd') AS l WHERE l.\"unique\" "
+            "AND (SELECT count(*) FROM pragma_index_info(l.name)) = 1 AND "
+            "(SELECT lower(name) FROM pragma_index_info(l.name)) = 'id'",
+            -1, &st, nullptr) == SQLITE_OK &&
         sqlite3_step(st) == SQLITE_ROW)
         *uniqueKey = sqlite3_column_int(st, 0) > 0;
     sqlite3_finalize(st);
@@ -209,7 +212,8 @@ bool AdoConnection::connectFile(const QString &path, Mode mode, QString *problem
         // An immutable book is read with no lock and no -shm file: the only
         // way to read a WAL book in a folder we may not write.
         QUrl url = QUrl::fromLocalFile(path);
-        url.setQuery(mode == Immutable ? QStringLiteral("mode=ro&immutable=1") : QStringLiteral("mode=ro"));
+        url.setQuery(mode == Immutable ? QStringLiteral("mode=ro&immutable=1")
+                                       : QStringLiteral("mode=ro"));
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         options += QStringLiteral(";QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY");
     } else {
@@ -257,7 +261,8 @@ void AdoConnection::open()
     if (!info.isFile())
         throw VarnelError(QStringLiteral("'%1' is not an address book file").arg(path));
     if (!info.isReadable())
-        throw VarnelError(QStringLiteral("'%1' cannot be opened: you are not allowed to read it").arg(path));
+        throw VarnelError(
+            QStringLiteral("'%1' cannot be opened: you are not allowed to read it").arg(path));
 
     const EngineWait::Scope wait;
     m_readOnlyReason.clear();
@@ -273,9 +278,10 @@ void AdoConnection::open()
             sqlite3 *h = handleOf(QSqlDatabase::database(m_name, false));
             // Reading the schema is the first read of the file: a file that is
             // not a database fails here, before anything could be written.
-            const QVariant tables = scalar(
-                h, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND lower(name) = 'homead'",
-                &failure);
+            const QVariant tables = scalar(h,
+                                           "SELECT count(*) FROM sqlite_master WHERE type = "
+                                           "'table' AND lower(name) = 'homead'",
+                                           &failure);
             if (failure.code == SQLITE_OK && tables.toInt() == 0)
                 problem = QStringLiteral("'%1' is not an address book file: it holds no table %2")
                               .arg(path, QLatin1String(kTable));
@@ -288,14 +294,15 @@ void AdoConnection::open()
         const int primary = failure.code & 0xFF;
         // A book we may read but not write (a WAL book whose folder we may not
         // write) is opened read-only rather than refused.
-        const bool writeRefused = primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN ||
-                                  primary == SQLITE_PERM;
+        const bool writeRefused =
+            primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM;
         if (writeRefused && mode == ReadWrite) {
             mode = ReadOnly;
             m_readOnlyReason = QStringLiteral("its folder cannot be written");
             continue;
         }
-        if (writeRefused && mode == ReadOnly && !QFileInfo(QFileInfo(path).absolutePath()).isWritable() &&
+        if (writeRefused && mode == ReadOnly &&
+            !QFileInfo(QFileInfo(path).absolutePath()).isWritable() &&
             QFileInfo(path + QStringLiteral("-wal")).size() == 0) {
             mode = Immutable;
             m_readOnlyReason = QStringLiteral("its folder cannot be written");
@@ -308,7 +315,8 @@ void AdoConnection::open()
         if (primary == SQLITE_ERROR || primary == SQLITE_CORRUPT)
             throw VarnelError(EngineErrors::explain(SQLITE_CORRUPT, failure.text, path));
         if (primary == SQLITE_NOTADB)
-            throw VarnelError(QStringLiteral("'%1' is not an address book file\n%2").arg(path, failure.text));
+            throw VarnelError(
+                QStringLiteral("'%1' is not an address book file\n%2").arg(path, failure.text));
         throw VarnelError(EngineErrors::explain(failure.code, failure.text, path));
     }
     m_readOnly = mode != ReadWrite || !m_readOnlyReason.isEmpty();
@@ -375,7 +383,10 @@ QString AdoConnection::migrate(sqlite3 *h, const QString &path, void *failureOut
     Failure &failure = *static_cast<Failure *>(failureOut);
     if (scalar(h, "PRAGMA user_version", &failure).toLongLong() != 0 || failure.code != SQLITE_OK)
         return QString();
-    const qint64 indexes = scalar(h, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL", &failure).toLongLong();
+    const qint64 indexes =
+        scalar(h, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL",
+               &failure)
+            .toLongLong();
     if (failure.code != SQLITE_OK || indexes == 0)
         return QString();
     auto run = [&](const char *sql) {
@@ -385,7 +396,8 @@ QString AdoConnection::migrate(sqlite3 *h, const QString &path, void *failureOut
     };
     if (!run("BEGIN IMMEDIATE"))
         return QString();
-    if (run("REINDEX NOCASE") && scalar(h, "PRAGMA integrity_check", &failure).toString() == QLatin1String("ok") &&
+    if (run("REINDEX NOCASE") &&
+        scalar(h, "PRAGMA integrity_check", &failure).toString() == QLatin1String("ok") &&
         run("PRAGMA user_version = 1") && run("COMMIT"))
         return QString();
     Failure ignored;
@@ -465,7 +477,8 @@ AdoConnection::Result AdoConnection::select(const QString &statement, const QStr
     const QByteArray sql = (translated.recognised ? translated.sql : statement).toUtf8();
     sqlite3_stmt *raw = nullptr;
     if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
-        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
+        throw VarnelError(EngineErrors::explain(sqlite3_extended_errcode(h),
+                                                QString::fromUtf8(sqlite3_errmsg(h)), fileName()));
     if (!raw) // nothing but blanks or a comment
         throw VarnelError(QStringLiteral("The statement is empty"));
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> st(raw, sqlite3_finalize);

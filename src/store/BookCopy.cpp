@@ -19,8 +19,12 @@ using Handle = std::unique_ptr<sqlite3, int (*)(sqlite3 *)>;
 
 bool sameFile(const QString &a, const QString &b)
 {
-    struct stat sa {};
-    struct stat sb {};
+    struct stat sa
+    {
+    };
+    struct stat sb
+    {
+    };
     return stat(QFile::encodeName(a).constData(), &sa) == 0 &&
            stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
@@ -52,8 +56,9 @@ bool copyIsSound(const QString &path)
     sqlite3_finalize(st);
     if (!ok)
         return false;
-    ok = sqlite3_prepare_v2(h.get(), "SELECT count(*) FROM HomeAd", -1, &st, nullptr) == SQLITE_OK &&
-         sqlite3_step(st) == SQLITE_ROW;
+    ok =
+        sqlite3_prepare_v2(h.get(), "SELECT count(*) FROM HomeAd", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW;
     sqlite3_finalize(st);
     return ok;
 }
@@ -78,7 +83,8 @@ void CopyBook(const QString &source, const QString &destination)
 
     // A passing name in the destination's folder, so that the last step is a
     // rename on one disk.
-    QTemporaryFile passing(QFileInfo(destination).absolutePath() + QStringLiteral("/.varnel-copy-XXXXXX"));
+    QTemporaryFile passing(QFileInfo(destination).absolutePath() +
+                           QStringLiteral("/.varnel-copy-XXXXXX"));
     if (!passing.open())
         throw cannotCreate;
     passing.close();

@@ -24,7 +24,8 @@ bool EngineErrors::isBusy(int code)
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-QString EngineErrors::explain(int code, const QString &engineText, const QString &path, int systemError)
+QString EngineErrors::explain(int code, const QString &engineText, const QString &path,
+                              int systemError)
 {
     if ((code & 0xFF) == SQLITE_IOERR &&
         (systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT))
@@ -36,11 +37,13 @@ QString EngineErrors::explain(int code, const QString &engineText, const QString
         plain = inUse(path);
         break;
     case SQLITE_READONLY:
-        if (code == SQLITE_READONLY_DIRECTORY || (QFileInfo(path).isWritable() && !folderWritable(path)))
-            plain = QStringLiteral("The folder that holds '%1' cannot be written, so the change was "
-                                   "not saved. Save the book in a folder of your own with File > "
-                                   "Save As")
-                        .arg(path);
+        if (code == SQLITE_READONLY_DIRECTORY ||
+            (QFileInfo(path).isWritable() && !folderWritable(path)))
+            plain =
+                QStringLiteral("The folder that holds '%1' cannot be written, so the change was "
+                               "not saved. Save the book in a folder of your own with File > "
+                               "Save As")
+                    .arg(path);
         else
             plain = QStringLiteral("'%1' is a read-only file, so the change was not saved. Save "
                                    "a copy you can change with File > Save As")

@@ -3,6 +3,7 @@
 
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
+#include "platform/VarnelError.h"
 #include "store/AdoConnection.h"
 
 #include <QAbstractButton>
@@ -548,6 +549,38 @@ private slots:
         program.platform.dialogs.answers << book;
         trigger("miOpenFile");
         QCOMPARE(gridRows(), rowsInFile(book));
+    }
+
+    // A book another tool made with only some of the columns (and a repeated
+    // record number) opens for reading; the window says so at once, naming
+    // the missing columns, and a change is refused with the same words.
+    void aBookThatCanOnlyBeReadSaysSoWhenOpened()
+    {
+        RunningProgram program;
+        TfmHomeAddMain *w = fmHomeAddMain;
+        QTemporaryDir other;
+        const QString book = other.filePath("Import.vdf");
+        QCOMPARE(shell(book, "CREATE TABLE HomeAd (ID INTEGER, Surname TEXT, Town TEXT);"
+                             "INSERT INTO HomeAd VALUES (1, 'Abbot', 'Marlow'), (1, 'Baker', 'Ely');"),
+                 QString());
+        program.platform.dialogs.answers << book;
+        trigger("miOpenFile");
+        const QString notice =
+            "'" + book + "' is opened read-only: its table HomeAd lacks the columns Midname, "
+            "Firstname, Address1, Address2, A3_Village, County, PostCode, Country, Tel, Cell, Email, "
+            "Birthday, Notes, Workplace, Work Tel, Flag, Flag2. Its records can be read and printed "
+            "but not changed; save a copy with File > Save As to change them";
+        QCOMPARE(program.log().mid(1), QStringList{"Information: " + notice + " -> OK"});
+        QCOMPARE(gridRows(), 2);
+        QCOMPARE(w->statusPanel(2), kStatus + book);
+        w->HomeQuery->setFieldText("Town", "Henley");
+        try {
+            w->HomeQuery->post();
+            QFAIL("a read-only book was written");
+        } catch (const VarnelError &e) {
+            QCOMPARE(e.message(), notice);
+        }
+        QCOMPARE(shell(book, "SELECT group_concat(Town) FROM HomeAd"), QString("Marlow,Ely"));
     }
 
     void closeFileKeepsTheFileForTheNextOpen()

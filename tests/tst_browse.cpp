@@ -109,29 +109,33 @@ private slots:
         QTest::addColumn<QVariantList>("values");
         const QString all = "SELECT * FROM HomeAd";
         QTest::newRow("designed") << "SELECT * FROM HomeAd\nORDER BY Surname"
-                                  << all + " ORDER BY \"Surname\"" << QVariantList{};
-        QTest::newRow("letter") << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%'\nOrder by Surname"
-                                << all + " WHERE \"Surname\" LIKE ? ORDER BY \"Surname\""
-                                << QVariantList{"B%"};
-        QTest::newRow("dialog reset") << "SELECT * FROM HomeAd\nORDER by Surname"
-                                      << all + " ORDER BY \"Surname\"" << QVariantList{};
+                                  << all + " ORDER BY \"Surname\" COLLATE VARNEL_NOCASE"
+                                  << QVariantList{};
+        QTest::newRow("letter")
+            << "SELECT * FROM HomeAd WHERE Surname LIKE 'B%'\nOrder by Surname"
+            << all + " WHERE varnel_like(?, \"Surname\") ORDER BY \"Surname\" COLLATE VARNEL_NOCASE"
+            << QVariantList{"B%"};
+        QTest::newRow("dialog reset")
+            << "SELECT * FROM HomeAd\nORDER by Surname"
+            << all + " ORDER BY \"Surname\" COLLATE VARNEL_NOCASE" << QVariantList{};
         QTest::newRow("search") << "SELECT * from HomeAd\nWHERE\nTown\nLIKE\n\"%bury%\""
-                                << all + " WHERE \"Town\" LIKE ?" << QVariantList{"%bury%"};
+                                << all + " WHERE varnel_like(?, \"Town\")"
+                                << QVariantList{"%bury%"};
         QTest::newRow("name with a blank")
             << "SELECT * from HomeAd\nWHERE\nWork Tel\nNOT LIKE\n\"%01%\""
-            << all + " WHERE \"Work Tel\" NOT LIKE ?" << QVariantList{"%01%"};
+            << all + " WHERE NOT varnel_like(?, \"Work Tel\")" << QVariantList{"%01%"};
         QTest::newRow("worked-out Cap")
             << "SELECT * from HomeAd\nWHERE\nCap\nLIKE\n\"%B%\""
-            << all + " WHERE substr(\"Surname\", 1, 1) LIKE ?" << QVariantList{"%B%"};
+            << all + " WHERE varnel_like(?, substr(\"Surname\", 1, 1))" << QVariantList{"%B%"};
         QTest::newRow("Flag2 is not Flag")
             << "SELECT * from HomeAd\nWHERE\nFlag2\nLIKE\n\"%x%\""
-            << all + " WHERE \"Flag2\" LIKE ?" << QVariantList{"%x%"};
+            << all + " WHERE varnel_like(?, \"Flag2\")" << QVariantList{"%x%"};
         QTest::newRow("quotes end at the last one")
             << "SELECT * from HomeAd\nWHERE\nNotes\nLIKE\n\"%a\" OR \"\"=\"%\""
-            << all + " WHERE \"Notes\" LIKE ?" << QVariantList{"%a\" OR \"\"=\"%"};
+            << all + " WHERE varnel_like(?, \"Notes\")" << QVariantList{"%a\" OR \"\"=\"%"};
         QTest::newRow("doubled single quote")
             << "SELECT * FROM HomeAd WHERE Surname LIKE 'O''B%'"
-            << all + " WHERE \"Surname\" LIKE ?" << QVariantList{"O'B%"};
+            << all + " WHERE varnel_like(?, \"Surname\")" << QVariantList{"O'B%"};
         QTest::newRow("other statements pass")
             << "SELECT * FROM HomeAd WHERE Surname = 'x'" << QString() << QVariantList{};
         QTest::newRow("unknown field")

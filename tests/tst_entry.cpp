@@ -1,12 +1,13 @@
 #include "TestSupport.h"
 
+#include "app/ClickPanel.h"
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
 #include "browse/CountLook.h"
-#include "app/ClickPanel.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
 #include "store/AdoConnection.h"
+#include "store/AdoQuery.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -199,6 +200,45 @@ private slots:
         QCOMPARE(query()->recNo(), 1);
         QCOMPARE(fmRecCard->DBEdit7->text(), QString("Tewkesbury"));
         QVERIFY(program.log().isEmpty());
+    }
+
+    // Two copies of the program on one book, both editing the same person:
+    // the copy that saves second is refused in plain words, keeps what was
+    // typed, and nothing of the first save is lost.
+    void secondCopySavingTheSamePersonIsRefused()
+    {
+        RunningProgram program;
+        const QString book = program.folder.file("Varnel.vdf");
+        AdoConnection otherConnection;
+        otherConnection.setConnectionString(AdoConnection::connectionStringFor(book));
+        AdoQuery other(&otherConnection);
+        other.setSql({"SELECT * FROM HomeAd", "ORDER BY Surname"});
+        other.open();
+        other.moveTo(1);
+        fmHomeAddMain->btnRecCardClick();
+        query()->moveTo(1);
+        QCOMPARE(query()->displayText(AddressFields::Surname),
+                 other.displayText(AddressFields::Surname));
+
+        fmRecCard->DBEdit7->selectAll();
+        QTest::keyClicks(fmRecCard->DBEdit7, "Tewkesbury");
+        other.setFieldText(AddressFields::Town, "Pershore");
+        other.post();
+        click(cardPanel("Panel4")); // Next >> saves first
+        QCOMPARE(
+            program.log(),
+            QStringList{"Varnel: Another program changed this record after it was read, so your "
+                        "changes were not saved. Cancel them and reset the view to see the record "
+                        "as it is now."});
+        QCOMPARE(query()->recNo(), 1);
+        QCOMPARE(query()->state(), DataSetState::Edit);
+        QCOMPARE(fmRecCard->DBEdit7->text(), QString("Tewkesbury"));
+        QCOMPARE(rowsInFile(book, "WHERE Town = 'Pershore'"), 1);
+        QCOMPARE(rowsInFile(book, "WHERE Town = 'Tewkesbury'"), 0);
+
+        // Cancelling drops our typing; the file keeps the other copy's save.
+        query()->cancel();
+        QCOMPARE(rowsInFile(book, "WHERE Town = 'Pershore'"), 1);
     }
 
     void newRecordThenNextLeavesNothing()

@@ -9,11 +9,14 @@
 #include "reports/Report.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -282,6 +285,58 @@ private slots:
         QVERIFY(!itemOf(ed->Format1, ed->RichEditBold1)->isEnabled());
         ed->RichEdit1->setFocus();
         QTRY_VERIFY(ed->RichEditUnderline1->isEnabled());
+    }
+
+    // A web page on the clipboard brings its words and the pictures it holds
+    // inline; a picture it names by path is not read, and tables nested
+    // beyond reason arrive as plain words.
+    void pasteReadsNoFileTheTextNames()
+    {
+        RunningProgram program;
+        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        openEditor();
+        QTemporaryDir dir;
+        QImage red(60, 60, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        const QString png = dir.filePath("red.png");
+        QVERIFY(red.save(png));
+        QImage blue(60, 60, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        QByteArray inline_;
+        QBuffer b(&inline_);
+        b.open(QIODevice::WriteOnly);
+        blue.save(&b, "PNG");
+
+        auto *page = new QMimeData;
+        page->setHtml(QStringLiteral("<p>Hello</p><img src=\"%1\"><img src=\"%2\">"
+                                     "<img src=\"data:image/png;base64,%3\">")
+                          .arg(png, QUrl::fromLocalFile(png).toString(),
+                               QString::fromLatin1(inline_.toBase64())));
+        page->setText("Hello");
+        QGuiApplication::clipboard()->setMimeData(page);
+        ed->RichEdit1->setFocus();
+        QTest::keyClick(ed->RichEdit1, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(ed->RichEdit1->toPlainText().startsWith("Hello"));
+        const QImage shown = ed->RichEdit1->viewport()->grab().toImage();
+        int redPixels = 0, bluePixels = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb c = shown.pixel(x, y);
+                redPixels += qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+                bluePixels += qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+            }
+        QCOMPARE(redPixels, 0);
+        QVERIFY(bluePixels > 1000);
+
+        ed->RichEdit1->clear();
+        auto *deep = new QMimeData;
+        deep->setHtml(QString("<table><tr><td>").repeated(3000) + "deep" +
+                      QString("</td></tr></table>").repeated(3000));
+        deep->setText("deep");
+        QGuiApplication::clipboard()->setMimeData(deep);
+        QTest::keyClick(ed->RichEdit1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(ed->RichEdit1->toPlainText(), QString("deep"));
+        QVERIFY(ed->RichEdit1->document()->rootFrame()->childFrames().isEmpty());
     }
 
     void styleCommandsToggleAndFollowTheSelection()

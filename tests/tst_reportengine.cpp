@@ -146,6 +146,9 @@ private slots:
 
     void saveLoadRoundTrip();
     void damagedFilesAreRefused();
+    void reportsMadeElsewhere_data();
+    void reportsMadeElsewhere();
+    void richTextReadsNoFileItNames();
     void paintScalesAndSubtractsPrinterOffset();
     void pdfTextLandsWhereItWasPlaced();
 };
@@ -1082,6 +1085,81 @@ void tst_reportengine::damagedFilesAreRefused()
 // Millimetres become device pixels by the given scale; a printer's unprintable
 // offset is taken off so positions stay measured from the paper's edge; a frame
 // thinner than a pixel still shows.
+void tst_reportengine::reportsMadeElsewhere_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("red"); // the picture the file carries is drawn
+
+    QTest::newRow("empty underlined text") << "empty-underlined-text.vrp" << true << false;
+    QTest::newRow("tables nested 400 deep") << "nested-tables.vrp" << false << false;
+    QTest::newRow("picture at /dev/zero") << "picture-dev-zero.vrp" << true << false;
+    QTest::newRow("picture, style sheet, background by path")
+        << "picture-local-file.vrp" << true << false;
+    QTest::newRow("picture inside the file") << "picture-inline.vrp" << true << true;
+}
+
+// Hand-made files with a valid checksum: the reader checks every item, and the
+// painter draws what it accepted without reaching any other file.
+void tst_reportengine::reportsMadeElsewhere()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, shown);
+    QFETCH(bool, red);
+    const QString path = QStringLiteral(VARNEL_TEST_DATA "/reports/") + file;
+    if (!shown) {
+        try {
+            PreparedReport::loadFromFile(path);
+            QFAIL("the file was read");
+        } catch (const VarnelError &e) {
+            QCOMPARE(e.message(), '"' + path + "\" is not a report file Varnel can show");
+        }
+        return;
+    }
+    const PreparedReport report = PreparedReport::loadFromFile(path);
+    QCOMPARE(report.pages.size(), 1);
+    QImage image(210 * 4, 297 * 4, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        paintPage(report.pages[0], p, 4.0);
+    }
+    bool anyRed = false;
+    for (int y = 0; y < image.height() && !anyRed; ++y)
+        for (int x = 0; x < image.width() && !anyRed; ++x)
+            anyRed = qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 60;
+    QCOMPARE(anyRed, red);
+}
+
+void tst_reportengine::richTextReadsNoFileItNames()
+{
+    // A picture file on disk, named by plain path, by file: URL and relative to
+    // the current folder: none of them may be read and drawn.
+    QTemporaryDir dir;
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString png = dir.filePath("red.png");
+    QVERIFY(picture.save(png));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const QString html =
+        QStringLiteral("<p>x</p><img src=\"%1\"><img src=\"%2\"><img src=\"red.png\">"
+                       "<table background=\"%1\"><tr><td>y</td></tr></table>")
+            .arg(png, QUrl::fromLocalFile(png).toString());
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        p.scale(0.4, 0.4);
+        ReportRichTextLayout(html, 1000).draw(p, 1000);
+    }
+    QDir::setCurrent(previous);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            QVERIFY2(qGreen(image.pixel(x, y)) > 60 || qRed(image.pixel(x, y)) < 200,
+                     qPrintable(QString("red at %1,%2").arg(x).arg(y)));
+}
+
 void tst_reportengine::paintScalesAndSubtractsPrinterOffset()
 {
     PreparedPage page;

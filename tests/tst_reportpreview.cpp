@@ -633,7 +633,7 @@ void tst_reportpreview::saveAndLoad()
                                          "Open: Load report -> " + dir.filePath("missing.VRP"),
                                          "Error: File does not exist -> OK",
                                          "Open: Load report -> " + cut.fileName(),
-                                         "Varnel: The file is not a saved report or is damaged.",
+                                         "Varnel: \"" + cut.fileName() + "\" is not a report file Varnel can show.",
                                          "Open: Load report -> " + saved}));
 }
 

@@ -1,16 +1,22 @@
 #include "TestSupport.h"
 
 #include "platform/VarnelError.h"
+#include "store/AddressFields.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
+#include "store/EngineWait.h"
+#include "store/TextOrder.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 #include <sqlite3.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +59,38 @@ QString errorOf(const std::function<void()> &f)
     return QString();
 }
 
+// What the sqlite3 shell, another tool on the same book, says of it.
+QString shell(const QString &path, const QString &sql)
+{
+    QProcess p;
+    p.start("sqlite3", {"-batch", "-init", "/dev/null", path, sql});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+}
+
+// Runs statements on a book through SQLite alone, as another tool would.
+void otherTool(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8(), &db), SQLITE_OK);
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
+    const QString why = error ? QString::fromUtf8(error) : QString();
+    sqlite3_free(error);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(why));
+}
+
+// A HomeAd made by another tool: every field column, then `extra` SQL.
+void makeForeignBook(const QString &path, const QString &idColumn, const QStringList &leaveOut,
+                     const QByteArray &extra)
+{
+    QStringList columns{idColumn};
+    for (const QString &c : AddressFields::storedNames())
+        if (!leaveOut.contains(c))
+            columns << '"' + c + "\" TEXT";
+    otherTool(path, "CREATE TABLE HomeAd (" + columns.join(", ").toUtf8() + ");" + extra);
+}
 } // namespace
 
 class tst_store : public QObject
@@ -444,6 +482,341 @@ private slots:
         sqlite3_close(other);
         QCOMPARE(error, QString());
         QCOMPARE(rowsInFile(sample, "WHERE Flag2 = 'AFTER'"), 1);
+    }
+
+    // The program's comparisons have names of their own: an index that
+    // another tool built with SQLite's NOCASE stays in order whatever the
+    // program writes.
+    void indexesOfOtherToolsStaySound()
+    {
+        QCOMPARE(shell(sample, "CREATE INDEX BySurname ON HomeAd (Surname COLLATE NOCASE);"
+                               "CREATE INDEX ByTown ON HomeAd (Town);"),
+                 QString());
+        Book book(sample);
+        book.query.open();
+        const QStringList names{"Ørsted", "élan", "Zoë", "ñandú", "Ábel"};
+        for (const QString &name : names) {
+            book.query.setFieldText("Surname", name);
+            book.query.setFieldText("Town", name.toUpper());
+            book.query.post();
+            book.query.next();
+        }
+        book.connection.close();
+        QCOMPARE(shell(sample, "PRAGMA integrity_check"), QString("ok"));
+        QCOMPARE(shell(sample, "SELECT count(*) FROM HomeAd WHERE Surname = 'ZOË' COLLATE NOCASE"),
+                 QString("0")); // SQLite's own NOCASE folds A to Z only
+        // The program's own order and matching are unchanged: every letter folds.
+        book.query.close();
+        book.query.setSql({"SELECT * FROM HomeAd WHERE Surname LIKE 'Z%'", "Order by Surname"});
+        book.query.open();
+        QStringList zs;
+        for (int i = 0; i < book.query.recordCount(); ++i, book.query.next())
+            zs << book.query.displayText("Surname");
+        QVERIFY2(zs.contains("Zoë"), qPrintable(zs.join(',')));
+        book.query.close();
+        book.query.setSql({"SELECT * FROM HomeAd WHERE Surname LIKE 'É%'", "Order by Surname"});
+        book.query.open();
+        QCOMPARE(book.query.displayText("Surname"), QString("élan"));
+    }
+
+    // A book whose indexes an earlier version put out of order (it compared
+    // with its own rules under SQLite's name NOCASE) is put right, once, when
+    // it is opened for writing.
+    void indexesAnEarlierVersionDisorderedAreRebuilt()
+    {
+        QCOMPARE(shell(sample, "CREATE INDEX BySurname ON HomeAd (Surname COLLATE NOCASE)"),
+                 QString());
+        {
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open(sample.toUtf8(), &db), SQLITE_OK);
+            sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr,
+                                     [](void *, int al, const void *a, int bl, const void *b) {
+                                         return TextOrder::compareUtf8(
+                                             static_cast<const char *>(a), al,
+                                             static_cast<const char *>(b), bl);
+                                     });
+            QCOMPARE(sqlite3_exec(db,
+                                  "UPDATE HomeAd SET Surname = 'élan' WHERE ID IN (3, 9, 17);"
+                                  "UPDATE HomeAd SET Surname = 'Ærø' WHERE ID IN (5, 21)",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            sqlite3_close(db);
+        }
+        QVERIFY(shell(sample, "PRAGMA integrity_check") != "ok");
+        Book book(sample);
+        book.query.open();
+        QCOMPARE(shell(sample, "PRAGMA integrity_check"), QString("ok"));
+        QCOMPARE(shell(sample, "PRAGMA user_version"), QString("1"));
+        QCOMPARE(shell(sample, "SELECT count(*) FROM HomeAd WHERE Surname = 'élan'"), QString("3"));
+    }
+
+    // Each kind of trouble is told apart in plain words, and the file is
+    // never changed. A locked book is never "not an address book".
+    void troubleWithTheFileIsToldApart_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message"); // %1: the path
+        QTest::newRow("locked by another program")
+            << "locked"
+            << "'%1' is in use by another program; try again";
+        QTest::newRow("missing") << "missing"
+                                 << "Could not find file '%1'";
+        QTest::newRow("not a database")
+            << "text"
+            << "'%1' is not an address book file\nfile is not a database";
+        QTest::newRow("cut short")
+            << "truncated"
+            << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
+        QTest::newRow("table page wiped")
+            << "page type"
+            << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
+        QTest::newRow("header of a page scrambled")
+            << "flips"
+            << "'%1' is damaged, so it is not changed. Open a backup copy of the book";
+    }
+    void troubleWithTheFileIsToldApart()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        auto poke = [&](qint64 at, const QByteArray &bytes) {
+            QFile f(sample);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(at);
+            f.write(bytes);
+        };
+        if (how == "missing")
+            QFile::remove(sample);
+        else if (how == "text")
+            poke(0, "Dear Ann, this is a letter and no address book at all.\n");
+        else if (how == "truncated")
+            QFile::resize(sample, 8192);
+        else if (how == "page type")
+            poke(4096, QByteArray(1, '\0'));
+        else if (how == "flips")
+            poke(4096 + 3, QByteArray("\xff\x7f\x00\x01\xff", 5));
+        sqlite3 *other = nullptr;
+        if (how == "locked") {
+            QCOMPARE(sqlite3_open(sample.toUtf8(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        QStringList waits;
+        EngineWait::setObserver([&](bool waiting) { waits << (waiting ? "wait" : "done"); });
+        const QByteArray before = digest(sample);
+        Book book(sample);
+        QElapsedTimer clock;
+        clock.start();
+        const QString error = errorOf([&] { book.query.open(); });
+        const qint64 took = clock.elapsed();
+        EngineWait::setObserver({});
+        if (other) {
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+        }
+        // The plain sentence, then the engine's own words for support.
+        QCOMPARE(error.section('\n', 0, 0), message.arg(sample).section('\n', 0, 0));
+        QCOMPARE(error.contains('\n'), how != "missing");
+        if (message.contains('\n'))
+            QCOMPARE(error, message.arg(sample));
+        QVERIFY(!book.connection.connected());
+        QCOMPARE(digest(sample), before);
+        if (how == "locked") {
+            QCOMPARE(waits, (QStringList{"wait", "done"}));
+            QVERIFY2(took >= EngineWait::kTimeoutMs - 100 && took < EngineWait::kTimeoutMs + 3000,
+                     qPrintable(QString::number(took)));
+            // Once the other program is done, the same book opens.
+            book.query.open();
+            QVERIFY(book.query.recordCount() > 0);
+        } else {
+            QCOMPARE(waits, QStringList());
+        }
+    }
+
+    // Text stored by another tool in another encoding (a Latin-1 import) is
+    // compared byte for byte: saving another field of the record works, and
+    // the foreign bytes stay as they were.
+    void foreignTextIsComparedByteForByte()
+    {
+        otherTool(sample, "UPDATE HomeAd SET Notes = CAST(X'436166E920646573204172747300' AS TEXT),"
+                          " Workplace = CAST(X'4DFC6C6C6572' AS TEXT) WHERE ID = 1");
+        Book book(sample);
+        book.query.open();
+        while (book.query.displayText("Surname") != "Abbot")
+            book.query.next();
+        book.query.setFieldText("Town", "Henley");
+        QCOMPARE(errorOf([&] { book.query.post(); }), QString());
+        QCOMPARE(shell(sample, "SELECT Town, hex(Notes), hex(Workplace) FROM HomeAd WHERE ID = 1"),
+                 QString("Henley|436166E920646573204172747300|4DFC6C6C6572"));
+        // A change by another program to that very field is still noticed.
+        otherTool(sample,
+                  "UPDATE HomeAd SET Workplace = CAST(X'4DFC6C6C657221' AS TEXT) WHERE ID = 1");
+        book.query.setFieldText("Town", "Marlow");
+        QVERIFY(
+            errorOf([&] { book.query.post(); }).contains("Another program changed this record"));
+        book.query.cancel();
+        QVERIFY(errorOf([&] { book.query.deleteRecord(); }).contains("Another program changed"));
+        QCOMPARE(shell(sample, "SELECT count(*) FROM HomeAd WHERE ID = 1"), QString("1"));
+    }
+
+    // Books made by other tools that the program could not write soundly are
+    // opened read-only, and the open says why.
+    void booksThatCanOnlyBeReadSaySo_data()
+    {
+        QTest::addColumn<QString>("idColumn");
+        QTest::addColumn<QStringList>("leaveOut");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("ID repeats")
+            << "ID INTEGER" << QStringList()
+            << "its table HomeAd has no unique record number (ID), so a change "
+               "to one record could reach others";
+        QTest::newRow("no ID at all")
+            << "Code TEXT" << QStringList()
+            << "its table HomeAd has no unique record number (ID), so a change "
+               "to one record could reach others";
+        QTest::newRow("columns missing")
+            << "ID INTEGER PRIMARY KEY" << QStringList{"Email", "Work Tel"}
+            << "its table HomeAd lacks the columns Email, Work Tel";
+    }
+    void booksThatCanOnlyBeReadSaySo()
+    {
+        QFETCH(QString, idColumn);
+        QFETCH(QStringList, leaveOut);
+        QFETCH(QString, why);
+        const QString path = dir.filePath("foreign.vdf");
+        QFile::remove(path);
+        const QByteArray id = idColumn.startsWith("ID") ? "ID, " : "";
+        const QByteArray one = idColumn.startsWith("ID") ? "1, " : "";
+        makeForeignBook(path, idColumn, leaveOut,
+                        "INSERT INTO HomeAd (" + id + "Surname, Town) VALUES (" + one +
+                            "'Abbot', 'Marlow');"
+                            "INSERT INTO HomeAd (" +
+                            id + "Surname, Town) VALUES (" +
+                            (one.isEmpty()                  ? ""
+                             : idColumn.contains("PRIMARY") ? "2, "
+                                                            : "1, ") +
+                            "'Baker', 'Ely');");
+        const QByteArray before = digest(path);
+        Book book(path);
+        QStringList notices;
+        QObject::connect(&book.connection, &AdoConnection::openedReadOnly,
+                         [&](const QString &n) { notices << n; });
+        book.query.open();
+        QVERIFY(book.connection.readOnly());
+        const QString notice = "'" + path + "' is opened read-only: " + why +
+                               ". Its records can be read and printed but not changed; save a copy "
+                               "with File > Save As to change them";
+        QCOMPARE(notices, QStringList{notice});
+        QCOMPARE(book.query.recordCount(), 2);
+        book.query.setFieldText("Town", "Henley");
+        QCOMPARE(errorOf([&] { book.query.post(); }), notice);
+        book.query.cancel();
+        QCOMPARE(errorOf([&] { book.query.deleteRecord(); }), notice);
+        book.connection.close();
+        QCOMPARE(digest(path), before);
+    }
+
+    // The engine's refusals of a save reach the user as plain sentences that
+    // say what to do, with the engine's words below; the edit is kept.
+    void refusedSavesAreToldPlainly_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message"); // first line; %1: the path
+        QTest::newRow("disk full")
+            << "full"
+            << "The disk that holds '%1' is full, so the change was not saved. "
+               "Make room on the disk and try again";
+        QTest::newRow("locked") << "locked"
+                                << "'%1' is in use by another program; try again";
+    }
+    void refusedSavesAreToldPlainly()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        Book book(sample);
+        book.query.open();
+        sqlite3 *other = nullptr;
+        std::unique_ptr<FileSizeLimit> full;
+        if (how == "full") {
+            full = std::make_unique<FileSizeLimit>(QFileInfo(sample).size());
+        } else {
+            QCOMPARE(sqlite3_open(sample.toUtf8(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        book.query.setFieldText("Notes", QString("A long note. ").repeated(2000));
+        const QString error = errorOf([&] { book.query.post(); });
+        full.reset();
+        if (other) {
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+        }
+        QCOMPARE(error.section('\n', 0, 0), message.arg(sample));
+        QVERIFY2(error.section('\n', 1).size() > 3, qPrintable(error)); // the engine's words
+        QCOMPARE(book.query.state(), DataSetState::Edit);
+        QVERIFY(book.query.displayText("Notes").startsWith("A long note."));
+        QCOMPARE(shell(sample, "PRAGMA integrity_check"), QString("ok"));
+        // Once the trouble is gone the same save goes through.
+        book.query.post();
+        QCOMPARE(rowsInFile(sample, "WHERE Notes LIKE 'A long note.%'"), 1);
+    }
+
+    // Bit flips anywhere in a book: the open refuses it in plain words or
+    // opens it, never crashes, and never writes to it.
+    void damagedBooksAreNeverWritten()
+    {
+        QFile f(sample);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray good = f.readAll();
+        f.close();
+        QRandomGenerator random(20261210);
+        const QString path = dir.filePath("flipped.vdf");
+        int refused = 0;
+        for (int round = 0; round < 150; ++round) {
+            QByteArray bad = good;
+            const int flips = 1 + int(random.bounded(8));
+            for (int i = 0; i < flips; ++i)
+                bad[int(random.bounded(bad.size()))] ^= char(1 << random.bounded(8));
+            if (round % 10 == 9)
+                bad.truncate(int(random.bounded(bad.size())));
+            QFile::remove(path);
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(bad);
+            out.close();
+            Book book(path);
+            const QString error = errorOf([&] { book.query.open(); });
+            if (!error.isEmpty()) {
+                ++refused;
+                QVERIFY2(error.contains(QLatin1String("is damaged")) ||
+                             error.contains(QLatin1String("is not an address book file")),
+                         qPrintable(error));
+            }
+            book.connection.close();
+            QCOMPARE(digest(path), QCryptographicHash::hash(bad, QCryptographicHash::Sha256));
+        }
+        QVERIFY(refused > 0);
+    }
+
+    // A WAL book in a folder the user may not write can still be read: it
+    // opens read-only and says so, instead of being called no address book.
+    void walBookInAFolderThatCannotBeWritten()
+    {
+        if (geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+        QTemporaryDir locked;
+        const QString path = locked.filePath("Wal.vdf");
+        QVERIFY(QFile::copy(sample, path));
+        QCOMPARE(shell(path, "PRAGMA journal_mode = WAL"), QString("wal"));
+        QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner);
+        Book book(path);
+        QStringList notices;
+        QObject::connect(&book.connection, &AdoConnection::openedReadOnly,
+                         [&](const QString &n) { notices << n; });
+        const QString error = errorOf([&] { book.query.open(); });
+        QFile::setPermissions(locked.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(error, QString());
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices.first().contains("is opened read-only: its folder cannot be written"));
+        QCOMPARE(book.query.recordCount(), rowsInFile(sample));
     }
 
     void signalsFollowTheRecord()

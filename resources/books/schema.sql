@@ -2,7 +2,10 @@
 -- program lets a person type; the file refuses longer values itself, so a value
 -- that slipped past an editor is refused when it is saved.
 -- Surname compares without regard to letter case, so that ORDER BY Surname puts
--- "adams" between "Abbot" and "Baker".
+-- "adams" between "Abbot" and "Baker". NOCASE here is SQLite's own, which every
+-- tool knows; the program's fuller order (every letter, accents beside their
+-- plain forms) has a name of its own that only its statements use, so an index
+-- any tool builds on this file stays in order whoever writes to it.
 CREATE TABLE HomeAd (
   ID INTEGER PRIMARY KEY AUTOINCREMENT,
   "Surname" TEXT COLLATE NOCASE CONSTRAINT "Surname holds at most 30 characters" CHECK (length("Surname") <= 30),

@@ -9,6 +9,8 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
+#include "store/BookCopy.h"
+#include "store/EngineWait.h"
 #include "store/FmxUtils.h"
 #include "widgets/WindowPlacement.h"
 
@@ -17,6 +19,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace {
 
@@ -66,6 +69,30 @@ void TfmHomeAddMain::wireFileCommands()
         });
         action->setEnabled(true);
     }
+
+    // A book that can only be read is said so when it is opened, not at the
+    // first refused save.
+    connect(ADOConnection1, &AdoConnection::openedReadOnly, this, [this](const QString &notice) {
+        Platform::dialogs().message(this, MsgKind::Information, notice, false);
+    });
+    // While another program holds the book locked, the window stays painted,
+    // shows a busy cursor and says what it waits for.
+    EngineWait::setObserver([self = QPointer<TfmHomeAddMain>(this),
+                             before = QString()](bool waiting) mutable {
+        if (waiting) {
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+            if (!self)
+                return;
+            before = self->statusPanel(0);
+            self->setStatusPanel(
+                0,
+                QStringLiteral("Waiting for another program to finish with the address book..."));
+        } else {
+            QApplication::restoreOverrideCursor();
+            if (self)
+                self->setStatusPanel(0, before);
+        }
+    });
 }
 
 void TfmHomeAddMain::restoreOuterGeometry(int top, int left, int width, int height)
@@ -152,7 +179,9 @@ void TfmHomeAddMain::miSaveAsClick()
     HomeQuery->close();
     ADOConnection1->close();
     try {
-        CopyWholeFile(FileInUse, chosen);
+        // The engine copies the book, so that a change another program is
+        // writing at that moment cannot leave a torn copy.
+        CopyBook(FileInUse, chosen);
     } catch (const VarnelError &) {
         // The file in use stays in use: show it again before the error is told.
         try {

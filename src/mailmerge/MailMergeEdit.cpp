@@ -5,6 +5,7 @@
 #include "mailmerge/EditorGlyphs.h"
 #include "mailmerge/PersonalizedMenu.h"
 #include "mailmerge/rtf/RichTextFile.h"
+#include "platform/ContainedTextEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 
@@ -100,7 +101,7 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     ActionManager1 = new QObject(this);
     ActionManager1->setObjectName(QStringLiteral("ActionManager1"));
 
-    RichEdit1 = new QTextEdit(this);
+    RichEdit1 = new ContainedTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setAcceptRichText(true);
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);

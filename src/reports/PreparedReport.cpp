@@ -1,5 +1,6 @@
 #include "reports/PreparedReport.h"
 
+#include "platform/ContainedText.h"
 #include "platform/InputFile.h"
 #include "platform/VarnelError.h"
 
@@ -42,6 +43,8 @@ constexpr quint16 kVersion = 1;
 constexpr int kHeaderSize = 8 + 2 + 2 + 4 + 4;
 constexpr qreal kMaxCoordinate = 1e6; // 100 m in 0.1 mm: far beyond any paper
 constexpr quint8 kItalic = 1, kUnderline = 2, kStrikeOut = 4;
+// Far beyond the largest report a book can make (tens of thousands of labels).
+constexpr quint32 kMaxBodySize = 512u * 1024 * 1024;
 
 quint32 crc32(const QByteArray &data)
 {
@@ -150,6 +153,11 @@ private:
     qint64 m_pos = 0;
 };
 
+QString newerVersionMessage()
+{
+    return QStringLiteral("The report was saved by a newer version of Varnel and cannot be read");
+}
+
 // The least bytes an item or a page takes, to refuse counts the body cannot hold.
 constexpr qint64 kMinItemBytes = 1 + 4 * 8 + 4;
 constexpr qint64 kMinPageBytes = 4;
@@ -223,6 +231,10 @@ PreparedItem readItem(BodyReader &r)
     }
     case PreparedItem::RichText:
         item.text = r.string();
+        // Nothing the program makes nests tables this deep; the layout would
+        // recurse once per level.
+        if (ContainedText::tableDepth(item.text) > ContainedText::kMaxTableDepth)
+            BodyReader::damaged();
         item.clipHeight = r.real(0);
         break;
     }
@@ -303,12 +315,21 @@ PreparedReport PreparedReport::load(QIODevice &device)
     if (version == 0 || reserved != 0)
         BodyReader::damaged();
     if (version > kVersion)
-        throw VarnelError(
-            QStringLiteral("The report was saved by a newer version of Varnel and cannot be read"));
+        throw VarnelError(newerVersionMessage());
     const quint32 bodySize = getU32(header, 12);
     const quint32 checksum = getU32(header, 16);
-    // Read whatever is there rather than trusting the stated size with an allocation.
-    const QByteArray body = device.readAll();
+    // Read at most what the header states, and never trust it with an
+    // allocation: a device that never ends (a pipe, /dev/zero) stops here.
+    if (bodySize > kMaxBodySize)
+        BodyReader::damaged();
+    QByteArray body;
+    while (body.size() <= qint64(bodySize)) {
+        const QByteArray chunk =
+            device.read(std::min<qint64>(1 << 20, qint64(bodySize) + 1 - body.size()));
+        if (chunk.isEmpty())
+            break;
+        body += chunk;
+    }
     if (body.size() != qint64(bodySize) || crc32(body) != checksum)
         BodyReader::damaged();
 
@@ -359,5 +380,13 @@ PreparedReport PreparedReport::loadFromFile(const QString &fileName)
     QByteArray bytes = InputFile::read(fileName, sizeLimit, QStringLiteral("a saved report"));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return load(buffer);
+    try {
+        return load(buffer);
+    } catch (const VarnelError &e) {
+        // A newer file is sound, only not ours to read yet: say that instead.
+        if (e.message() == newerVersionMessage())
+            throw;
+        throw VarnelError(
+            QStringLiteral("\"%1\" is not a report file Varnel can show").arg(fileName));
+    }
 }

@@ -45,6 +45,10 @@ QRectF frameInk(const PreparedItem &item, qreal minWidth)
 
 void drawText(QPainter &painter, const PreparedItem &item)
 {
+    // An empty line has nothing to draw, not even its underline, and a glyph
+    // run without glyphs is not something the paint engines expect.
+    if (item.text.isEmpty())
+        return;
     // Glyphs go where they were measured, from the font's unrounded size:
     // no device's own text layout or size rounding moves them.
     const QGlyphRun run = ReportFontMetrics::of(item.font).glyphRun(item.text);

@@ -1,11 +1,13 @@
 #include "reports/ReportRichText.h"
 
+#include "platform/ContainedText.h"
 #include "platform/FontValue.h"
 #include "reports/ReportUnits.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -136,12 +138,18 @@ void scaleToLayoutPixels(QTextDocument &doc)
 } // namespace
 
 ReportRichTextLayout::ReportRichTextLayout(const QString &html, qreal width)
-    : m_doc(std::make_unique<QTextDocument>()), m_width(width)
+    : m_doc(std::make_unique<ContainedTextDocument>()), m_width(width)
 {
     m_doc->documentLayout()->setPaintDevice(&layoutDevice());
     m_doc->setDocumentMargin(0);
-    m_doc->setHtml(html);
-    scaleToLayoutPixels(*m_doc);
+    // Tables nested beyond any letter's need would make the layout recurse
+    // off the stack; such text is shown as its plain words.
+    if (ContainedText::tableDepth(html) > ContainedText::kMaxTableDepth) {
+        m_doc->setPlainText(QString(html).remove(QRegularExpression(QStringLiteral("<[^>]*>"))));
+    } else {
+        m_doc->setHtml(html);
+        scaleToLayoutPixels(*m_doc);
+    }
     m_doc->setTextWidth(width / kUnitsPerLayoutPixel);
 }
 

@@ -1,6 +1,9 @@
 #include "store/AdoConnection.h"
 
 #include "platform/VarnelError.h"
+#include "store/AddressFields.h"
+#include "store/EngineErrors.h"
+#include "store/EngineWait.h"
 #include "store/StatementTranslator.h"
 #include "store/TextMatch.h"
 #include "store/TextOrder.h"
@@ -11,6 +14,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringDecoder>
+#include <QUrl>
 #include <memory>
 #include <sqlite3.h>
 
@@ -25,8 +30,10 @@ int collate(void *, int alen, const void *a, int blen, const void *b)
                                   blen);
 }
 
-// like(pattern, text [, escape]): SQLite calls it for every LIKE, in place of
-// its own, which folds only A to Z.
+// varnel_like(pattern, text [, escape]): the program's LIKE, which folds the
+// case of every letter and not only A to Z. It has a name of its own: SQLite's
+// built-in LIKE and NOCASE stay as every other tool knows them, so an index
+// that another tool built stays in order whatever the program writes.
 void like(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
     for (int i = 0; i < argc; ++i)
@@ -175,6 +182,133 @@ QString AdoConnection::dataSource(const QString &connectionString)
     return QString();
 }
 
+namespace {
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(handle.constData());
+    return nullptr;
+}
+
+struct Failure
+{
+    int code = SQLITE_OK;
+    QString text;
+};
+
+// One statement's first column, or the engine's refusal.
+QVariant scalar(sqlite3 *h, const char *sql, Failure *failure)
+{
+    sqlite3_stmt *st = nullptr;
+    QVariant value;
+    int rc = sqlite3_prepare_v2(h, sql, -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) {
+            value = sqlite3_column_type(st, 0) == SQLITE_INTEGER
+                        ? QVariant(qint64(sqlite3_column_int64(st, 0)))
+                        : QVariant(QString::fromUtf8(
+                              reinterpret_cast<const char *>(sqlite3_column_text(st, 0))));
+            rc = SQLITE_OK;
+        } else if (rc == SQLITE_DONE) {
+            rc = SQLITE_OK;
+        }
+    }
+    if (rc != SQLITE_OK && failure) {
+        failure->code = sqlite3_extended_errcode(h);
+        failure->text = QString::fromUtf8(sqlite3_errmsg(h));
+    }
+    sqlite3_finalize(st);
+    return value;
+}
+
+QStringList columnsOf(sqlite3 *h, bool *uniqueKey)
+{
+    QStringList names;
+    *uniqueKey = false;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT name, type, pk FROM pragma_table_info('HomeAd')", -1, &st,
+                           nullptr) == SQLITE_OK) {
+        int pkColumns = 0;
+        bool idIsRowid = false;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString name =
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            const QString type =
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+            names << name;
+            if (sqlite3_column_int(st, 2) > 0) {
+                ++pkColumns;
+                idIsRowid = name.compare(QLatin1String(kKeyColumn), Qt::CaseInsensitive) == 0 &&
+                            type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+            }
+        }
+        *uniqueKey = pkColumns == 1 && idIsRowid;
+    }
+    sqlite3_finalize(st);
+    if (*uniqueKey)
+        return names;
+    // Otherwise a unique index on ID alone will do.
+    if (sqlite3_prepare_v2(
+            h,
+            "SELECT count(*) FROM pragma_index_list('HomeAd') AS l WHERE l.\"unique\" "
+            "AND (SELECT count(*) FROM pragma_index_info(l.name)) = 1 AND "
+            "(SELECT lower(name) FROM pragma_index_info(l.name)) = 'id'",
+            -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        *uniqueKey = sqlite3_column_int(st, 0) > 0;
+    sqlite3_finalize(st);
+    return names;
+}
+
+} // namespace
+
+bool AdoConnection::connectFile(const QString &path, Mode mode, QString *problem)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=0");
+    if (mode != ReadWrite) {
+        // An immutable book is read with no lock and no -shm file: the only
+        // way to read a WAL book in a folder we may not write.
+        QUrl url = QUrl::fromLocalFile(path);
+        url.setQuery(mode == Immutable ? QStringLiteral("mode=ro&immutable=1")
+                                       : QStringLiteral("mode=ro"));
+        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        options += QStringLiteral(";QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY");
+    } else {
+        db.setDatabaseName(path);
+    }
+    db.setConnectOptions(options);
+    *problem = QString();
+    if (!db.open()) {
+        *problem = EngineErrors::explain(SQLITE_CANTOPEN, engineMessage(db.lastError()), path);
+        return false;
+    }
+    sqlite3 *h = handleOf(db);
+    if (!h) {
+        *problem = QStringLiteral("The address book engine is not available");
+        return false;
+    }
+    sqlite3_extended_result_codes(h, 1);
+    EngineWait::install(h);
+    sqlite3_create_collation(h, "VARNEL_NOCASE", SQLITE_UTF8, nullptr, collate);
+    for (int args : {2, 3})
+        sqlite3_create_function(h, "varnel_like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                like, nullptr, nullptr);
+    return true;
+}
+
+void AdoConnection::dropFile()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
 void AdoConnection::open()
 {
     if (m_connected)
@@ -187,44 +321,151 @@ void AdoConnection::open()
         throw VarnelError(QStringLiteral("Could not find file '%1'").arg(path));
     if (!info.isFile())
         throw VarnelError(QStringLiteral("'%1' is not an address book file").arg(path));
+    if (!info.isReadable())
+        throw VarnelError(
+            QStringLiteral("'%1' cannot be opened: you are not allowed to read it").arg(path));
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    const EngineWait::Scope wait;
+    m_readOnlyReason.clear();
+    Mode mode = ReadWrite;
+    if (!info.isWritable()) {
+        mode = ReadOnly;
+        m_readOnlyReason = QStringLiteral("the file is read-only");
+    }
+    for (;;) {
         QString problem;
-        if (!db.open()) {
-            problem = engineMessage(db.lastError());
-        } else {
-            const QVariant handle = db.driver()->handle();
-            if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-                if (sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData())) {
-                    sqlite3_create_collation(h, "NOCASE", SQLITE_UTF8, nullptr, collate);
-                    for (int args : {2, 3})
-                        sqlite3_create_function(h, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                                nullptr, like, nullptr, nullptr);
-                }
-            }
+        Failure failure;
+        if (connectFile(path, mode, &problem)) {
+            sqlite3 *h = handleOf(QSqlDatabase::database(m_name, false));
             // Reading the schema is the first read of the file: a file that is
             // not a database fails here, before anything could be written.
-            QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                                       "lower(name) = 'homead'"))) {
-                problem = QStringLiteral("'%1' is not an address book file (%2)")
-                              .arg(path, engineMessage(q.lastError()));
-            } else if (!q.next() || q.value(0).toInt() == 0) {
+            const QVariant tables = scalar(h,
+                                           "SELECT count(*) FROM sqlite_master WHERE type = "
+                                           "'table' AND lower(name) = 'homead'",
+                                           &failure);
+            if (failure.code == SQLITE_OK && tables.toInt() == 0)
                 problem = QStringLiteral("'%1' is not an address book file: it holds no table %2")
                               .arg(path, QLatin1String(kTable));
-            }
+            else if (failure.code == SQLITE_OK)
+                problem = inspect(h, path, mode, &failure);
         }
-        if (!problem.isEmpty()) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
+        if (problem.isEmpty() && failure.code == SQLITE_OK)
+            break;
+        dropFile();
+        const int primary = failure.code & 0xFF;
+        // A book we may read but not write (a WAL book whose folder we may not
+        // write) is opened read-only rather than refused.
+        const bool writeRefused =
+            primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM;
+        if (writeRefused && mode == ReadWrite) {
+            mode = ReadOnly;
+            m_readOnlyReason = QStringLiteral("its folder cannot be written");
+            continue;
+        }
+        if (writeRefused && mode == ReadOnly &&
+            !QFileInfo(QFileInfo(path).absolutePath()).isWritable() &&
+            QFileInfo(path + QStringLiteral("-wal")).size() == 0) {
+            mode = Immutable;
+            m_readOnlyReason = QStringLiteral("its folder cannot be written");
+            continue;
+        }
+        if (!problem.isEmpty())
             throw VarnelError(problem);
-        }
+        // The first reads only look at the file's own structure: an error
+        // there means a schema that no longer parses.
+        if (primary == SQLITE_ERROR || primary == SQLITE_CORRUPT)
+            throw VarnelError(EngineErrors::explain(SQLITE_CORRUPT, failure.text, path));
+        if (primary == SQLITE_NOTADB)
+            throw VarnelError(
+                QStringLiteral("'%1' is not an address book file\n%2").arg(path, failure.text));
+        throw VarnelError(EngineErrors::explain(failure.code, failure.text, path));
     }
+    m_readOnly = mode != ReadWrite || !m_readOnlyReason.isEmpty();
     m_connected = true;
+    if (m_readOnly)
+        emit openedReadOnly(readOnlyNotice(path));
+}
+
+QString AdoConnection::readOnlyNotice(const QString &path) const
+{
+    return QStringLiteral("'%1' is opened read-only: %2. Its records can be read and printed but "
+                          "not changed; save a copy with File > Save As to change them")
+        .arg(path, m_readOnlyReason);
+}
+
+// Whatever would make a write unsound is found here, at the open: a damaged
+// file is refused; a table whose rows cannot be told apart, or that lacks
+// columns, is opened read-only with the reason; a book whose indexes the
+// program may have put out of order is put right once.
+QString AdoConnection::inspect(sqlite3 *h, const QString &path, Mode mode, void *failureOut)
+{
+    Failure &failure = *static_cast<Failure *>(failureOut);
+    const QVariant check = scalar(h, "PRAGMA quick_check", &failure);
+    // A check that cannot even run (a schema whose rules no longer parse) is
+    // damage too; only a lock or a refused read is told as what it is.
+    if (failure.code != SQLITE_OK) {
+        const int primary = failure.code & 0xFF;
+        if (EngineErrors::isBusy(failure.code) || primary == SQLITE_READONLY ||
+            primary == SQLITE_CANTOPEN || primary == SQLITE_PERM || primary == SQLITE_IOERR ||
+            primary == SQLITE_NOTADB)
+            return QString();
+        const QString why = failure.text;
+        failure = Failure();
+        return EngineErrors::explain(SQLITE_CORRUPT, why, path);
+    }
+    if (check.toString() != QLatin1String("ok"))
+        return EngineErrors::explain(SQLITE_CORRUPT, check.toString(), path);
+
+    bool uniqueKey = false;
+    const QStringList present = columnsOf(h, &uniqueKey);
+    QStringList missing;
+    for (const QString &wanted : AddressFields::storedNames())
+        if (!present.contains(wanted, Qt::CaseInsensitive))
+            missing << wanted;
+    if (!missing.isEmpty())
+        m_readOnlyReason = QStringLiteral("its table %1 lacks the column%2 %3")
+                               .arg(QLatin1String(kTable), missing.size() > 1 ? "s" : "",
+                                    missing.join(QStringLiteral(", ")));
+    else if (!uniqueKey)
+        m_readOnlyReason = QStringLiteral("its table %1 has no unique record number (%2), so a "
+                                          "change to one record could reach others")
+                               .arg(QLatin1String(kTable), QLatin1String(kKeyColumn));
+    if (mode == ReadWrite && m_readOnlyReason.isEmpty())
+        return migrate(h, path, &failure);
+    return QString();
+}
+
+// Earlier versions compared with their own rules under SQLite's names NOCASE
+// and LIKE, so an index that names NOCASE (or a column declared with it) may
+// be out of order for every other tool. Rebuilt once, in one transaction, and
+// checked before it is kept; user_version 1 records that it was done.
+QString AdoConnection::migrate(sqlite3 *h, const QString &path, void *failureOut)
+{
+    Failure &failure = *static_cast<Failure *>(failureOut);
+    if (scalar(h, "PRAGMA user_version", &failure).toLongLong() != 0 || failure.code != SQLITE_OK)
+        return QString();
+    const qint64 indexes =
+        scalar(h, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL",
+               &failure)
+            .toLongLong();
+    if (failure.code != SQLITE_OK || indexes == 0)
+        return QString();
+    auto run = [&](const char *sql) {
+        if (failure.code == SQLITE_OK)
+            scalar(h, sql, &failure);
+        return failure.code == SQLITE_OK;
+    };
+    if (!run("BEGIN IMMEDIATE"))
+        return QString();
+    if (run("REINDEX NOCASE") &&
+        scalar(h, "PRAGMA integrity_check", &failure).toString() == QLatin1String("ok") &&
+        run("PRAGMA user_version = 1") && run("COMMIT"))
+        return QString();
+    Failure ignored;
+    scalar(h, "ROLLBACK", &ignored);
+    if (failure.code == SQLITE_OK)
+        return EngineErrors::explain(SQLITE_CORRUPT, QString(), path);
+    return QString();
 }
 
 void AdoConnection::close()
@@ -232,12 +473,9 @@ void AdoConnection::close()
     if (!m_connected)
         return;
     emit aboutToDisconnect();
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_name);
+    dropFile();
     m_connected = false;
+    m_readOnly = false;
 }
 
 void AdoConnection::requireConnected()
@@ -268,9 +506,17 @@ QVariant columnValue(sqlite3_stmt *st, int column)
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, column)),
                           sqlite3_column_bytes(st, column));
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
-                                 sqlite3_column_bytes(st, column));
+    default: {
+        const char *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
+        const int size = sqlite3_column_bytes(st, column);
+        // Text another tool stored in another encoding (a Latin-1 import) is
+        // kept as its bytes, so that a save can tell it is unchanged.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8(QByteArrayView(text, size));
+        if (utf8.hasError())
+            return QByteArray(text, size);
+        return decoded;
+    }
     }
 }
 
@@ -278,6 +524,7 @@ QVariant columnValue(sqlite3_stmt *st, int column)
 
 AdoConnection::Result AdoConnection::select(const QString &statement, const QStringList &columns)
 {
+    const EngineWait::Scope wait;
     requireConnected();
     sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
     if (!h)
@@ -291,7 +538,8 @@ AdoConnection::Result AdoConnection::select(const QString &statement, const QStr
     const QByteArray sql = (translated.recognised ? translated.sql : statement).toUtf8();
     sqlite3_stmt *raw = nullptr;
     if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
-        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
+        throw VarnelError(EngineErrors::explain(sqlite3_extended_errcode(h),
+                                                QString::fromUtf8(sqlite3_errmsg(h)), fileName()));
     if (!raw) // nothing but blanks or a comment
         throw VarnelError(QStringLiteral("The statement is empty"));
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> st(raw, sqlite3_finalize);
@@ -325,13 +573,30 @@ AdoConnection::Result AdoConnection::select(const QString &statement, const QStr
         result.rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        throw VarnelError(QString::fromUtf8(sqlite3_errmsg(h)));
+        throw VarnelError(EngineErrors::explain(sqlite3_extended_errcode(h),
+                                                QString::fromUtf8(sqlite3_errmsg(h)), fileName()));
     return result;
+}
+
+void AdoConnection::refuse(const QSqlQuery &q)
+{
+    sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
+    const int code = h ? sqlite3_extended_errcode(h) : SQLITE_ERROR;
+    throw VarnelError(EngineErrors::explain(code, engineMessage(q.lastError()), fileName(),
+                                            h ? sqlite3_system_errno(h) : 0));
+}
+
+void AdoConnection::requireWritable()
+{
+    requireConnected();
+    if (m_readOnly)
+        throw VarnelError(readOnlyNotice(fileName()));
 }
 
 qint64 AdoConnection::insertRow(const QStringList &columns, const QVector<QVariant> &values)
 {
-    requireConnected();
+    const EngineWait::Scope wait;
+    requireWritable();
     QStringList names, marks;
     for (const QString &c : columns) {
         names << quoted(c);
@@ -343,18 +608,20 @@ qint64 AdoConnection::insertRow(const QStringList &columns, const QVector<QVaria
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw VarnelError(engineMessage(q.lastError()));
+        refuse(q);
     return q.lastInsertId().toLongLong();
 }
 
 namespace {
 
-// "AND col IS ?" for every column: the row must still hold what we read.
+// The row must still hold, byte for byte, what we read: compared as bytes,
+// neither a column's collation nor its text encoding can make a changed
+// value look unchanged or an unchanged one look changed.
 QString unchangedSince(const QStringList &columns)
 {
     QString where = QStringLiteral(" WHERE %1 = ?").arg(QLatin1String(kKeyColumn));
     for (const QString &c : columns)
-        where += QStringLiteral(" AND %1 IS ?").arg(quoted(c));
+        where += QStringLiteral(" AND CAST(%1 AS BLOB) IS CAST(? AS BLOB)").arg(quoted(c));
     return where;
 }
 
@@ -386,8 +653,9 @@ void requireKey(qint64 key)
 void AdoConnection::updateRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original,
                               const QVector<QVariant> &values)
 {
+    const EngineWait::Scope wait;
+    requireWritable();
     requireKey(key);
-    requireConnected();
     QStringList sets;
     QVector<QVariant> changed;
     for (int i = 0; i < columns.size(); ++i) {
@@ -406,7 +674,7 @@ void AdoConnection::updateRow(qint64 key, const QStringList &columns, const QVec
         q.addBindValue(v);
     bindOriginal(q, key, original);
     if (!q.exec())
-        throw VarnelError(engineMessage(q.lastError()));
+        refuse(q);
     if (q.numRowsAffected() == 0) {
         if (rowExists(m_name, key))
             throw VarnelError(QStringLiteral(
@@ -419,13 +687,14 @@ void AdoConnection::updateRow(qint64 key, const QStringList &columns, const QVec
 
 void AdoConnection::deleteRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original)
 {
+    const EngineWait::Scope wait;
+    requireWritable();
     requireKey(key);
-    requireConnected();
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.prepare(QStringLiteral("DELETE FROM %1").arg(QLatin1String(kTable)) + unchangedSince(columns));
     bindOriginal(q, key, original);
     if (!q.exec())
-        throw VarnelError(engineMessage(q.lastError()));
+        refuse(q);
     // A row another program already deleted is gone either way; one it
     // changed is not ours to delete unseen.
     if (q.numRowsAffected() == 0 && rowExists(m_name, key))
@@ -436,8 +705,9 @@ void AdoConnection::deleteRow(qint64 key, const QStringList &columns, const QVec
 
 void AdoConnection::execute(const QString &statement)
 {
+    const EngineWait::Scope wait;
     requireConnected();
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     if (!q.exec(statement))
-        throw VarnelError(engineMessage(q.lastError()));
+        refuse(q);
 }

@@ -7,6 +7,9 @@
 #include <QVector>
 #include <vector>
 
+class QSqlQuery;
+struct sqlite3;
+
 // The connection to one address book file. The file is an SQLite database
 // holding the table HomeAd; the connection string keeps the form the program
 // has always stored ("Provider=...;Data Source=<path>;..."), and only
@@ -66,12 +69,33 @@ public:
     // Plain statement on the open file, for maintenance and tests.
     void execute(const QString &statement);
 
+    // Open, but only for reading (a read-only file or folder, a table without
+    // a unique record number or with columns missing); writes are refused.
+    bool readOnly() const { return m_readOnly; }
+
 signals:
     void aboutToDisconnect();
+    // After an open that could only read the book: the sentence that says so.
+    void openedReadOnly(const QString &notice);
 
 private:
+    enum Mode
+    {
+        ReadWrite,
+        ReadOnly,
+        Immutable
+    };
+    bool connectFile(const QString &path, Mode mode, QString *problem);
+    void dropFile();
+    QString inspect(sqlite3 *h, const QString &path, Mode mode, void *failure);
+    QString migrate(sqlite3 *h, const QString &path, void *failure);
+    QString readOnlyNotice(const QString &path) const;
+    [[noreturn]] void refuse(const QSqlQuery &q);
+    void requireWritable();
     void requireConnected();
     QString m_connectionString;
     QString m_name; // Qt SQL connection name, unique per object
     bool m_connected = false;
+    bool m_readOnly = false;
+    QString m_readOnlyReason;
 };

@@ -159,8 +159,10 @@ StatementTranslator::Translated StatementTranslator::translate(const QString &st
         QString pattern;
         if (!r.singleQuoted(pattern) && !r.doubleQuotedToEnd(pattern))
             return none;
-        t.sql += QStringLiteral(" WHERE ") + columnExpression(field) +
-                 (negated ? QStringLiteral(" NOT LIKE ?") : QStringLiteral(" LIKE ?"));
+        // The program's own LIKE and order, under their own names (see
+        // AdoConnection): SQLite's built-in ones fold only A to Z.
+        t.sql += QStringLiteral(" WHERE ") + (negated ? QStringLiteral("NOT ") : QString()) +
+                 QStringLiteral("varnel_like(?, ") + columnExpression(field) + ')';
         t.values << pattern;
     }
     if (r.word(QStringLiteral("ORDER"))) {
@@ -169,7 +171,8 @@ StatementTranslator::Translated StatementTranslator::translate(const QString &st
         const int field = r.field();
         if (field < 0)
             return none;
-        t.sql += QStringLiteral(" ORDER BY ") + columnExpression(field);
+        t.sql += QStringLiteral(" ORDER BY ") + columnExpression(field) +
+                 QStringLiteral(" COLLATE VARNEL_NOCASE");
     }
     if (!r.atEnd())
         return none;

@@ -1,0 +1,81 @@
+#include "store/EngineErrors.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <sqlite3.h>
+
+namespace {
+
+bool folderWritable(const QString &path)
+{
+    return QFileInfo(QFileInfo(path).absolutePath()).isWritable();
+}
+
+} // namespace
+
+QString EngineErrors::inUse(const QString &path)
+{
+    return QStringLiteral("'%1' is in use by another program; try again").arg(path);
+}
+
+bool EngineErrors::isBusy(int code)
+{
+    const int primary = code & 0xFF;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+QString EngineErrors::explain(int code, const QString &engineText, const QString &path,
+                              int systemError)
+{
+    if ((code & 0xFF) == SQLITE_IOERR &&
+        (systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT))
+        code = SQLITE_FULL;
+    QString plain;
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        plain = inUse(path);
+        break;
+    case SQLITE_READONLY:
+        if (code == SQLITE_READONLY_DIRECTORY ||
+            (QFileInfo(path).isWritable() && !folderWritable(path)))
+            plain =
+                QStringLiteral("The folder that holds '%1' cannot be written, so the change was "
+                               "not saved. Save the book in a folder of your own with File > "
+                               "Save As")
+                    .arg(path);
+        else
+            plain = QStringLiteral("'%1' is a read-only file, so the change was not saved. Save "
+                                   "a copy you can change with File > Save As")
+                        .arg(path);
+        break;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        plain = QStringLiteral("'%1' cannot be opened for this: you may not be allowed to read "
+                               "or write it or its folder")
+                    .arg(path);
+        break;
+    case SQLITE_FULL:
+        plain = QStringLiteral("The disk that holds '%1' is full, so the change was not saved. "
+                               "Make room on the disk and try again")
+                    .arg(path);
+        break;
+    case SQLITE_IOERR:
+        plain = QStringLiteral("'%1' could not be read or written: the disk or the network it "
+                               "lies on failed. Try again, or copy the book to another disk")
+                    .arg(path);
+        break;
+    case SQLITE_CORRUPT:
+        plain = QStringLiteral("'%1' is damaged, so it is not changed. Open a backup copy of the "
+                               "book")
+                    .arg(path);
+        break;
+    case SQLITE_NOTADB:
+        plain = QStringLiteral("'%1' is not an address book file").arg(path);
+        break;
+    default:
+        return engineText;
+    }
+    return engineText.isEmpty() ? plain : plain + '\n' + engineText;
+}

@@ -136,3 +136,15 @@ void inCompletePreview(QAction *command, const std::function<void(TRpStandardPre
     poll.start();
     command->trigger();
 }
+
+#include "platform/VarnelError.h"
+
+QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const VarnelError &e) {
+        return e.message();
+    }
+    return QString();
+}

@@ -95,3 +95,6 @@ class QAction;
 // complete, hands the preview to `step` (which should close it). Returns when
 // the preview has closed.
 void inCompletePreview(QAction *command, const std::function<void(TRpStandardPreview *)> &step);
+
+// The message of the VarnelError that `action` raises; empty when it raises none.
+QString errorOf(const std::function<void()> &action);

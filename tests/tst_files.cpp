@@ -32,16 +32,6 @@ QByteArray pattern(int size)
     return b;
 }
 
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const VarnelError &e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 } // namespace
 
 class tst_files : public QObject

@@ -20,16 +20,6 @@
 
 namespace {
 
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const VarnelError &e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 // Feeds a FIFO once something opens it for reading, so that a reader that
 // does open it gets a line and an end instead of waiting for ever.
 class FifoFeeder

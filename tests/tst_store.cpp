@@ -49,16 +49,6 @@ int rowsInFile(const QString &path, const QString &where = QString())
     return int(c.select("SELECT * FROM HomeAd " + where, {"Surname"}).rows.size());
 }
 
-QString errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const VarnelError &e) {
-        return e.message();
-    }
-    return QString();
-}
-
 // What the sqlite3 shell, another tool on the same book, says of it.
 QString shell(const QString &path, const QString &sql)
 {

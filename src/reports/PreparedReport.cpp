@@ -295,14 +295,19 @@ void PreparedReport::save(QIODevice &device) const
                 writeItem(w, item);
         }
     }
+    const QByteArray file = framed(body);
+    if (device.write(file) != file.size())
+        throw VarnelError(QStringLiteral("Cannot write the report: %1").arg(device.errorString()));
+}
+
+QByteArray PreparedReport::framed(const QByteArray &body)
+{
     QByteArray file(kMagic, sizeof kMagic);
     putU16(file, kVersion);
     putU16(file, 0);
     putU32(file, quint32(body.size()));
     putU32(file, crc32(body));
-    file += body;
-    if (device.write(file) != file.size())
-        throw VarnelError(QStringLiteral("Cannot write the report: %1").arg(device.errorString()));
+    return file + body;
 }
 
 PreparedReport PreparedReport::load(QIODevice &device)

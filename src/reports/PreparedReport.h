@@ -73,6 +73,8 @@ struct PreparedReport
     static PreparedReport load(QIODevice &device);
     void saveToFile(const QString &fileName) const;
     static PreparedReport loadFromFile(const QString &fileName);
+    // A body in the saved form's frame: the header with its size and checksum.
+    static QByteArray framed(const QByteArray &body);
 
     bool operator==(const PreparedReport &o) const
     {

@@ -192,6 +192,10 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
 
 TfmMailMergeEdit::~TfmMailMergeEdit()
 {
+    // The base destructor hides the window, which moves the focus: the
+    // application's signals must no longer reach this half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     qApp->removeEventFilter(this);
     if (fmMailMergeEdit == this)
         fmMailMergeEdit = nullptr;

@@ -385,6 +385,8 @@ private slots:
         QCOMPARE(program.platform.dialogs.lastFileRequest.folder, QString());
         QVERIFY(!program.platform.dialogs.lastFileRequest.confirmOverwrite);
         QCOMPARE(program.platform.dialogs.lastFileRequest.defaultSuffix, QString("txt"));
+        // Its content is RTF: a bare name gets ".rtf", whatever type is picked.
+        QCOMPARE(program.platform.dialogs.lastFileRequest.bareNameSuffix, QString("rtf"));
         QCOMPARE(program.platform.dialogs.lastFileRequest.filters,
                  (QStringList{"Text Files (*.txt)", "Rich Text Format (*.rtf)", "All Files (*)"}));
         QCOMPARE(ed->statusText(), QString("untitled.txt"));

@@ -84,15 +84,19 @@ private slots:
     void aBareNameTakesTheEndingOfThePickedType_data()
     {
         QTest::addColumn<int>("typeDown"); // presses of Down on the type list
+        QTest::addColumn<QString>("bareName"); // the request's ending for bare names
         QTest::addColumn<QString>("saved");
-        QTest::newRow("first type, the default") << 0 << "letter.txt";
-        QTest::newRow("Rich Text Format") << 1 << "letter.rtf";
-        QTest::newRow("All Files keeps the default") << 2 << "letter.txt";
-        QTest::newRow("back to the first type") << -1 << "letter.txt";
+        QTest::newRow("first type, the default") << 0 << "" << "letter.txt";
+        QTest::newRow("Rich Text Format") << 1 << "" << "letter.rtf";
+        QTest::newRow("All Files keeps the default") << 2 << "" << "letter.txt";
+        QTest::newRow("back to the first type") << -1 << "" << "letter.txt";
+        QTest::newRow("RTF content, first type") << 0 << "rtf" << "letter.rtf";
+        QTest::newRow("RTF content, text type picked") << -1 << "rtf" << "letter.rtf";
     }
     void aBareNameTakesTheEndingOfThePickedType()
     {
         QFETCH(int, typeDown);
+        QFETCH(QString, bareName);
         QFETCH(QString, saved);
         Platform::setDialogs(nullptr);
         QTemporaryDir dir;
@@ -102,6 +106,7 @@ private slots:
         r.filters = {QStringLiteral("Text Files (*.txt)"),
                      QStringLiteral("Rich Text Format (*.rtf)"), QStringLiteral("All Files (*)")};
         r.defaultSuffix = QStringLiteral("txt");
+        r.bareNameSuffix = bareName;
         r.confirmOverwrite = false;
         bool answered = false;
         QTimer::singleShot(0, [&] {

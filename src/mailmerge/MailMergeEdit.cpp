@@ -385,6 +385,9 @@ void TfmMailMergeEdit::FileSaveAs1Execute()
     r.filters = {QStringLiteral("Text Files (*.txt)"), QStringLiteral("Rich Text Format (*.rtf)"),
                  QStringLiteral("All Files (*)")};
     r.defaultSuffix = QStringLiteral("txt");
+    // What is written is RTF whatever the name: a bare name says so, or other
+    // programs would open "letter.txt" as raw markup.
+    r.bareNameSuffix = QStringLiteral("rtf");
     r.confirmOverwrite = false;
     const QString chosen = Platform::dialogs().saveFile(this, r);
     if (!chosen.isEmpty())

@@ -232,7 +232,9 @@ private:
     {
         if (!r.filters.isEmpty())
             d.setNameFilters(r.filters);
-        if (!r.defaultSuffix.isEmpty()) {
+        if (!r.bareNameSuffix.isEmpty() && d.acceptMode() == QFileDialog::AcceptSave) {
+            d.setDefaultSuffix(r.bareNameSuffix);
+        } else if (!r.defaultSuffix.isEmpty()) {
             d.setDefaultSuffix(r.defaultSuffix);
             // A name typed without an ending takes the ending of the type the
             // user picked, where that type has one, as the desktop's own

@@ -23,6 +23,10 @@ struct FileDialogRequest
     QString defaultSuffix;   // without the dot
     bool confirmOverwrite = true;
     bool mustExist = true;   // open: a typed name may also be a new one
+    // Save: the ending a name typed without one always gets, whatever type is
+    // picked (for files whose content has one form, whatever their name).
+    // Empty: the picked type's ending, else defaultSuffix.
+    QString bareNameSuffix;
 };
 
 class Dialogs

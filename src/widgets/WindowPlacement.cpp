@@ -35,7 +35,7 @@ void applySize(QWidget *window, QSize inner, WindowPlacement::SizeRule rule)
 class OuterSizeFix : public QObject
 {
 public:
-    OuterSizeFix(QWidget *window, QSize outer, WindowPlacement::SizeRule rule, QSize minimum)
+    OuterSizeFix(QWidget *window, QRect outer, WindowPlacement::SizeRule rule, QSize minimum)
         : QObject(window), m_window(window), m_outer(outer), m_rule(rule), m_minimum(minimum)
     {
         window->installEventFilter(this);
@@ -51,15 +51,20 @@ protected:
         if (frame.isNull())
             return false;
         m_window->removeEventFilter(this);
-        if (m_window->windowState() == Qt::WindowNoState)
-            applySize(m_window, m_outer.shrunkBy(frame).expandedTo(m_minimum), m_rule);
+        if (m_window->windowState() == Qt::WindowNoState) {
+            applySize(m_window, m_outer.size().shrunkBy(frame).expandedTo(m_minimum), m_rule);
+            // Resizing may take the window's place from a position the
+            // desktop has not yet reported back: put the frame where it belongs.
+            if (QWindow *w = m_window->windowHandle())
+                w->setFramePosition(m_outer.topLeft());
+        }
         deleteLater();
         return false;
     }
 
 private:
     QWidget *m_window;
-    QSize m_outer;
+    QRect m_outer;
     WindowPlacement::SizeRule m_rule;
     QSize m_minimum;
 };
@@ -132,7 +137,7 @@ void WindowPlacement::placeOuter(QWidget *window, const QRect &outer, SizeRule r
                                                    frame.top() + frame.bottom());
         applySize(window, (outer.size() - extra).expandedTo(minimumInner), rule);
         if (frame.isNull())
-            new OuterSizeFix(window, outer.size(), rule, minimumInner);
+            new OuterSizeFix(window, outer, rule, minimumInner);
     }
     window->move(outer.topLeft());
     // A window that has not been framed yet does not know how thick its frame

@@ -16,12 +16,19 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$built"/varnel "$built"/Varnel.vdf "$built"/NewFile.vdf "$built"/ListFile.txt "$work"/
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
+# Xvfb picks a free display itself and says which.
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -1 "$work/display") QT_QPA_PLATFORM=xcb
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
-sleep 1
+# Ready once it has put its mark on the root window.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+sleep 0.5
 
 printf '[Options]\r\nShow Form=0\r\n[MainForm]\r\nStatus=1\r\nTop=100\r\nLeft=120\r\nWidth=1106\r\nHeight=434\r\n[FormView]\r\nStatus=1\r\nTop=300\r\nLeft=400\r\nWidth=640\r\nHeight=420\r\n[RecCard]\r\nTop=200\r\nLeft=300\r\n' \
   > "$work/VarnIni.ini"

@@ -560,16 +560,19 @@ private slots:
         TfmHomeAddMain *w = fmHomeAddMain;
         QTemporaryDir other;
         const QString book = other.filePath("Import.vdf");
-        QCOMPARE(shell(book, "CREATE TABLE HomeAd (ID INTEGER, Surname TEXT, Town TEXT);"
-                             "INSERT INTO HomeAd VALUES (1, 'Abbot', 'Marlow'), (1, 'Baker', 'Ely');"),
+        QCOMPARE(shell(book,
+                       "CREATE TABLE HomeAd (ID INTEGER, Surname TEXT, Town TEXT);"
+                       "INSERT INTO HomeAd VALUES (1, 'Abbot', 'Marlow'), (1, 'Baker', 'Ely');"),
                  QString());
         program.platform.dialogs.answers << book;
         trigger("miOpenFile");
-        const QString notice =
-            "'" + book + "' is opened read-only: its table HomeAd lacks the columns Midname, "
-            "Firstname, Address1, Address2, A3_Village, County, PostCode, Country, Tel, Cell, Email, "
-            "Birthday, Notes, Workplace, Work Tel, Flag, Flag2. Its records can be read and printed "
-            "but not changed; save a copy with File > Save As to change them";
+        const QString notice = "'" + book +
+                               "' is opened read-only: its table HomeAd lacks the columns Midname, "
+                               "Firstname, Address1, Address2, A3_Village, County, PostCode, "
+                               "Country, Tel, Cell, Email, "
+                               "Birthday, Notes, Workplace, Work Tel, Flag, Flag2. Its records can "
+                               "be read and printed "
+                               "but not changed; save a copy with File > Save As to change them";
         QCOMPARE(program.log().mid(1), QStringList{"Information: " + notice + " -> OK"});
         QCOMPARE(gridRows(), 2);
         QCOMPARE(w->statusPanel(2), kStatus + book);

@@ -415,22 +415,33 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("link"); // empty: refused with a message
-        QTest::newRow("address") << "jo@example.org" << "mailto:jo@example.org";
-        QTest::newRow("empty field") << "" << "mailto:";
-        QTest::newRow("blanks around") << "  jo@example.org " << "mailto:jo@example.org";
-        QTest::newRow("attachment after the domain") << "x@y.z?attach=/home/me/.ssh/id_rsa" << "";
-        QTest::newRow("bcc and body after the domain") << "x@y.z?bcc=boss@y.z&body=hi" << "";
+        QTest::newRow("address") << "jo@example.org"
+                                 << "mailto:jo@example.org";
+        QTest::newRow("empty field") << ""
+                                     << "mailto:";
+        QTest::newRow("blanks around") << "  jo@example.org "
+                                       << "mailto:jo@example.org";
+        QTest::newRow("attachment after the domain") << "x@y.z?attach=/home/me/.ssh/id_rsa"
+                                                     << "";
+        QTest::newRow("bcc and body after the domain") << "x@y.z?bcc=boss@y.z&body=hi"
+                                                       << "";
         QTest::newRow("fields in the local part are encoded")
-            << "a?bcc=b&body=c#d@y.z" << "mailto:a%3Fbcc%3Db%26body%3Dc%23d@y.z";
+            << "a?bcc=b&body=c#d@y.z"
+            << "mailto:a%3Fbcc%3Db%26body%3Dc%23d@y.z";
         QTest::newRow("plus and percent") << "jo+list%41@example.org"
                                           << "mailto:jo%2Blist%2541@example.org";
         QTest::newRow("non-ASCII") << QString::fromUtf8("j\xC3\xB6ran@ex\xC3\xA4mple.se")
                                    << "mailto:j%C3%B6ran@ex%C3%A4mple.se";
-        QTest::newRow("no at sign") << "call Jo first" << "";
-        QTest::newRow("two addresses") << "a@b.c,d@e.f" << "";
-        QTest::newRow("blank inside") << "jo @example.org" << "";
-        QTest::newRow("no domain") << "jo@" << "";
-        QTest::newRow("empty label") << "jo@example..org" << "";
+        QTest::newRow("no at sign") << "call Jo first"
+                                    << "";
+        QTest::newRow("two addresses") << "a@b.c,d@e.f"
+                                       << "";
+        QTest::newRow("blank inside") << "jo @example.org"
+                                      << "";
+        QTest::newRow("no domain") << "jo@"
+                                   << "";
+        QTest::newRow("empty label") << "jo@example..org"
+                                     << "";
     }
     void emailDoubleClickStartsAMessage()
     {
@@ -754,8 +765,9 @@ private slots:
         fmHomeAddMain->loadCountyPickList();
         QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Kent", "Tyne"}));
         QCOMPARE(program.log().size(), 1);
-        QVERIFY2(program.log().first().startsWith("Varnel: Line 2 of " + list + " could not be read"),
-                 qPrintable(program.log().first()));
+        QVERIFY2(
+            program.log().first().startsWith("Varnel: Line 2 of " + list + " could not be read"),
+            qPrintable(program.log().first()));
         program.log().clear();
         program.platform.dialogs.answers << answer;
         withCountyEditor([] {
@@ -766,7 +778,8 @@ private slots:
         });
         QCOMPARE(program.log(), QStringList{"Confirm: " + list +
                                             " could not be read in full. Replace it with the "
-                                            "list shown here? -> " + answer});
+                                            "list shown here? -> " +
+                                            answer});
         QCOMPARE(contents(list),
                  answer == "OK" ? QByteArray("Kent\r\nRutland\r\nTyne\r\n") : damaged);
         QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Kent", "Rutland", "Tyne"}));

@@ -54,7 +54,12 @@ private:
     std::thread m_thread;
 };
 
-enum Kind { CountyList, Letter, SavedReport };
+enum Kind
+{
+    CountyList,
+    Letter,
+    SavedReport
+};
 
 void readAs(int kind, const QString &path)
 {
@@ -173,8 +178,9 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 1);
         const QString err = QString::fromUtf8(program.readAllStandardError());
-        QVERIFY2(err.contains("Letter body: Cannot open file " + body + ": it is not a regular file"),
-                 qPrintable(err));
+        QVERIFY2(
+            err.contains("Letter body: Cannot open file " + body + ": it is not a regular file"),
+            qPrintable(err));
         QVERIFY(!QFile::exists(dir.filePath("letters.pdf")));
     }
 };

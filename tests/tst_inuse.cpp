@@ -16,13 +16,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -38,8 +38,14 @@ int rowsInFile(const QString &path, const QString &where = QString())
     return int(c.select("SELECT * FROM HomeAd " + where, {"Surname"}).rows.size());
 }
 
-AdoQuery *query() { return fmHomeAddMain->HomeQuery; }
-DBGrid *grid() { return fmHomeAddMain->dbGrid1; }
+AdoQuery *query()
+{
+    return fmHomeAddMain->HomeQuery;
+}
+DBGrid *grid()
+{
+    return fmHomeAddMain->dbGrid1;
+}
 
 template <typename T = QWidget> T *widget(QWidget *window, const char *name)
 {
@@ -84,7 +90,10 @@ int rowOf(const QString &surname)
     return -1;
 }
 
-QString current() { return query()->displayText("Surname"); }
+QString current()
+{
+    return query()->displayText("Surname");
+}
 
 void showCard()
 {
@@ -206,15 +215,33 @@ private slots:
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("grid Delete") << "grid" << "delete" << "Barnes";
-        QTest::newRow("grid Ctrl+Delete") << "grid" << "ctrl+delete" << "Barnes";
-        QTest::newRow("grid Delete while editing a cell") << "grid" << "edit+delete" << "Barnes";
-        QTest::newRow("grid Record then Cancel") << "grid" << "insert+cancel" << "Baker";
-        QTest::newRow("grid Record, typing, Cancel") << "grid" << "insert+type+cancel" << "Baker";
-        QTest::newRow("card Delete") << "card" << "delete" << "Barnes";
-        QTest::newRow("card New Record then Cancel") << "card" << "insert+cancel" << "Baker";
-        QTest::newRow("form Delete") << "form" << "delete" << "Barnes";
-        QTest::newRow("form Insert then Cancel") << "form" << "insert+cancel" << "Baker";
+        QTest::newRow("grid Delete") << "grid"
+                                     << "delete"
+                                     << "Barnes";
+        QTest::newRow("grid Ctrl+Delete") << "grid"
+                                          << "ctrl+delete"
+                                          << "Barnes";
+        QTest::newRow("grid Delete while editing a cell") << "grid"
+                                                          << "edit+delete"
+                                                          << "Barnes";
+        QTest::newRow("grid Record then Cancel") << "grid"
+                                                 << "insert+cancel"
+                                                 << "Baker";
+        QTest::newRow("grid Record, typing, Cancel") << "grid"
+                                                     << "insert+type+cancel"
+                                                     << "Baker";
+        QTest::newRow("card Delete") << "card"
+                                     << "delete"
+                                     << "Barnes";
+        QTest::newRow("card New Record then Cancel") << "card"
+                                                     << "insert+cancel"
+                                                     << "Baker";
+        QTest::newRow("form Delete") << "form"
+                                     << "delete"
+                                     << "Barnes";
+        QTest::newRow("form Insert then Cancel") << "form"
+                                                 << "insert+cancel"
+                                                 << "Baker";
     }
     void currentRecordAfterDeleteAndCancel()
     {
@@ -281,8 +308,10 @@ private slots:
         QCOMPARE(current(), QString("Abbot"));
         QVERIFY(query()->recNo() > 0 && query()->recNo() < n - 1);
         showForm();
-        for (DBNavigator *nav : {fmHomeAddMain->DBNavigator1, widget<DBNavigator>(fmHomeForm, "DBNavigator1")})
-            for (auto b : {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last})
+        for (DBNavigator *nav :
+             {fmHomeAddMain->DBNavigator1, widget<DBNavigator>(fmHomeForm, "DBNavigator1")})
+            for (auto b :
+                 {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last})
                 QVERIFY2(nav->button(b)->isEnabled(), qPrintable(nav->button(b)->objectName()));
         // At an end, the buttons that would go past it are off.
         click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Last));
@@ -369,7 +398,8 @@ private slots:
         RunningProgram program;
         QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {},
                           QPoint(grid()->horizontalHeader()->sectionViewportPosition(5) + 10, 5));
-        const QFont bold = grid()->model()->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>();
+        const QFont bold =
+            grid()->model()->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>();
         QVERIFY(bold.bold());
         QCOMPARE(bold.family(), grid()->horizontalHeader()->font().family());
         QCOMPARE(bold.pointSizeF(), grid()->horizontalHeader()->font().pointSizeF());
@@ -419,17 +449,23 @@ private slots:
         QTest::addColumn<QByteArray>("settings");
         const QByteArray quiet = "[Options]\r\nShow Form=0\r\n";
         QTest::newRow("main far off") << "main"
-            << quiet + "[MainForm]\r\nStatus=1\r\nTop=-100000\r\nLeft=-100000\r\nWidth=1106\r\nHeight=434\r\n";
+                                      << quiet + "[MainForm]\r\nStatus=1\r\nTop=-100000\r\nLeft=-"
+                                                 "100000\r\nWidth=1106\r\nHeight=434\r\n";
         QTest::newRow("main beyond") << "main"
-            << quiet + "[MainForm]\r\nStatus=1\r\nTop=100000\r\nLeft=100000\r\nWidth=600\r\nHeight=300\r\n";
+                                     << quiet + "[MainForm]\r\nStatus=1\r\nTop=100000\r\nLeft="
+                                                "100000\r\nWidth=600\r\nHeight=300\r\n";
         QTest::newRow("main huge") << "main"
-            << quiet + "[MainForm]\r\nStatus=1\r\nTop=0\r\nLeft=0\r\nWidth=2147483647\r\nHeight=2147483647\r\n";
+                                   << quiet + "[MainForm]\r\nStatus=1\r\nTop=0\r\nLeft=0\r\nWidth="
+                                              "2147483647\r\nHeight=2147483647\r\n";
         QTest::newRow("main negative size") << "main"
-            << quiet + "[MainForm]\r\nStatus=1\r\nTop=10\r\nLeft=10\r\nWidth=-5\r\nHeight=-2147483648\r\n";
-        QTest::newRow("card far off") << "card"
+                                            << quiet + "[MainForm]\r\nStatus=1\r\nTop=10\r\nLeft="
+                                                       "10\r\nWidth=-5\r\nHeight=-2147483648\r\n";
+        QTest::newRow("card far off")
+            << "card"
             << quiet + "[FormView]\r\nStatus=1\r\n[RecCard]\r\nTop=-100000\r\nLeft=2147483647\r\n";
         QTest::newRow("form huge") << "form"
-            << quiet + "[FormView]\r\nStatus=1\r\nTop=-2147483648\r\nLeft=5\r\nWidth=2147483647\r\nHeight=2147483647\r\n";
+                                   << quiet + "[FormView]\r\nStatus=1\r\nTop=-2147483648\r\nLeft="
+                                              "5\r\nWidth=2147483647\r\nHeight=2147483647\r\n";
     }
     void storedPlacementStaysOnScreen()
     {
@@ -447,13 +483,15 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const QRect outer = WindowPlacement::outerGeometry(w);
         // No larger than the screen, unless the window cannot be made that small.
-        const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize()) + (outer.size() - w->size());
-        QVERIFY2(outer.width() <= qMax(screen.width(), least.width())
-                     && outer.height() <= qMax(screen.height(), least.height()),
+        const QSize least =
+            w->minimumSizeHint().expandedTo(w->minimumSize()) + (outer.size() - w->size());
+        QVERIFY2(outer.width() <= qMax(screen.width(), least.width()) &&
+                     outer.height() <= qMax(screen.height(), least.height()),
                  qPrintable(QString("%1x%2").arg(outer.width()).arg(outer.height())));
         QVERIFY(outer.width() > 0 && outer.height() > 0);
         // The title bar is on the screen.
-        QVERIFY2(screen.contains(outer.topLeft()) && screen.contains(outer.topLeft() + QPoint(50, 10)),
+        QVERIFY2(screen.contains(outer.topLeft()) &&
+                     screen.contains(outer.topLeft() + QPoint(50, 10)),
                  qPrintable(QString("%1,%2").arg(outer.left()).arg(outer.top())));
         // What the close writes back is the place the window was given.
         w->close();

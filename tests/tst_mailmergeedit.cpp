@@ -522,7 +522,7 @@ private slots:
     // Cancel, or a Save whose name is not given, keeps the program running.
     void closingTheProgramAsksAboutUnsavedText_data()
     {
-        QTest::addColumn<QString>("typed"); // after the file was saved once
+        QTest::addColumn<QString>("typed");       // after the file was saved once
         QTest::addColumn<QStringList>("answers"); // FILE: a new file's path
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QStringList>("log");
@@ -537,8 +537,8 @@ private slots:
         QTest::newRow("save, name not given")
             << "" << QStringList{"Save", ""} << false
             << QStringList{ask + "Save", "Save: Save As -> Cancel"};
-        QTest::newRow("saved, nothing typed since") << "<saved>" << QStringList{} << true
-                                                    << QStringList{};
+        QTest::newRow("saved, nothing typed since")
+            << "<saved>" << QStringList{} << true << QStringList{};
         QTest::newRow("saved, then typed")
             << "<saved> more" << QStringList{"Save"} << true
             << QStringList{"Confirm: Save the changes to FILE? -> Save"};

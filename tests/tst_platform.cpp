@@ -83,15 +83,21 @@ private slots:
     // without an ending gets the ending of the type picked in the dialog.
     void aBareNameTakesTheEndingOfThePickedType_data()
     {
-        QTest::addColumn<int>("typeDown"); // presses of Down on the type list
+        QTest::addColumn<int>("typeDown");     // presses of Down on the type list
         QTest::addColumn<QString>("bareName"); // the request's ending for bare names
         QTest::addColumn<QString>("saved");
-        QTest::newRow("first type, the default") << 0 << "" << "letter.txt";
-        QTest::newRow("Rich Text Format") << 1 << "" << "letter.rtf";
-        QTest::newRow("All Files keeps the default") << 2 << "" << "letter.txt";
-        QTest::newRow("back to the first type") << -1 << "" << "letter.txt";
-        QTest::newRow("RTF content, first type") << 0 << "rtf" << "letter.rtf";
-        QTest::newRow("RTF content, text type picked") << -1 << "rtf" << "letter.rtf";
+        QTest::newRow("first type, the default") << 0 << ""
+                                                 << "letter.txt";
+        QTest::newRow("Rich Text Format") << 1 << ""
+                                          << "letter.rtf";
+        QTest::newRow("All Files keeps the default") << 2 << ""
+                                                     << "letter.txt";
+        QTest::newRow("back to the first type") << -1 << ""
+                                                << "letter.txt";
+        QTest::newRow("RTF content, first type") << 0 << "rtf"
+                                                 << "letter.rtf";
+        QTest::newRow("RTF content, text type picked") << -1 << "rtf"
+                                                       << "letter.rtf";
     }
     void aBareNameTakesTheEndingOfThePickedType()
     {

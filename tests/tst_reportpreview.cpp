@@ -629,12 +629,13 @@ void tst_reportpreview::saveAndLoad()
         QVERIFY(pages[0].contains("Page 2"));
         w->close();
     });
-    QCOMPARE(program.log(), (QStringList{"Save: Save report -> " + saved,
-                                         "Open: Load report -> " + dir.filePath("missing.VRP"),
-                                         "Error: File does not exist -> OK",
-                                         "Open: Load report -> " + cut.fileName(),
-                                         "Varnel: \"" + cut.fileName() + "\" is not a report file Varnel can show.",
-                                         "Open: Load report -> " + saved}));
+    QCOMPARE(
+        program.log(),
+        (QStringList{"Save: Save report -> " + saved,
+                     "Open: Load report -> " + dir.filePath("missing.VRP"),
+                     "Error: File does not exist -> OK", "Open: Load report -> " + cut.fileName(),
+                     "Varnel: \"" + cut.fileName() + "\" is not a report file Varnel can show.",
+                     "Open: Load report -> " + saved}));
 }
 
 void tst_reportpreview::exportPdf()

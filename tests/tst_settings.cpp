@@ -267,8 +267,9 @@ private slots:
         put(folder.file("VarnIni.ini"), RunningProgram::quietStart());
         const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
         const QStringList stale{"VarnIni.ini.aB3dE9", "VarnIni.ini.ZZZZZZ", "VarnIni.ini.000000"};
-        const QStringList kept{"VarnIni.ini.bak123x", "VarnIni.ini.ab_de1", "VarnIni.ini.abc",
-                               "VarnIni.ini.aB3dE", "ListFile.txt.aB3dE9", "varnini.ini.aB3dE9",
+        const QStringList kept{"VarnIni.ini.bak123x",    "VarnIni.ini.ab_de1",
+                               "VarnIni.ini.abc",        "VarnIni.ini.aB3dE",
+                               "ListFile.txt.aB3dE9",    "varnini.ini.aB3dE9",
                                "VarnIni.ini.aB3dE9.txt", "VarnIni.ini.Fresh1"};
         for (const QString &name : stale + kept) {
             QFile f(folder.file(name));
@@ -289,8 +290,9 @@ private slots:
             QApplication::processEvents();
             VarnelApp::destroyWindows();
         }
-        QStringList left = QDir(folder.path()).entryList({"*.ini*", "*.txt.*"},
-                                                         QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QStringList left =
+            QDir(folder.path())
+                .entryList({"*.ini*", "*.txt.*"}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         QStringList expected = kept + QStringList{"VarnIni.ini", "VarnIni.ini.Dir123"};
         left.sort();
         expected.sort();

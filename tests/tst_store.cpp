@@ -145,15 +145,22 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("path");
-        QTest::newRow("plain") << "Provider=P;Data Source=/b/x.vdf;Persist Security Info=False" << "/b/x.vdf";
+        QTest::newRow("plain") << "Provider=P;Data Source=/b/x.vdf;Persist Security Info=False"
+                               << "/b/x.vdf";
         QTest::newRow("key in any case, blanks around")
-            << "Provider=P; data SOURCE = /b/x.vdf ;Mode=Share Deny None" << "/b/x.vdf";
-        QTest::newRow("double-quoted") << "Data Source=\"/b/a;x=y \"\"q\"\" \";Mode=1" << "/b/a;x=y \"q\" ";
-        QTest::newRow("single-quoted") << "Data Source='/b/x;y.vdf'" << "/b/x;y.vdf";
+            << "Provider=P; data SOURCE = /b/x.vdf ;Mode=Share Deny None"
+            << "/b/x.vdf";
+        QTest::newRow("double-quoted") << "Data Source=\"/b/a;x=y \"\"q\"\" \";Mode=1"
+                                       << "/b/a;x=y \"q\" ";
+        QTest::newRow("single-quoted") << "Data Source='/b/x;y.vdf'"
+                                       << "/b/x;y.vdf";
         QTest::newRow("a quoted value before it")
-            << "Provider=\"P;Data Source=/wrong\";Data Source=/b/x.vdf" << "/b/x.vdf";
-        QTest::newRow("unclosed quote is part of the path") << "Data Source=\"/b/x.vdf" << "\"/b/x.vdf";
-        QTest::newRow("none") << "Provider=P;Persist Security Info=False" << "";
+            << "Provider=\"P;Data Source=/wrong\";Data Source=/b/x.vdf"
+            << "/b/x.vdf";
+        QTest::newRow("unclosed quote is part of the path") << "Data Source=\"/b/x.vdf"
+                                                            << "\"/b/x.vdf";
+        QTest::newRow("none") << "Provider=P;Persist Security Info=False"
+                              << "";
     }
     void dataSourceOfAConnectionString()
     {

@@ -45,8 +45,8 @@ public:
         }
         // A window that goes away while the pointer is on one of its controls
         // never says the pointer left it: its hint goes with it.
-        if (e->type() == QEvent::Hide && panel && watched->isWidgetType()
-            && static_cast<QWidget *>(watched)->isWindow() && watched != panel->window())
+        if (e->type() == QEvent::Hide && panel && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow() && watched != panel->window())
             panel->clear();
         return QObject::eventFilter(watched, e);
     }

@@ -389,8 +389,10 @@ void TfmHomeAddMain::FormShow()
     if (ini.readInteger(main, QStringLiteral("Status"), 0) != 0)
         restoreOuterGeometry(ini.readInteger(main, QStringLiteral("Top"), y()),
                              ini.readInteger(main, QStringLiteral("Left"), x()),
-                             ini.readInteger(main, QStringLiteral("Width"), WindowPlacement::outerGeometry(this).width()),
-                             ini.readInteger(main, QStringLiteral("Height"), WindowPlacement::outerGeometry(this).height()));
+                             ini.readInteger(main, QStringLiteral("Width"),
+                                             WindowPlacement::outerGeometry(this).width()),
+                             ini.readInteger(main, QStringLiteral("Height"),
+                                             WindowPlacement::outerGeometry(this).height()));
     const QStringList keys = gridWidthKeys();
     for (int c = 0; c < keys.size(); ++c)
         dbGrid1->setColumnWidth(c, ini.readInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->designedWidth(c)));
@@ -449,8 +451,7 @@ void TfmHomeAddMain::closeEvent(QCloseEvent *e)
     // What is typed is kept: the record being edited is finished as a move
     // would finish it. When it cannot be saved the window stays open, with
     // the record, so the user can correct or cancel it.
-    if (HomeQuery->active()
-        && !guarded(this, [this] { HomeQuery->checkBrowseMode(); })) {
+    if (HomeQuery->active() && !guarded(this, [this] { HomeQuery->checkBrowseMode(); })) {
         e->ignore();
         return;
     }

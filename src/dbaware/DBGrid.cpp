@@ -2,8 +2,8 @@
 
 #include "platform/Guard.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -157,8 +157,8 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
         int widest = 0;
         for (const QString &entry : picks)
             widest = std::max(widest, combo->view()->fontMetrics().horizontalAdvance(entry));
-        combo->view()->setMinimumWidth(widest + 2 * combo->view()->frameWidth() + 12
-                                       + combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        combo->view()->setMinimumWidth(widest + 2 * combo->view()->frameWidth() + 12 +
+                                       combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         if (size > 0)
             combo->lineEdit()->setMaxLength(size);
         return combo;
@@ -200,9 +200,11 @@ DBGrid::DBGrid(DataSource *source, QVector<GridColumn> columns, QWidget *parent)
     // is not the user moving to another record. These are connected before
     // the view's own handlers, which move the current cell while a row is
     // being removed.
-    for (auto sig : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
+    for (auto sig :
+         {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
         connect(m_model, sig, this, [this] { m_following = true; });
-    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_following = true; });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_following = true; });
     setModel(m_model);
     for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, sig, this, [this] { m_following = false; });
@@ -324,8 +326,8 @@ void DBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hin
     // Esc takes back what was typed in the cell; when that was all the edit
     // held, the record is no longer being edited.
     AdoQuery *query = m_source->dataSet();
-    if (hint == QAbstractItemDelegate::RevertModelCache && query->state() == DataSetState::Edit
-        && !query->modified())
+    if (hint == QAbstractItemDelegate::RevertModelCache && query->state() == DataSetState::Edit &&
+        !query->modified())
         guarded(window(), [query] { query->cancel(); });
 }
 

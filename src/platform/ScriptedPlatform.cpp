@@ -47,8 +47,8 @@ QString ScriptedDialogs::openFile(QWidget *, const FileDialogRequest &request)
     log << QStringLiteral("Open: %1 -> %2").arg(request.caption, path.isEmpty() ? "Cancel" : path);
     // As the desktop's dialog does: a name that must exist and does not is
     // refused there, and the program never hears of it.
-    if (request.mustExist && !path.isEmpty() && !QFileInfo::exists(path)
-        && !(request.defaultSuffix.size() && QFileInfo::exists(path + '.' + request.defaultSuffix))) {
+    if (request.mustExist && !path.isEmpty() && !QFileInfo::exists(path) &&
+        !(request.defaultSuffix.size() && QFileInfo::exists(path + '.' + request.defaultSuffix))) {
         log << QStringLiteral("Open: %1 refuses a name that does not exist").arg(request.caption);
         return QString();
     }

@@ -44,8 +44,8 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() != QEvent::Move && e->type() != QEvent::Resize && e->type() != QEvent::Show
-            && e->type() != QEvent::Expose)
+        if (e->type() != QEvent::Move && e->type() != QEvent::Resize && e->type() != QEvent::Show &&
+            e->type() != QEvent::Expose)
             return false;
         const QMargins frame = frameOf(m_window);
         if (frame.isNull())
@@ -96,7 +96,8 @@ QRect WindowPlacement::fitToScreens(qint64 left, qint64 top, qint64 width, qint6
         }
     }
     const qint64 w = std::clamp<qint64>(width, std::min(kMinimumWidth, area.width()), area.width());
-    const qint64 h = std::clamp<qint64>(height, std::min(kMinimumHeight, area.height()), area.height());
+    const qint64 h =
+        std::clamp<qint64>(height, std::min(kMinimumHeight, area.height()), area.height());
     // Enough of the title bar on some screen: the placement stands.
     for (QScreen *s : screens) {
         const QRect r = s->availableGeometry();
@@ -104,8 +105,8 @@ QRect WindowPlacement::fitToScreens(qint64 left, qint64 top, qint64 width, qint6
         const qint64 visibleRight = std::min<qint64>(left + w - 1, r.right());
         const qint64 visibleTop = std::max<qint64>(top, r.top());
         const qint64 visibleBottom = std::min<qint64>(top + kTitleHeight - 1, r.bottom());
-        if (visibleRight - visibleLeft + 1 >= std::min<qint64>(kTitleVisible, w)
-            && visibleBottom - visibleTop + 1 >= kTitleHeight / 2)
+        if (visibleRight - visibleLeft + 1 >= std::min<qint64>(kTitleVisible, w) &&
+            visibleBottom - visibleTop + 1 >= kTitleHeight / 2)
             return QRect(int(left), int(top), int(w), int(h));
     }
     // Otherwise onto the nearest screen, as close to the stored place as fits.
@@ -132,9 +133,9 @@ void WindowPlacement::placeOuter(QWidget *window, const QRect &outer, SizeRule r
     // Size first: giving a window its geometry makes the position count as
     // the inner one again.
     if (rule != SizeRule::Keep) {
-        const QSize extra = frame.isNull() ? frameGuess.expandedTo(QSize(0, 0))
-                                           : QSize(frame.left() + frame.right(),
-                                                   frame.top() + frame.bottom());
+        const QSize extra = frame.isNull()
+                                ? frameGuess.expandedTo(QSize(0, 0))
+                                : QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
         applySize(window, (outer.size() - extra).expandedTo(minimumInner), rule);
         if (frame.isNull())
             new OuterSizeFix(window, outer, rule, minimumInner);

@@ -284,6 +284,16 @@ void DBGrid::discardEditor()
     editorClosed();
 }
 
+namespace {
+// The line a cell editor is typed into: the editor itself, or a drop-down's.
+QLineEdit *lineOf(QWidget *editor)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        return combo->lineEdit();
+    return qobject_cast<QLineEdit *>(editor);
+}
+} // namespace
+
 QWidget *DBGrid::openEditor() const
 {
     return m_editedIndex.isValid() ? indexWidget(m_editedIndex) : nullptr;
@@ -302,9 +312,7 @@ bool DBGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
     // in the cell, as if the user had left it.
     query->addPendingEditor(this, [this] { handOverEditor(); });
     // The first key typed starts the edit, as in every other bound control.
-    QLineEdit *line = qobject_cast<QLineEdit *>(editor);
-    if (auto *combo = qobject_cast<QComboBox *>(editor))
-        line = combo->lineEdit();
+    QLineEdit *line = lineOf(editor);
     if (!line)
         return true;
     const auto startEdit = [this, query] {
@@ -340,17 +348,11 @@ void DBGrid::editorClosed()
 
 void DBGrid::handOverEditor()
 {
-    QWidget *editor = openEditor();
+    QLineEdit *line = lineOf(openEditor());
     AdoQuery *query = m_source->dataSet();
-    if (!editor || m_editedIndex.row() != query->recNo())
+    if (!line || m_editedIndex.row() != query->recNo())
         return;
-    QString text;
-    if (auto *combo = qobject_cast<QComboBox *>(editor))
-        text = combo->currentText();
-    else if (auto *line = qobject_cast<QLineEdit *>(editor))
-        text = line->text();
-    else
-        return;
+    const QString text = line->text();
     const int field = m_model->columns().at(m_editedIndex.column()).field;
     // A refusal propagates: the save or move that asked does not happen.
     if (text != query->displayText(field))

@@ -300,7 +300,7 @@ void VCardReader::fill(const QList<Property> &props, BookRecord &r) const
                 for (int i : {0, 1})
                     if (!c.value(i).trimmed().isEmpty())
                         lines << c.value(i).trimmed();
-                lines += c.value(2).split('\n');
+                lines += QString(c.value(2)).remove('\r').split('\n');
                 while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
                     lines.removeLast();
                 r[Address1] = lines.value(0);

@@ -1,0 +1,379 @@
+// Contacts in and out: the vCard, CSV and Access readers, the writers, cut
+// values, one transaction per import, and varnel-book.
+#include "TestSupport.h"
+
+#include "exchange/AccessBook.h"
+#include "exchange/Csv.h"
+#include "exchange/Exchange.h"
+#include "exchange/ImportPlan.h"
+#include "exchange/VCard.h"
+#include "platform/ProgramFolder.h"
+#include "platform/VarnelError.h"
+#include "store/AdoConnection.h"
+#include "store/SelectionStatements.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace AddressFields;
+
+namespace {
+const QString kData = QStringLiteral(VARNEL_TEST_DATA "/exchange/");
+const QString kAccess = QStringLiteral(VARNEL_TEST_DATA "/../../../shared/fixtures/access/");
+
+QString blankBook(const QTemporaryDir &dir, const QString &name = QStringLiteral("book.vdf"))
+{
+    const QString target = dir.filePath(name);
+    QFile::copy(QStringLiteral(VARNEL_PROGRAM_DIR "/NewFile.vdf"), target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+// Every row of a book, each as its nineteen fields joined, sorted.
+QStringList rowsOf(const QString &path)
+{
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(path));
+    QStringList rows;
+    for (const AdoConnection::Row &r : c.select(QStringLiteral("SELECT * FROM HomeAd"), storedNames()).rows) {
+        QStringList v;
+        for (const QVariant &x : r.values)
+            v << (x.isNull() ? QStringLiteral("<null>") : x.toString());
+        rows << v.join('|');
+    }
+    rows.sort();
+    return rows;
+}
+
+QVector<BookRecord> readAll(const QString &file, ImportPlan **planOut = nullptr)
+{
+    static std::unique_ptr<RecordSource> source;
+    static std::unique_ptr<ImportPlan> plan;
+    source = Exchange::open(file, Exchange::formatOf(file));
+    plan = std::make_unique<ImportPlan>(*source);
+    plan->scan();
+    if (planOut)
+        *planOut = plan.get();
+    return plan->preview();
+}
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readers_data();
+    void readers();
+    void badInputs_data();
+    void badInputs();
+    void roundTrip_data();
+    void roundTrip();
+    void cutValuesGoWholeIntoNotes();
+    void cancelledImportLeavesBookAsItWas();
+    void accessEmployees();
+    void accessDamaged();
+    void hugeFileIsStreamed();
+    void commandLine();
+};
+
+void TestExchange::readers_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("record");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("expected");
+    // "Notes~text": Notes contains the text.
+    const auto row = [](const char *name, const char *file, int rec, const char *field, const QString &v) {
+        QTest::newRow(name) << QString::fromLatin1(file) << rec << QString::fromLatin1(field) << v;
+    };
+    row("2.1 charset + QP name", "v21.vcf", 0, "Surname", QStringLiteral("Müller"));
+    row("2.1 Latin-1 firstname", "v21.vcf", 0, "Firstname", QStringLiteral("Jörg"));
+    row("2.1 bare HOME tel", "v21.vcf", 0, "Tel", QStringLiteral("0711 123"));
+    row("2.1 bare CELL", "v21.vcf", 0, "Cell", QStringLiteral("0171 555"));
+    row("2.1 QP soft break street", "v21.vcf", 0, "Address1", QStringLiteral("Hauptstraße 1"));
+    row("2.1 street second line", "v21.vcf", 0, "Address2", QStringLiteral("Hinterhaus"));
+    row("2.1 basic date", "v21.vcf", 0, "Birthday", QStringLiteral("1970-01-02"));
+    row("2.1 QP note keeps lines", "v21.vcf", 0, "Notes~", QStringLiteral("Line one\r\nLine two"));
+    row("2.1 second email in notes", "v21.vcf", 0, "Notes~", QStringLiteral("E-mail (work): joerg@work.example"));
+    row("3.0 FN only splits", "v30.vcf", 0, "Surname", QStringLiteral("Smith"));
+    row("3.0 FN middle", "v30.vcf", 0, "Midname", QStringLiteral("Marie"));
+    row("3.0 home address chosen", "v30.vcf", 0, "Address1", QStringLiteral("5 Elm Row, Flat 2"));
+    row("3.0 home town", "v30.vcf", 0, "Town", QStringLiteral("York"));
+    row("3.0 work address in notes", "v30.vcf", 0, "Notes~", QStringLiteral("Address (work): 1 Office Park, Leeds, LS1 1AA, UK"));
+    row("3.0 TYPE=home;TYPE=voice", "v30.vcf", 0, "Tel", QStringLiteral("01904 111"));
+    row("3.0 TYPE=CELL,pref", "v30.vcf", 0, "Cell", QStringLiteral("07700 900 222"));
+    row("3.0 fax in notes", "v30.vcf", 0, "Notes~", QStringLiteral("Tel (fax): 01904 999"));
+    row("3.0 url in notes", "v30.vcf", 0, "Notes~", QStringLiteral("Url: https://ann.example"));
+    row("3.0 no-year birthday kept", "v30.vcf", 0, "Notes~", QStringLiteral("Birthday: --0412"));
+    row("3.0 no-year birthday empty", "v30.vcf", 0, "Birthday", QString());
+    row("3.0 escaped ; in ORG", "v30.vcf", 0, "Workplace", QStringLiteral("Smith; Sons"));
+    row("3.0 photo noted", "v30.vcf", 0, "Notes~", QStringLiteral("Photo: a picture"));
+    row("3.0 N with missing parts", "v30.vcf", 1, "Surname", QStringLiteral("Lee"));
+    row("4.0 quoted TYPE, tel: uri", "v40.vcf", 0, "Tel", QStringLiteral("+34-91-555"));
+    row("4.0 date-time", "v40.vcf", 0, "Birthday", QStringLiteral("1985-03-16 10:15:00"));
+    row("4.0 work email is the first", "v40.vcf", 0, "Email", QStringLiteral("eva@example.es"));
+    row("csv outlook titles", "outlook.csv", 0, "Surname", QStringLiteral("Doe"));
+    row("csv street spills", "outlook.csv", 0, "Address2", QStringLiteral("Upper Flat"));
+    row("csv business phone", "outlook.csv", 0, "Work Tel", QStringLiteral("+1-418-656-9254"));
+    row("csv unknown column in notes", "outlook.csv", 0, "Notes~", QStringLiteral("Job Title: Manager"));
+    row("csv semicolon cp1252", "semicolon.csv", 0, "Surname", QStringLiteral("Dürr"));
+    row("csv quoted separator", "semicolon.csv", 0, "Notes", QStringLiteral("Says \"hi\"; twice"));
+    row("csv tab, Phone 1 - Value", "tabs.csv", 0, "Tel", QStringLiteral("555 0101"));
+    row("csv utf-16", "utf16.csv", 0, "Town", QStringLiteral("Gdańsk"));
+}
+
+void TestExchange::readers()
+{
+    QFETCH(QString, file);
+    QFETCH(int, record);
+    QFETCH(QString, field);
+    QFETCH(QString, expected);
+    ImportPlan *plan = nullptr;
+    const QVector<BookRecord> records = readAll(kData + file, &plan);
+    QVERIFY2(plan->problems().isEmpty(), qPrintable(plan->problems().value(0).message));
+    QVERIFY(record < records.size());
+    const bool contains = field.endsWith('~');
+    const int f = AddressFields::indexOf(contains ? field.chopped(1) : field);
+    QVERIFY(f >= 0);
+    if (contains)
+        QVERIFY2(records.at(record)[f].contains(expected), qPrintable(records.at(record)[f]));
+    else
+        QCOMPARE(records.at(record)[f], expected);
+}
+
+void TestExchange::badInputs_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("binary junk") << "junk.vcf" << "junk.vcf, line 2: the file holds binary data";
+    QTest::newRow("no END (truncated)") << "noend.vcf" << "noend.vcf, line 5: card 2 has no END:VCARD";
+    QTest::newRow("line without colon") << "badline.vcf" << "badline.vcf, line 4: this line cannot be read";
+    QTest::newRow("not a vCard") << "notvcard.vcf" << "notvcard.vcf, line 1: this is not part of a card";
+    QTest::newRow("stray quote") << "strayquote.csv" << "strayquote.csv, line 3: a stray quote in column 1";
+    QTest::newRow("quote never closed") << "openquote.csv" << "openquote.csv, line 2: a quoted value that begins";
+}
+
+void TestExchange::badInputs()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString book = copyOfSample(dir);
+    const QStringList before = rowsOf(book);
+    QString said;
+    try {
+        auto source = Exchange::open(kData + file, Exchange::formatOf(kData + file));
+        ImportPlan plan(*source);
+        plan.scan();
+        QVERIFY(!plan.writable());
+        said = plan.problems().first().where + ": " + plan.problems().first().message;
+        AdoConnection c;
+        c.setConnectionString(AdoConnection::connectionStringFor(book));
+        QVERIFY(!errorOf([&] { plan.apply(c); }).isEmpty());
+    } catch (const VarnelError &e) {
+        said = e.message();
+    }
+    QVERIFY2(said.startsWith(message), qPrintable(said));
+    QCOMPARE(rowsOf(book), before);
+}
+
+void TestExchange::roundTrip_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("version");
+    QTest::newRow("vCard 3.0") << int(Exchange::Format::VCard) << 3;
+    QTest::newRow("vCard 4.0") << int(Exchange::Format::VCard) << 4;
+    QTest::newRow("CSV") << int(Exchange::Format::Csv) << 0;
+}
+
+void TestExchange::roundTrip()
+{
+    QFETCH(int, format);
+    QFETCH(int, version);
+    QTemporaryDir dir;
+    const QString sample = copyOfSample(dir);
+    const QString file = dir.filePath(format == int(Exchange::Format::Csv) ? "out.csv" : "out.vcf");
+    AdoConnection from;
+    from.setConnectionString(AdoConnection::connectionStringFor(sample));
+    QCOMPARE(Exchange::exportSelection(from, SelectionStatements::all(), file,
+                                       Exchange::Format(format), version),
+             qint64(rowsOf(sample).size()));
+    const QString target = blankBook(dir);
+    auto source = Exchange::open(file, Exchange::Format(format));
+    ImportPlan plan(*source);
+    plan.scan();
+    QVERIFY(plan.problems().isEmpty());
+    QCOMPARE(plan.cutCount(), 0);
+    AdoConnection to;
+    to.setConnectionString(AdoConnection::connectionStringFor(target));
+    plan.apply(to);
+    to.close();
+    QCOMPARE(rowsOf(target), rowsOf(sample));
+}
+
+void TestExchange::cutValuesGoWholeIntoNotes()
+{
+    ImportPlan *plan = nullptr;
+    const QVector<BookRecord> r = readAll(kData + "outlook.csv", &plan);
+    QCOMPARE(plan->cutCount(), 1);
+    QCOMPARE(plan->cuts().first().where, QStringLiteral("outlook.csv, line 2"));
+    QCOMPARE(plan->cuts().first().message, QStringLiteral("Work Tel: +1-418-656-9254;ext=102"));
+    QCOMPARE(r.first()[WorkTel].size(), 15);
+    QVERIFY(r.first()[Notes].contains("Work Tel: +1-418-656-9254;ext=102"));
+}
+
+void TestExchange::cancelledImportLeavesBookAsItWas()
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("many.csv");
+    {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Surname,Firstname\n");
+        for (int i = 0; i < 1200; ++i)
+            f.write(QByteArray("Person") + QByteArray::number(i) + ",A\n");
+    }
+    const QString book = copyOfSample(dir);
+    const QStringList before = rowsOf(book);
+    CsvReader source(csv);
+    ImportPlan plan(source);
+    plan.scan();
+    QCOMPARE(plan.count(), 1200);
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(book));
+    qint64 seen = 0;
+    QCOMPARE(plan.apply(c, [&](qint64 n) { seen = n; return n < 1000; }), 0);
+    QCOMPARE(seen, 1000);
+    c.close();
+    QCOMPARE(rowsOf(book), before);
+    // Done in full, it all lands.
+    QCOMPARE(plan.apply(c), 1200);
+    c.close();
+    QCOMPARE(rowsOf(book).size(), before.size() + 1200);
+}
+
+void TestExchange::accessEmployees()
+{
+    if (!QFileInfo::exists(kAccess + "nwind.mdb"))
+        QSKIP("The shared Access sample files (../shared/fixtures/access) are not here");
+    AccessBook mdb(kAccess + "nwind.mdb");
+    QVERIFY(mdb.tables().contains("Employees"));
+    QVERIFY(!mdb.tables().contains("HomeAd"));
+    AccessBook::Table employees(mdb, "Employees");
+    ImportPlan plan(employees);
+    plan.scan();
+    QCOMPARE(plan.count(), 9);
+    const BookRecord &first = plan.preview().first();
+    QCOMPARE(first[Surname], QStringLiteral("Davolio"));
+    QCOMPARE(first[Firstname], QStringLiteral("Nancy"));
+    QCOMPARE(first[Address2], QStringLiteral("Apt. 2A")); // the line break in Address
+    QCOMPARE(first[Birthday], QStringLiteral("1948-12-08"));
+    QVERIFY(first[Notes].contains("Title: Sales Representative"));
+    QVERIFY(!first[Notes].contains("Photo"));
+
+    QTemporaryDir dir;
+    ScratchProgramFolder folder;
+    ProgramFolder::set(folder.path());
+    // Without HomeAd there is nothing to convert, and no book is left behind.
+    const QString target = dir.filePath("new.vdf");
+    QVERIFY(errorOf([&] { Exchange::convert(kAccess + "nwind.mdb", target); }).contains("holds no table HomeAd"));
+    QVERIFY(!QFileInfo::exists(target));
+    const QString date = kAccess + "DateTestDatabase.mdb";
+    AccessBook jet4(date);
+    QCOMPARE(jet4.tables(), QStringList{"DateTest"});
+}
+
+void TestExchange::accessDamaged()
+{
+    if (!QFileInfo::exists(kAccess + "nwind.mdb"))
+        QSKIP("The shared Access sample files (../shared/fixtures/access) are not here");
+    QTemporaryDir dir;
+    QFile in(kAccess + "nwind.mdb");
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QFile out(dir.filePath("cut.mdb"));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(in.read(3000));
+    out.close();
+    const QString said = errorOf([&] { AccessBook b(out.fileName()); });
+    QVERIFY2(said.contains("cut.mdb cannot be read"), qPrintable(said));
+}
+
+void TestExchange::hugeFileIsStreamed()
+{
+    // 100 MB of people with a stray quote on the last line: the reader names
+    // the line, and the process never holds the file.
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("huge.csv");
+    const int lines = 1250000;
+    {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Surname,Firstname,Town,Notes\n");
+        QByteArray block;
+        const QByteArray row = "Abercrombie-Fitzgerald,Bartholomew,Little Snoring,A note of some length here...\n";
+        for (int i = 0; i < 1000; ++i)
+            block += row;
+        for (int i = 0; i < lines / 1000; ++i)
+            f.write(block);
+        f.write("O\"Neill,Pat,Cork,\n");
+    }
+    QVERIFY(QFileInfo(csv).size() > 100'000'000);
+    const auto residentKb = [] {
+        QFile s("/proc/self/status");
+        s.open(QIODevice::ReadOnly);
+        for (const QByteArray &l : s.readAll().split('\n'))
+            if (l.startsWith("VmHWM:"))
+                return l.mid(6).trimmed().split(' ').first().toLongLong();
+        return 0LL;
+    };
+    const qint64 before = residentKb();
+    CsvReader source(csv);
+    ImportPlan plan(source);
+    plan.scan();
+    QCOMPARE(plan.count(), lines + 1);
+    QCOMPARE(plan.problems().size(), 1);
+    QCOMPARE(plan.problems().first().where, QStringLiteral("huge.csv, line %1").arg(lines + 2));
+    QVERIFY2(residentKb() - before < 40 * 1024, "the reader held much of the file in memory");
+}
+
+void TestExchange::commandLine()
+{
+    QTemporaryDir dir;
+    const QString book = copyOfSample(dir);
+    const QString tool = QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-book");
+    auto run = [&](const QStringList &args, QString *out = nullptr) {
+        QProcess p;
+        p.start(tool, args);
+        p.waitForFinished(60000);
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return p.exitCode();
+    };
+    const QStringList before = rowsOf(book);
+    QString said;
+    QCOMPARE(run({"import", book, kData + "outlook.csv", "--dry-run"}, &said), 0);
+    QVERIFY2(said.contains("Records read: 1") && said.contains("Work Tel: +1-418-656-9254;ext=102") &&
+                 said.contains("Dry run"),
+             qPrintable(said));
+    QCOMPARE(rowsOf(book), before);
+    QCOMPARE(run({"import", book, kData + "strayquote.csv"}, &said), 1);
+    QVERIFY(said.contains("strayquote.csv, line 3"));
+    QCOMPARE(run({"import", book, kData + "tabs.csv", "--map", "Cell=Phone 1 - Value"}), 0);
+    QVERIFY(rowsOf(book).join('\n').contains("Kim|<null>|Ji|"));
+    QVERIFY(rowsOf(book).join('\n').contains("|555 0101|"));
+    QCOMPARE(run({"import", book, kData + "tabs.csv", "--map", "Nickname=Surname"}, &said), 1);
+    QVERIFY(said.contains("'Nickname' is not a field"));
+    const QString out = dir.filePath("b.csv");
+    QCOMPARE(run({"export", book, out, "--letter", "B"}, &said), 0);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    QVERIFY(lines.first().startsWith("Surname,Midname,Firstname,Address1"));
+    QVERIFY(lines.size() > 2);
+    for (int i = 1; i < lines.size(); ++i)
+        QVERIFY(lines.at(i).isEmpty() || lines.at(i).toUpper().startsWith('B') || lines.at(i).startsWith("\"B"));
+    QCOMPARE(run({"export", book}), 2);
+}
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"

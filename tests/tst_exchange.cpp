@@ -6,13 +6,19 @@
 #include "exchange/Csv.h"
 #include "exchange/Exchange.h"
 #include "exchange/ImportPlan.h"
+#include "exchange/ImportWindow.h"
+#include "app/HomeGrid.h"
 #include "exchange/VCard.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 #include "store/AdoConnection.h"
 #include "store/SelectionStatements.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace AddressFields;
@@ -74,6 +80,8 @@ private slots:
     void accessDamaged();
     void hugeFileIsStreamed();
     void commandLine();
+    void importWindow();
+    void mainWindowImportAndAccessOpen();
 };
 
 void TestExchange::readers_data()
@@ -373,6 +381,76 @@ void TestExchange::commandLine()
     for (int i = 1; i < lines.size(); ++i)
         QVERIFY(lines.at(i).isEmpty() || lines.at(i).toUpper().startsWith('B') || lines.at(i).startsWith("\"B"));
     QCOMPARE(run({"export", book}), 2);
+}
+
+void TestExchange::importWindow()
+{
+    QTemporaryDir dir;
+    const QString book = copyOfSample(dir);
+    const int before = rowsOf(book).size();
+    AdoConnection c;
+    c.setConnectionString(AdoConnection::connectionStringFor(book));
+    ImportWindow w(&c, kData + "outlook.csv");
+    w.show();
+    auto *summary = w.findChild<QLabel *>("lbSummary");
+    auto *notes = w.findChild<QListWidget *>("lvNotes");
+    QVERIFY(summary->text().startsWith("1 record(s) will be added to book.vdf") ||
+            summary->text().startsWith("1 record(s) will be added to Varnel.vdf"));
+    QCOMPARE(notes->count(), 1);
+    QVERIFY(notes->item(0)->text().contains("Work Tel: +1-418-656-9254;ext=102"));
+    // The user sends the job title to Flag2, which holds 6 characters: a
+    // second cut is listed before anything is written.
+    auto *jobTitle = w.findChild<QComboBox *>("cbField9");
+    QVERIFY(jobTitle);
+    jobTitle->setCurrentIndex(jobTitle->findText("Flag2"));
+    QCOMPARE(notes->count(), 2);
+    QCOMPARE(rowsOf(book).size(), before);
+    QSignalSpy done(&w, &ImportWindow::imported);
+    QTest::mouseClick(w.findChild<QPushButton *>("btnImport"), Qt::LeftButton);
+    QCOMPARE(done.size(), 1);
+    QVERIFY2(summary->text().startsWith("Added 1 record(s)"), qPrintable(summary->text()));
+    QVERIFY(!w.findChild<QPushButton *>("btnImport")->isEnabled());
+    c.close();
+    const QString all = rowsOf(book).join('\n');
+    QVERIFY(all.contains("Doe|<null>|John|12 Long Road|Upper Flat|<null>|Bath|"));
+    QVERIFY(all.contains("|Manage"));
+    QVERIFY(all.contains("Flag2: Manager"));
+
+    // A file that cannot be read offers no Import.
+    ImportWindow bad(&c, kData + "strayquote.csv");
+    QVERIFY(!bad.findChild<QPushButton *>("btnImport")->isEnabled());
+    QVERIFY(bad.findChild<QListWidget *>("lvNotes")->item(0)->text().contains("line 3"));
+}
+
+void TestExchange::mainWindowImportAndAccessOpen()
+{
+    RunningProgram program;
+    QAction *import = fmHomeAddMain->findChild<QAction *>("miImport");
+    QVERIFY(import && import->isEnabled());
+    QVERIFY(fmHomeAddMain->findChild<QAction *>("miExport")->isEnabled());
+    const int before = fmHomeAddMain->HomeQuery->recordCount();
+    program.platform.dialogs.answers << kData + "v30.vcf";
+    QTimer::singleShot(0, [] {
+        auto *w = qobject_cast<ImportWindow *>(QApplication::activeModalWidget());
+        QVERIFY(w);
+        QTest::mouseClick(w->findChild<QPushButton *>("btnImport"), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QPushButton *>("btnCancel"), Qt::LeftButton);
+    });
+    import->trigger();
+    QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), before + 2);
+
+    if (!QFileInfo::exists(kAccess + "nwind.mdb"))
+        QSKIP("The shared Access sample files (../shared/fixtures/access) are not here");
+    // Opening an Access file offers a conversion; this one holds no HomeAd,
+    // so it is refused and the book in use stays.
+    QFile::copy(kAccess + "nwind.mdb", program.folder.file("old.vdf"));
+    program.platform.dialogs.answers << program.folder.file("old.vdf") << QStringLiteral("Convert");
+    fmHomeAddMain->miOpenFile->trigger();
+    QVERIFY2(program.log().join('\n').contains("old.vdf is an address book in the older Access format"),
+             qPrintable(program.log().join('\n')));
+    QVERIFY2(program.log().join(QChar(10)).contains("holds no table HomeAd"), qPrintable(program.log().join(QChar(10))));
+    QVERIFY(!QFileInfo::exists(program.folder.file("old (converted).vdf")));
+    QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), before + 2);
 }
 
 QTEST_MAIN(TestExchange)

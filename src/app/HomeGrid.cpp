@@ -276,6 +276,10 @@ void TfmHomeAddMain::buildMenu()
                           QStringLiteral("Save table in new file"));
     miClose = makeAction(File1, "miClose", QStringLiteral("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
                          QString());
+    miImport = makeAction(File1, "miImport", QStringLiteral("Import..."), QKeySequence(),
+                          QStringLiteral("Bring in people from vCard, CSV or an older Access book"));
+    miExport = makeAction(File1, "miExport", QStringLiteral("Export..."), QKeySequence(),
+                          QStringLiteral("Write the people shown to vCard or CSV"));
     N3 = separator(File1, "N3");
     // Options shows Ctrl+O but never takes it: the first item with a key,
     // "Open File", has it.
@@ -332,7 +336,7 @@ void TfmHomeAddMain::buildMenu()
     connect(Exit1, &QAction::triggered, this, &TfmHomeAddMain::miExitClick);
 
     // Off until the window that serves them has been created and wired them up.
-    for (QAction *a : {NewFile1, miOpenFile, miSaveAs, miClose, miOptions, miOpenSearch, miClearFillter,
+    for (QAction *a : {NewFile1, miOpenFile, miSaveAs, miClose, miImport, miExport, miOptions, miOpenSearch, miClearFillter,
                        miPhoneList, miLabel21, miLabel16, mi14perA4sheet1, Setfont1, FiloFaxPages1,
                        miA5DiaryPages, miRecordForm, miMailMerge, Notepad1, Help2, Help1, miAbout})
         a->setEnabled(false);

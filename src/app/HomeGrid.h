@@ -48,7 +48,7 @@ public:
 
     // Menu.
     QMenu *File1, *Search1, *Reports1, *miLabels21, *Help3;
-    QAction *NewFile1, *miOpenFile, *miSaveAs, *miClose, *N3, *miOptions, *N1, *miPrintSetup, *Exit1;
+    QAction *NewFile1, *miOpenFile, *miSaveAs, *miClose, *miImport, *miExport, *N3, *miOptions, *N1, *miPrintSetup, *Exit1;
     QAction *miOpenSearch, *miClearFillter;
     QAction *miPhoneList, *miLabel21, *miLabel16, *mi14perA4sheet1, *Setfont1, *FiloFaxPages1,
         *miA5DiaryPages, *N2, *miRecordForm;
@@ -91,6 +91,12 @@ public:
     void miOpenFileClick();
     void miSaveAsClick();
     void miCloseClick();
+    // Contacts in and out (vCard, CSV, Access books), and the offer to
+    // convert an Access-format book that Open File meets. The offer gives
+    // the path to open instead, or empty when the user declines.
+    void miImportClick();
+    void miExportClick();
+    QString offerConversion(const QString &accessFile);
     void miOptionsClick();
     void Help2Click();
     void Help1Click();

@@ -4,6 +4,7 @@
 #include "app/Options.h"
 #include "app/Pictures.h"
 #include "app/SplashBox.h"
+#include "exchange/AccessBook.h"
 #include "help/HelpMemoBox.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
@@ -60,6 +61,7 @@ void TfmHomeAddMain::wireFileCommands()
     const std::pair<QAction *, void (TfmHomeAddMain::*)()> commands[] = {
         {NewFile1, &TfmHomeAddMain::NewFile1Click}, {miOpenFile, &TfmHomeAddMain::miOpenFileClick},
         {miSaveAs, &TfmHomeAddMain::miSaveAsClick}, {miClose, &TfmHomeAddMain::miCloseClick},
+        {miImport, &TfmHomeAddMain::miImportClick}, {miExport, &TfmHomeAddMain::miExportClick},
         {miOptions, &TfmHomeAddMain::miOptionsClick}, {Help2, &TfmHomeAddMain::Help2Click},
         {Help1, &TfmHomeAddMain::Help1Click},         {miAbout, &TfmHomeAddMain::miAboutClick},
     };
@@ -144,6 +146,11 @@ void TfmHomeAddMain::miOpenFileClick()
     if (chosen.isEmpty())
         return;
     chosen = QFileInfo(withDefaultSuffix(chosen)).absoluteFilePath();
+    if (AccessBook::looksLikeAccess(chosen)) {
+        chosen = offerConversion(chosen);
+        if (chosen.isEmpty())
+            return;
+    }
 
     reopenAllRecords();
     ADOConnection1->close();

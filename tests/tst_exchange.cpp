@@ -341,7 +341,10 @@ void TestExchange::hugeFileIsStreamed()
     QCOMPARE(plan.count(), lines + 1);
     QCOMPARE(plan.problems().size(), 1);
     QCOMPARE(plan.problems().first().where, QStringLiteral("huge.csv, line %1").arg(lines + 2));
+#ifndef __SANITIZE_ADDRESS__
+    // (AddressSanitizer holds freed memory back, so only a plain build can tell.)
     QVERIFY2(residentKb() - before < 40 * 1024, "the reader held much of the file in memory");
+#endif
 }
 
 void TestExchange::commandLine()

@@ -2,6 +2,8 @@
 // 32 x 32 program icon. Their output is kept in resources/pictures; run this
 // again after changing the artwork:
 //   QT_QPA_PLATFORM=offscreen mkpictures <source>/resources/pictures
+// The build draws the icon at the desktop's other sizes itself:
+//   mkpictures --icon SIZE OUT.png
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -39,12 +41,14 @@ QImage banner()
     return img;
 }
 
-QImage icon()
+// Drawn on a 32 x 32 grid and scaled, so every size shows the same book.
+QImage icon(int size = 32)
 {
-    QImage img(32, 32, QImage::Format_ARGB32);
+    QImage img(size, size, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
     // An address book: a blue cover with index tabs and a white label.
     p.setPen(QPen(QColor(20, 40, 90), 1));
     p.setBrush(QColor(40, 90, 170));
@@ -68,8 +72,16 @@ QImage icon()
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--icon") {
+        const int size = QByteArray(argv[2]).toInt();
+        if (size < 16 || size > 1024 || !icon(size).save(QString::fromLocal8Bit(argv[3]), "PNG")) {
+            std::fprintf(stderr, "mkpictures: cannot draw a %s icon into %s\n", argv[2], argv[3]);
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: mkpictures OUTDIR\n");
+        std::fprintf(stderr, "usage: mkpictures OUTDIR | mkpictures --icon SIZE OUT.png\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]) + '/';

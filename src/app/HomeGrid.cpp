@@ -6,6 +6,7 @@
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StartupBook.h"
 #include "platform/VarnelError.h"
 #include "widgets/WindowPlacement.h"
 
@@ -371,12 +372,22 @@ QPrinter *TfmHomeAddMain::programPrinter()
 void TfmHomeAddMain::FormCreate()
 {
     wireFileCommands();
-    // The start-up address book: the sample, unless the user chose the blank
-    // one for later starts.
-    const bool ok = guarded(this, [this] {
+    // A book named on the command line comes first. One that cannot be opened
+    // is reported as any book is, and the usual start-up choice follows.
+    const QString asked = StartupBook::take();
+    const bool takeAsked = !asked.isEmpty() && guarded(this, [&asked] {
+        AdoConnection probe;
+        probe.setConnectionString(AdoConnection::connectionStringFor(asked));
+        probe.open();
+    });
+    // Else the start-up address book: the sample, unless the user chose the
+    // blank one for later starts.
+    const bool ok = guarded(this, [this, &asked, takeAsked] {
         const IniFile ini(IniFile::settingsPath());
         const bool sample = ini.readBool(QStringLiteral("Options"), QStringLiteral("Checked"), true);
-        FileInUse = ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf") : QStringLiteral("NewFile.vdf"));
+        FileInUse = takeAsked ? asked
+                              : ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf")
+                                                           : QStringLiteral("NewFile.vdf"));
         ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
     });
     if (!ok)

@@ -159,8 +159,11 @@ TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setGeometry(0, kFaceHeight, kClientWidth, kBarHeight);
     Panel3->setAutoFillBackground(true);
+    // The cream bar keeps dark captions under a dark desktop palette too.
     QPalette cream = Panel3->palette();
     cream.setColor(QPalette::Window, kCream);
+    cream.setColor(QPalette::WindowText, Qt::black);
+    cream.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
     Panel3->setPalette(cream);
     struct Bar
     {

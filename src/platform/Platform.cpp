@@ -253,17 +253,17 @@ private:
     }
 };
 
-// Plays a wave file found by name: first in the current folder, then beside the
-// program. A name found nowhere gets the desktop's beep instead.
+// Plays a wave file found by name: first in the current folder, then among the
+// program's installed files. A name found nowhere gets the desktop's beep instead.
 class DesktopSound : public SoundPlayer
 {
 public:
     void play(const QString &wavName) override
     {
         QString path;
-        for (const QString &dir : {QDir::currentPath() + '/', ProgramFolder::path()}) {
-            if (QFileInfo::exists(dir + wavName)) {
-                path = dir + wavName;
+        for (const QString &candidate : {QDir::currentPath() + '/' + wavName, ProgramFolder::file(wavName)}) {
+            if (QFileInfo::exists(candidate)) {
+                path = candidate;
                 break;
             }
         }

@@ -600,6 +600,7 @@ RowStore AdoConnection::fetch(const QString &statement, const QStringList &colum
     if (rc != SQLITE_DONE)
         throw VarnelError(EngineErrors::explain(sqlite3_extended_errcode(h),
                                                 QString::fromUtf8(sqlite3_errmsg(h)), fileName()));
+    result.squeeze();
     return result;
 }
 

@@ -24,6 +24,13 @@ void RowStore::reserve(int rows)
     m_ends.reserve(size_t(rows) * m_columns);
 }
 
+void RowStore::squeeze()
+{
+    m_arena.shrink_to_fit();
+    m_ends.shrink_to_fit();
+    m_rows.shrink_to_fit();
+}
+
 RowStore::Span RowStore::cell(int row, int column) const
 {
     const RowRef &r = m_rows[row];

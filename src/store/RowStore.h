@@ -23,6 +23,8 @@ public:
     bool empty() const { return m_rows.empty(); }
     void clear();
     void reserve(int rows);
+    // Gives back the room reserved beyond what is held (once fetching is done).
+    void squeeze();
 
     qint64 key(int row) const { return m_rows[row].key; }
     void setKey(int row, qint64 key) { m_rows[row].key = key; }

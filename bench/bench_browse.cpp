@@ -1,6 +1,7 @@
 // Browsing 100,000 people: the letter filter and a search, each from sending
-// the statement to the grid being ready, against the sqlite3 shell running the
-// same selection; and a title-click sort against opening the same rows.
+// the statement to the grid being ready, against the C floor (bench/floor_open)
+// running the same selection; and a title-click sort, each on freshly opened
+// rows, against opening the same rows.
 
 #include "BenchSupport.h"
 #include "BookGenerator.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -53,49 +55,55 @@ int main(int argc, char **argv)
 
     const Figure letter = reopen({QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE 'B%'"),
                                   QStringLiteral("Order by Surname")});
-    const double letterShell = Bench::sqliteShellMs(
-        file, QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE 'B%' ORDER BY Surname"), 5);
+    const double letterFloor = Bench::floorOpen(
+        file, QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE 'B%' ORDER BY Surname"), 5).wallMs;
 
     const Figure search =
         reopen({QStringLiteral("SELECT * from HomeAd"), QStringLiteral("WHERE"),
                 QStringLiteral("Town"), QStringLiteral("LIKE"), QStringLiteral("\"%chest%\"")});
-    const double searchShell = Bench::sqliteShellMs(
-        file, QStringLiteral("SELECT * FROM HomeAd WHERE Town LIKE '%chest%'"), 5);
+    const double searchFloor = Bench::floorOpen(
+        file, QStringLiteral("SELECT * FROM HomeAd WHERE Town LIKE '%chest%'"), 5).wallMs;
 
     const Figure notSearch = reopen({QStringLiteral("SELECT * from HomeAd"),
                                      QStringLiteral("WHERE"), QStringLiteral("County"),
                                      QStringLiteral("NOT LIKE"), QStringLiteral("\"%shire%\"")});
-    const double notSearchShell = Bench::sqliteShellMs(
-        file, QStringLiteral("SELECT * FROM HomeAd WHERE County NOT LIKE '%shire%'"), 5);
+    const double notSearchFloor = Bench::floorOpen(
+        file, QStringLiteral("SELECT * FROM HomeAd WHERE County NOT LIKE '%shire%'"), 5).wallMs;
 
-    const Figure all =
-        reopen({QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("Order by Surname")});
-    // A title click on "Town" after the reopen: the sort starts from the
-    // statement's order each time.
-    const double sortMs = Bench::bestMs(5, [&] {
-        query.setSort(QStringLiteral("Town ASC"));
-        grid.repaint();
-        query.setSort(QString());
-    });
-    const double sortSurnameMs = Bench::bestMs(5, [&] {
-        query.setSort(QStringLiteral("Surname DESC"));
-        grid.repaint();
-        query.setSort(QString());
-    });
+    const QStringList allLines{QStringLiteral("SELECT * FROM HomeAd"),
+                               QStringLiteral("Order by Surname")};
+    const Figure all = reopen(allLines);
+    // A title click right after the open: each timed sort starts from rows in
+    // the statement's order, so the rows are opened again (untimed) before it.
+    auto sortAfterReopen = [&](const QString &sortText) {
+        double best = std::numeric_limits<double>::max();
+        for (int i = 0; i < 5; ++i) {
+            query.close();
+            query.setSql(allLines);
+            query.open();
+            best = std::min(best, Bench::bestMs(1, [&] {
+                                query.setSort(sortText);
+                                grid.repaint();
+                            }));
+        }
+        return best;
+    };
+    const double sortMs = sortAfterReopen(QStringLiteral("Town ASC"));
+    const double sortSurnameMs = sortAfterReopen(QStringLiteral("Surname DESC"));
 
     std::printf("people                                   %d\n", people);
     std::printf("letter B to grid ready (ms)              %.1f  (%d rows)\n", letter.ms,
                 letter.rows);
-    std::printf("  sqlite3 shell, same selection          %.1f\n", letterShell);
-    std::printf("  ratio (goal <= 1.5)                    %.2f\n", letter.ms / letterShell);
+    std::printf("  C floor, same selection                %.1f\n", letterFloor);
+    std::printf("  ratio (goal <= 1.3)                    %.2f\n", letter.ms / letterFloor);
     std::printf("search Town \"chest\" to grid ready (ms)   %.1f  (%d rows)\n", search.ms,
                 search.rows);
-    std::printf("  sqlite3 shell, same selection          %.1f\n", searchShell);
-    std::printf("  ratio (goal <= 1.5)                    %.2f\n", search.ms / searchShell);
+    std::printf("  C floor, same selection                %.1f\n", searchFloor);
+    std::printf("  ratio (goal <= 1.3)                    %.2f\n", search.ms / searchFloor);
     std::printf("NOT search County \"shire\" (ms)          %.1f  (%d rows)\n", notSearch.ms,
                 notSearch.rows);
-    std::printf("  sqlite3 shell, same selection          %.1f\n", notSearchShell);
-    std::printf("  ratio                                  %.2f\n", notSearch.ms / notSearchShell);
+    std::printf("  C floor, same selection                %.1f\n", notSearchFloor);
+    std::printf("  ratio (goal <= 1.5)                    %.2f\n", notSearch.ms / notSearchFloor);
     std::printf("open all to grid ready (ms)              %.1f  (%d rows)\n", all.ms, all.rows);
     std::printf("title click sort, Town ASC (ms)          %.1f\n", sortMs);
     std::printf("title click sort, Surname DESC (ms)      %.1f\n", sortSurnameMs);

@@ -1,14 +1,15 @@
-// Address labels, 21 per A4 sheet, beside gLabels 3 printing the same
-// addresses onto its Avery L7160 template. Both run as programs under
-// /usr/bin/time -v: wall time, peak memory and sheets, and the ratio.
+// Address labels, 21 per A4 sheet, beside their floor (bench/floor_labels:
+// cairo writing the same label lines at the same places into a PDF) and
+// gLabels 3 printing the same addresses onto its Avery L7160 template. All
+// run as programs under /usr/bin/time -v: wall time, peak memory and sheets,
+// and the ratios.
 //
 // gLabels copies every record for every sheet it prints, so one run over
 // 10,000 rows takes minutes; its best is to print chunks of 1,050 rows (50
 // sheets) and join them with pdfunite. That chunked run is what we compare
 // against.
 //
-// Usage: bench_labels [SIZE...] [--template FILE.glabels] [--peer-up-to N]
-// Sizes default to 1,000, 10,000 and 100,000; gLabels runs up to 10,000.
+// Usage: see kUsage below (bench_labels --help).
 
 #include "BookGenerator.h"
 
@@ -25,11 +26,19 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 
 namespace {
 
 constexpr int kChunkRows = 1050;
+
+const char kUsage[] =
+    "usage: bench_labels [SIZE...] [--template FILE.glabels] [--peer-up-to N]\n"
+    "  SIZE          people in the book (default 1000 10000 100000)\n"
+    "  --template    the gLabels file for Avery L7160 that gLabels prints with;\n"
+    "                without it (or without glabels-3-batch) gLabels is left out\n"
+    "  --peer-up-to  largest size gLabels runs on (default 10000)\n";
 
 struct Measure
 {
@@ -152,17 +161,75 @@ PeerRun glabelsChunked(const QString &glabels, const QString &labelFile, const Q
     return r;
 }
 
+QString unescapeXml(QString s)
+{
+    s.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    s.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    s.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    s.replace(QLatin1String("&apos;"), QLatin1String("'"));
+    s.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return s;
+}
+
+struct FloorInput
+{
+    QString family;
+    double sizePt = 0;
+};
+
+// The lines of our PDF with their places, as the floor program reads them:
+// "PAGE<TAB>X<TAB>Y<TAB>TEXT", Y the top of the line, in points.
+FloorInput writeFloorLines(const QString &pdf, const QString &linesFile)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(-1);
+    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression item(QStringLiteral(
+        "<page |<line xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">|"
+        "<word [^>]*>([^<]*)</word>|</line>"));
+    QFile out(linesFile);
+    out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    QTextStream ts(&out);
+    FloorInput in{QStringLiteral("Liberation Sans"), 0};
+    int page = -1;
+    QString x, y;
+    QStringList words;
+    for (auto it = item.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        const QString all = m.captured(0);
+        if (all.startsWith(QLatin1String("<page"))) {
+            ++page;
+        } else if (all.startsWith(QLatin1String("<line"))) {
+            x = m.captured(1);
+            y = m.captured(2);
+            // Liberation Sans's line box is 1.117 em.
+            if (in.sizePt == 0)
+                in.sizePt = std::round((m.captured(3).toDouble() - y.toDouble()) / 1.117 * 4) / 4;
+            words.clear();
+        } else if (all.startsWith(QLatin1String("<word"))) {
+            words << unescapeXml(m.captured(4));
+        } else {
+            ts << page << '\t' << x << '\t' << y << '\t' << words.join(QLatin1Char(' ')) << '\n';
+        }
+    }
+    return in;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QList<int> sizes;
-    QString labelFile = QStringLiteral(VARNEL_SOURCE_DIR "/../shared/bench/l7160.glabels");
+    QString labelFile;
     int peerUpTo = 10000;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--template") && i + 1 < args.size())
+        if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h")) {
+            std::printf("%s", kUsage);
+            return 0;
+        } else if (args[i] == QLatin1String("--template") && i + 1 < args.size())
             labelFile = args[++i];
         else if (args[i] == QLatin1String("--peer-up-to") && i + 1 < args.size())
             peerUpTo = args[++i].toInt();
@@ -176,12 +243,16 @@ int main(int argc, char **argv)
     const QString glabels = QStandardPaths::findExecutable(QStringLiteral("glabels-3-batch"));
     if (glabels.isEmpty())
         std::printf("glabels-3-batch is not installed (package glabels): ours only\n");
-    if (!QFileInfo(labelFile).isFile())
-        std::printf("no gLabels file at %s: ours only\n", qPrintable(labelFile));
+    if (labelFile.isEmpty())
+        std::printf("no --template FILE.glabels given: gLabels left out (see --help)\n");
+    else if (!QFileInfo(labelFile).isFile())
+        std::printf("no gLabels file at %s: gLabels left out\n", qPrintable(labelFile));
     const bool peer = !glabels.isEmpty() && QFileInfo(labelFile).isFile();
 
-    std::printf("%8s | %9s %9s %7s %8s | %9s %9s %7s | %7s %7s\n", "people", "ours s", "ours MiB",
-                "sheets", "us/label", "gLabels s", "gL MiB", "sheets", "speedup", "mem");
+    const QString floorProgram = QStringLiteral(VARNEL_BENCH_DIR "/floor_labels");
+    std::printf("%8s | %9s %9s %7s %8s | %8s %9s %6s %6s | %9s %9s %7s | %7s %7s\n", "people",
+                "ours s", "ours MiB", "sheets", "us/label", "floor s", "floor MiB", "time", "mem",
+                "gLabels s", "gL MiB", "sheets", "speedup", "mem");
     for (int people : sizes) {
         const QString book = BookGenerator::cached(people);
         QTemporaryDir dir;
@@ -192,6 +263,13 @@ int main(int argc, char **argv)
         const int sheets = said.section(QLatin1Char(' '), 0, 0).toInt();
         std::printf("%8d | %9.2f %9.1f %7d %8.1f |", people, us.seconds, us.peakMiB, sheets,
                     us.seconds * 1e6 / people);
+        const QString lines = dir.filePath(QStringLiteral("lines.txt"));
+        const FloorInput in = writeFloorLines(dir.filePath(QStringLiteral("ours.pdf")), lines);
+        const Measure floor =
+            timed(floorProgram, {lines, dir.filePath(QStringLiteral("floor.pdf")), in.family,
+                                 QString::number(in.sizePt)});
+        std::printf(" %8.2f %9.1f %5.2fx %5.2fx |", floor.seconds, floor.peakMiB,
+                    us.seconds / floor.seconds, us.peakMiB / floor.peakMiB);
         if (peer && people <= peerUpTo) {
             const QStringList csvs =
                 writeCsvChunks(book, dir.filePath(QStringLiteral("rows")), kChunkRows);
@@ -204,8 +282,9 @@ int main(int argc, char **argv)
         }
         std::fflush(stdout);
     }
-    std::printf("speedup: gLabels' chunked time / ours; mem: our peak / theirs.\n"
-                "goals: speedup >= 10 at 1,000 and 10,000 with mem <= 1; us/label flat up to "
-                "100,000\n");
+    std::printf("floor time, mem: ours / the floor's; speedup: gLabels' chunked time / ours; "
+                "mem: our peak / theirs.\n"
+                "goals: time <= 2x the floor; < 100 MiB at 100,000; speedup >= 10 from 1,000 "
+                "up\n");
     return 0;
 }

@@ -224,12 +224,24 @@ void TRpCustomRichText::print(TRpRunContext &ctx, const QRectF &bandArea)
     if (!transparent())
         ctx.addBox(box, color());
     if (const QTextDocument *doc = content()) {
-        const QString html = ReportRichTextLayout::htmlOf(*doc);
-        const qreal clip = ReportRichTextLayout(html, box.width()).fittingHeight(box.height());
-        ctx.addRichText(box, html, clip);
+        if (doc != m_htmlOf || doc->revision() != m_htmlRevision || m_html.isNull()) {
+            m_html = ReportRichTextLayout::htmlOf(*doc);
+            m_htmlOf = doc;
+            m_htmlRevision = doc->revision();
+        }
+        const qreal clip =
+            ReportRichTextLayout::shared(m_html, box.width())->fittingHeight(box.height());
+        ctx.addRichText(box, m_html, clip);
     }
     if (frame().any())
         ctx.addFrame(box, frame());
+}
+
+void TRpCustomRichText::unprepare()
+{
+    m_htmlOf = nullptr;
+    m_html = QString();
+    TRpPrintable::unprepare();
 }
 
 void TRpRichText::setParentRichEdit(QTextDocument *document)

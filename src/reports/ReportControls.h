@@ -219,10 +219,18 @@ class TRpCustomRichText : public TRpPrintable
 public:
     using TRpPrintable::TRpPrintable;
     void print(TRpRunContext &ctx, const QRectF &bandArea) override;
+    void unprepare() override;
 
 protected:
     // The content to print, read when the band prints; nullptr prints nothing.
     virtual const QTextDocument *content() const = 0;
+
+private:
+    // The content's HTML as last printed in this run, kept while the document
+    // is unchanged: every page of a merge then shares one string and one layout.
+    const QTextDocument *m_htmlOf = nullptr;
+    int m_htmlRevision = -1;
+    QString m_html;
 };
 
 // Prints the content of a rich-text editor's document, as it stands when the

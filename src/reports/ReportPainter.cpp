@@ -83,7 +83,7 @@ void paintPage(const PreparedPage &page, QPainter &painter, qreal pixelsPerMm,
         case PreparedItem::RichText:
             painter.save();
             painter.translate(item.rect.topLeft());
-            ReportRichTextLayout(item.text, item.rect.width()).draw(painter, item.clipHeight);
+            ReportRichTextLayout::shared(item.text, item.rect.width())->draw(painter, item.clipHeight);
             painter.restore();
             break;
         }

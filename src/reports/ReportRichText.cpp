@@ -14,6 +14,10 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextTable>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -154,6 +158,47 @@ ReportRichTextLayout::ReportRichTextLayout(const QString &html, qreal width)
 }
 
 ReportRichTextLayout::~ReportRichTextLayout() = default;
+
+namespace {
+
+struct SharedLayout
+{
+    QString html;
+    qreal width;
+    std::shared_ptr<const ReportRichTextLayout> layout;
+};
+
+std::vector<SharedLayout> &sharedLayouts()
+{
+    static std::vector<SharedLayout> cache;
+    static const bool cleared = [] {
+        // The documents go before the application does.
+        qAddPostRoutine([] { std::vector<SharedLayout>().swap(sharedLayouts()); });
+        return true;
+    }();
+    Q_UNUSED(cleared);
+    return cache;
+}
+
+} // namespace
+
+std::shared_ptr<const ReportRichTextLayout> ReportRichTextLayout::shared(const QString &html,
+                                                                         qreal width)
+{
+    constexpr size_t kKept = 4;
+    std::vector<SharedLayout> &cache = sharedLayouts();
+    for (auto it = cache.begin(); it != cache.end(); ++it) {
+        if (it->width == width && it->html == html) {
+            std::rotate(cache.begin(), it, it + 1); // most recent first
+            return cache.front().layout;
+        }
+    }
+    auto layout = std::make_shared<const ReportRichTextLayout>(html, width);
+    cache.insert(cache.begin(), SharedLayout{html, width, layout});
+    if (cache.size() > kKept)
+        cache.pop_back();
+    return layout;
+}
 
 QString ReportRichTextLayout::htmlOf(const QTextDocument &doc)
 {

@@ -19,6 +19,9 @@ public:
     // its own gets the colour the editor shows it in: left to the HTML, it
     // would take the colour of its list item or paragraph there instead.
     static QString htmlOf(const QTextDocument &doc);
+    // A layout of html at width, shared with the last few asked for: the
+    // pages of a merge all print the same letter body.
+    static std::shared_ptr<const ReportRichTextLayout> shared(const QString &html, qreal width);
     ~ReportRichTextLayout();
 
     // The bottom of the last line that lies wholly within height, in layout

@@ -494,28 +494,43 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return nullptr;
 }
 
-QVariant columnValue(sqlite3_stmt *st, int column)
+bool isUtf8(const char *text, int size)
+{
+    int i = 0;
+    while (i < size && (unsigned char)text[i] < 0x80)
+        ++i;
+    if (i == size)
+        return true;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(QByteArrayView(text + i, size - i));
+    return !utf8.hasError();
+}
+
+void addColumn(RowStore &store, sqlite3_stmt *st, int column)
 {
     switch (sqlite3_column_type(st, column)) {
     case SQLITE_NULL:
-        return QVariant();
+        store.addNull();
+        break;
     case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(st, column)));
+        store.addValue(QVariant(qint64(sqlite3_column_int64(st, column))));
+        break;
     case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(st, column));
+        store.addValue(QVariant(sqlite3_column_double(st, column)));
+        break;
     case SQLITE_BLOB:
-        return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, column)),
-                          sqlite3_column_bytes(st, column));
+        store.addValue(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, column)),
+                                  sqlite3_column_bytes(st, column)));
+        break;
     default: {
         const char *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
         const int size = sqlite3_column_bytes(st, column);
         // Text another tool stored in another encoding (a Latin-1 import) is
         // kept as its bytes, so that a save can tell it is unchanged.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = utf8(QByteArrayView(text, size));
-        if (utf8.hasError())
-            return QByteArray(text, size);
-        return decoded;
+        if (isUtf8(text, size))
+            store.addText(text, size);
+        else
+            store.addValue(QByteArray(text, size));
     }
     }
 }
@@ -523,6 +538,17 @@ QVariant columnValue(sqlite3_stmt *st, int column)
 } // namespace
 
 AdoConnection::Result AdoConnection::select(const QString &statement, const QStringList &columns)
+{
+    const RowStore store = fetch(statement, columns);
+    Result result;
+    result.columns = columns;
+    result.rows.reserve(store.size());
+    for (int i = 0; i < store.size(); ++i)
+        result.rows.push_back(Row{store.key(i), store.values(i)});
+    return result;
+}
+
+RowStore AdoConnection::fetch(const QString &statement, const QStringList &columns)
 {
     const EngineWait::Scope wait;
     requireConnected();
@@ -548,8 +574,7 @@ AdoConnection::Result AdoConnection::select(const QString &statement, const QStr
         sqlite3_bind_text(raw, i + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
     }
 
-    Result result;
-    result.columns = columns;
+    RowStore result(int(columns.size()));
     const int count = sqlite3_column_count(raw);
     QVector<int> map(columns.size(), -1);
     int keyIndex = -1;
@@ -564,17 +589,18 @@ AdoConnection::Result AdoConnection::select(const QString &statement, const QStr
 
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-        Row row;
-        row.key = keyIndex >= 0 ? sqlite3_column_int64(raw, keyIndex) : -1;
-        row.values.resize(columns.size());
-        for (int i = 0; i < map.size(); ++i)
+        result.beginRow(keyIndex >= 0 ? sqlite3_column_int64(raw, keyIndex) : -1);
+        for (int i = 0; i < map.size(); ++i) {
             if (map.at(i) >= 0)
-                row.values[i] = columnValue(raw, map.at(i));
-        result.rows.push_back(std::move(row));
+                addColumn(result, raw, map.at(i));
+            else
+                result.addNull();
+        }
     }
     if (rc != SQLITE_DONE)
         throw VarnelError(EngineErrors::explain(sqlite3_extended_errcode(h),
                                                 QString::fromUtf8(sqlite3_errmsg(h)), fileName()));
+    result.squeeze();
     return result;
 }
 

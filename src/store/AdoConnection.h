@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/RowStore.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -58,6 +60,8 @@ public:
     // Runs a statement and fetches every row; `columns` picks the result's
     // columns by name (case-insensitive), in that order, missing ones null.
     Result select(const QString &statement, const QStringList &columns);
+    // The same, the rows kept compact.
+    RowStore fetch(const QString &statement, const QStringList &columns);
 
     // Row writes on table HomeAd, each written to the file at once. `original`
     // holds the values as read; a row that no longer holds them is refused.

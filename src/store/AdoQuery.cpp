@@ -102,12 +102,9 @@ void AdoQuery::open()
 {
     if (active())
         return;
-    const AdoConnection::Result result =
-        m_connection->select(m_sql.join('\n'), AddressFields::storedNames());
+    RowStore fetched = m_connection->fetch(m_sql.join('\n'), AddressFields::storedNames());
     m_rows.clear();
-    m_rows.reserve(result.rows.size());
-    for (const AdoConnection::Row &r : result.rows)
-        m_rows.push_back(Row{r.key, r.values, false});
+    m_rows = std::move(fetched);
     m_sort.clear();
     m_buffer.clear();
     m_modified = false;
@@ -126,7 +123,6 @@ void AdoQuery::close()
     if (!active())
         return;
     m_rows.clear();
-    m_rows.shrink_to_fit();
     m_buffer.clear();
     m_modified = false;
     m_cur = -1;
@@ -179,7 +175,7 @@ void AdoQuery::moveTo(int row)
     checkBrowseMode();
     if (m_rows.empty())
         return;
-    row = std::clamp(row, 0, int(m_rows.size()) - 1);
+    row = std::clamp(row, 0, m_rows.size() - 1);
     m_bof = m_eof = false;
     if (row != m_cur)
         setCurrent(row);
@@ -199,7 +195,7 @@ void AdoQuery::last()
     checkBrowseMode();
     m_eof = true;
     m_bof = m_rows.empty();
-    const int lastRow = int(m_rows.size()) - 1;
+    const int lastRow = m_rows.size() - 1;
     if (lastRow >= 0 && m_cur != lastRow)
         setCurrent(lastRow);
 }
@@ -208,7 +204,7 @@ void AdoQuery::next()
 {
     checkBrowseMode();
     m_bof = false;
-    if (m_cur + 1 >= int(m_rows.size())) {
+    if (m_cur + 1 >= m_rows.size()) {
         m_eof = true;
         return;
     }
@@ -232,11 +228,8 @@ void AdoQuery::insert()
 {
     checkBrowseMode();
     const int at = m_cur < 0 ? 0 : m_cur;
-    Row row;
-    row.values.resize(AddressFields::StoredCount);
-    row.inserted = true;
-    m_rows.insert(m_rows.begin() + at, row);
-    m_buffer = row.values;
+    m_buffer = QVector<QVariant>(AddressFields::StoredCount);
+    m_rows.insertRow(at, -1, m_buffer);
     m_modified = false;
     m_bof = m_eof = false;
     // Everything is in its new state before anyone hears of it: a listener
@@ -259,7 +252,7 @@ void AdoQuery::edit()
         insert();
         return;
     }
-    m_buffer = m_rows[m_cur].values;
+    m_buffer = m_rows.values(m_cur);
     m_modified = false;
     setState(DataSetState::Edit);
 }
@@ -272,15 +265,12 @@ void AdoQuery::post()
         return;
     if (m_beforePost)
         m_beforePost();
-    Row &row = m_rows[m_cur];
     const QStringList columns = AddressFields::storedNames();
-    if (m_state == DataSetState::Insert) {
-        row.key = m_connection->insertRow(columns, m_buffer);
-        row.inserted = false;
-    } else {
-        m_connection->updateRow(row.key, columns, row.values, m_buffer);
-    }
-    row.values = m_buffer;
+    if (m_state == DataSetState::Insert)
+        m_rows.setKey(m_cur, m_connection->insertRow(columns, m_buffer));
+    else
+        m_connection->updateRow(m_rows.key(m_cur), columns, m_rows.values(m_cur), m_buffer);
+    m_rows.setValues(m_cur, m_buffer);
     m_buffer.clear();
     m_modified = false;
     setState(DataSetState::Browse);
@@ -303,10 +293,10 @@ void AdoQuery::cancel()
 void AdoQuery::removeCurrentRow()
 {
     const int at = m_cur;
-    m_rows.erase(m_rows.begin() + at);
+    m_rows.removeRow(at);
     m_buffer.clear();
     m_modified = false;
-    const int n = int(m_rows.size());
+    const int n = m_rows.size();
     m_bof = m_eof = n == 0;
     m_state = DataSetState::Browse;
     m_cur = n == 0 ? -1 : std::min(at, n - 1);
@@ -337,19 +327,17 @@ void AdoQuery::deleteRecord()
     }
     if (m_rows.empty())
         throw VarnelError(kEmpty);
-    Row &row = m_rows[m_cur];
-    m_connection->deleteRow(row.key, AddressFields::storedNames(), row.values);
+    m_connection->deleteRow(m_rows.key(m_cur), AddressFields::storedNames(), m_rows.values(m_cur));
     removeCurrentRow();
 }
 
-const QVector<QVariant> &AdoQuery::currentValues() const
+QVariant AdoQuery::stored(int row, int field) const
 {
-    static const QVector<QVariant> none(AddressFields::StoredCount);
-    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
-        return m_buffer;
-    if (m_cur < 0 || m_cur >= int(m_rows.size()))
-        return none;
-    return m_rows[m_cur].values;
+    if (row == m_cur && editing())
+        return m_buffer.at(field);
+    if (row < 0 || row >= m_rows.size())
+        return QVariant();
+    return m_rows.value(row, field);
 }
 
 QVariant AdoQuery::storedToValue(int field, const QVariant &stored) const
@@ -382,16 +370,19 @@ QVariant AdoQuery::valueToStored(int field, const QVariant &value) const
     return s.isEmpty() ? QVariant() : QVariant(s);
 }
 
-QString AdoQuery::textOf(int field, const QVector<QVariant> &values) const
+QString AdoQuery::textOf(int row, int field) const
 {
     if (field == AddressFields::Cap) {
-        const QString surname = values.at(AddressFields::Surname).toString();
+        const QString surname = textOf(row, AddressFields::Surname);
         return surname.isEmpty() ? QString() : singleByte(surname.at(0));
     }
-    const QVariant &v = values.at(field);
+    const bool isDate = AddressFields::all().at(field).kind == FieldDef::DateTime;
+    if (!isDate && !(row == m_cur && editing()) && row >= 0 && row < m_rows.size())
+        return m_rows.text(row, field);
+    const QVariant v = stored(row, field);
     if (v.isNull())
         return QString();
-    if (AddressFields::all().at(field).kind == FieldDef::DateTime)
+    if (isDate)
         return dateTimeText(dateFromStored(v.toString()));
     return v.toString();
 }
@@ -401,10 +392,10 @@ QVariant AdoQuery::fieldValue(int field) const
     if (field < 0 || field >= AddressFields::Count)
         throw VarnelError(QStringLiteral("Field index out of range"));
     if (field == AddressFields::Cap) {
-        const QString cap = textOf(field, currentValues());
+        const QString cap = textOf(m_cur, field);
         return cap.isEmpty() ? QVariant() : QVariant(cap);
     }
-    return storedToValue(field, currentValues().at(field));
+    return storedToValue(field, stored(m_cur, field));
 }
 
 QVariant AdoQuery::fieldValue(const QString &name) const
@@ -419,7 +410,7 @@ QString AdoQuery::displayText(int field) const
 {
     if (field < 0 || field >= AddressFields::Count)
         throw VarnelError(QStringLiteral("Field index out of range"));
-    return textOf(field, currentValues());
+    return textOf(m_cur, field);
 }
 
 QString AdoQuery::displayText(const QString &name) const
@@ -434,9 +425,9 @@ QString AdoQuery::displayText(int row, int field) const
 {
     if (row == m_cur)
         return displayText(field);
-    if (row < 0 || row >= int(m_rows.size()))
+    if (row < 0 || row >= m_rows.size())
         return QString();
-    return textOf(field, m_rows[row].values);
+    return textOf(row, field);
 }
 
 void AdoQuery::setFieldValue(int field, const QVariant &value)
@@ -448,7 +439,7 @@ void AdoQuery::setFieldValue(int field, const QVariant &value)
     const QVariant stored = valueToStored(field, value);
     if (m_state == DataSetState::Browse) {
         // The same value again is no change and starts no edit.
-        const QVariant &now = currentValues().at(field);
+        const QVariant now = this->stored(m_cur, field);
         if (!m_rows.empty() && now.isNull() == stored.isNull() && now == stored)
             return;
         edit();
@@ -540,19 +531,19 @@ void AdoQuery::setSort(const QString &sortText)
         if (field < 0)
             throw VarnelError(QStringLiteral("HomeQuery: Field '%1' not found").arg(name));
         const bool desc = dir == QLatin1String("DESC");
-        const qint64 currentKey = m_cur >= 0 ? m_rows[m_cur].key : -1;
+        const qint64 currentKey = m_cur >= 0 ? m_rows.key(m_cur) : -1;
         const bool isDate = AddressFields::all().at(field).kind == FieldDef::DateTime;
         const int valueField = field == AddressFields::Cap ? int(AddressFields::Surname) : field;
         // Each row's text and sort key are worked out once, not at every comparison.
-        const int n = int(m_rows.size());
+        const int n = m_rows.size();
         std::vector<QString> texts(n), keys(n);
         std::vector<bool> empty(n);
         for (int i = 0; i < n; ++i) {
-            empty[i] = m_rows[i].values.at(valueField).isNull();
+            empty[i] = m_rows.isNull(i, valueField);
             if (empty[i])
                 continue;
             // Dates are stored as ISO text, which orders as the dates do.
-            texts[i] = isDate ? m_rows[i].values.at(field).toString() : textOf(field, m_rows[i].values);
+            texts[i] = isDate ? m_rows.text(i, field) : textOf(i, field);
             if (!isDate)
                 keys[i] = TextOrder::key(texts[i]);
         }
@@ -570,14 +561,10 @@ void AdoQuery::setSort(const QString &sortText)
                 c = QString::compare(texts[a], texts[b], Qt::CaseSensitive);
             return desc ? c > 0 : c < 0;
         });
-        std::vector<Row> sorted;
-        sorted.reserve(n);
-        for (int i : order)
-            sorted.push_back(std::move(m_rows[i]));
-        m_rows = std::move(sorted);
+        m_rows.reorder(order);
         if (currentKey >= 0) {
-            for (int i = 0; i < int(m_rows.size()); ++i)
-                if (m_rows[i].key == currentKey)
+            for (int i = 0; i < m_rows.size(); ++i)
+                if (m_rows.key(i) == currentKey)
                     m_cur = i;
         }
         // The current row has moved: the ends are where it now stands.

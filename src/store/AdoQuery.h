@@ -47,7 +47,7 @@ public:
     // The fixed field list, available while closed.
     const QVector<FieldDef> &fields() const { return AddressFields::all(); }
 
-    int recordCount() const override { return int(m_rows.size()); }
+    int recordCount() const override { return m_rows.size(); }
     bool isEmpty() const { return m_rows.empty(); }
     int recNo() const { return m_cur; } // 0-based current row, -1 when none
     bool bof() const { return m_bof; }
@@ -116,26 +116,22 @@ signals:
     void stateChanged(DataSetState state);
 
 private:
-    struct Row
-    {
-        qint64 key = -1;
-        QVector<QVariant> values;   // as stored; text or null
-        bool inserted = false;      // the new record, not yet in the file
-    };
     void checkActive() const;
     void setState(DataSetState s);
     void setCurrent(int row, bool signal = true);
     void removeCurrentRow();
-    const QVector<QVariant> &currentValues() const;
+    bool editing() const { return m_state == DataSetState::Edit || m_state == DataSetState::Insert; }
+    // A row's field as stored; the edit buffer for the current row while editing.
+    QVariant stored(int row, int field) const;
     QVariant storedToValue(int field, const QVariant &stored) const;
     QVariant valueToStored(int field, const QVariant &value) const;
-    QString textOf(int field, const QVector<QVariant> &values) const;
+    QString textOf(int row, int field) const;
     void emitIfEnabled(void (AdoQuery::*signal)(int), int arg);
 
     AdoConnection *m_connection;
     QStringList m_sql;
     DataSetState m_state = DataSetState::Inactive;
-    std::vector<Row> m_rows;
+    RowStore m_rows{AddressFields::StoredCount}; // as fetched: text or null
     int m_cur = -1;
     bool m_bof = true, m_eof = true;
     QVector<QVariant> m_buffer;

@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -12,9 +13,30 @@ bool BookAddress::isServer(const QString &address)
            a.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
+namespace {
+
+// libpq writes a socket folder as a percent-encoded host, which QUrl will not
+// take as a host: it is read apart.
+QString socketHost(QString *uri)
+{
+    static const QRegularExpression encoded(
+        QStringLiteral("^(postgres(?:ql)?://(?:[^@/?]*@)?)(%2F[^:/?]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = encoded.match(*uri);
+    if (!m.hasMatch())
+        return QString();
+    const QString host = QUrl::fromPercentEncoding(m.captured(2).toUtf8());
+    uri->replace(m.capturedStart(2), m.capturedLength(2), QStringLiteral("socket.invalid"));
+    return host;
+}
+
+} // namespace
+
 BookAddress::Server BookAddress::parse(const QString &uri)
 {
-    const QUrl url(uri.trimmed(), QUrl::StrictMode);
+    QString text = uri.trimmed();
+    const QString socket = socketHost(&text);
+    const QUrl url(text, QUrl::StrictMode);
     if (!isServer(uri) || !url.isValid())
         throw VarnelError(
             QStringLiteral("'%1' is not a server address; write it as "
@@ -23,16 +45,7 @@ BookAddress::Server BookAddress::parse(const QString &uri)
     Server s;
     s.user = url.userName(QUrl::FullyDecoded);
     s.password = url.password(QUrl::FullyDecoded);
-    s.host = url.host(QUrl::FullyDecoded);
-    // QUrl will not take a host that is a socket folder; libpq's own form
-    // percent-encodes it.
-    const QString authority = url.authority(QUrl::FullyEncoded);
-    const int at = authority.lastIndexOf('@');
-    QString hostPart = authority.mid(at + 1);
-    if (hostPart.startsWith(QLatin1String("%2F"), Qt::CaseInsensitive)) {
-        const int colon = hostPart.lastIndexOf(':');
-        s.host = QUrl::fromPercentEncoding((colon > 0 ? hostPart.left(colon) : hostPart).toUtf8());
-    }
+    s.host = socket.isEmpty() ? url.host(QUrl::FullyDecoded) : socket;
     s.port = url.port(-1);
     s.database = url.path(QUrl::FullyDecoded).mid(1);
     QStringList options;
@@ -82,12 +95,16 @@ QString BookAddress::display(const QString &address)
 {
     if (!isServer(address))
         return address;
-    QUrl url(address.trimmed());
-    if (!url.isValid())
-        return QStringLiteral("postgresql://");
-    url.setPassword(QString());
-    QUrlQuery query(url);
-    query.removeAllQueryItems(QStringLiteral("password"));
-    url.setQuery(query);
-    return url.toString(QUrl::FullyEncoded);
+    // Plain text work, so that even an address QUrl cannot read loses its
+    // password.
+    QString text = address.trimmed();
+    static const QRegularExpression userPassword(
+        QStringLiteral("^(postgres(?:ql)?://[^:@/?]*):[^@/?]*@"),
+        QRegularExpression::CaseInsensitiveOption);
+    text.replace(userPassword, QStringLiteral("\\1@"));
+    static const QRegularExpression passwordItem(QStringLiteral("([?&])password=[^&]*(&|$)"));
+    text.replace(passwordItem, QStringLiteral("\\1"));
+    while (text.endsWith('&') || text.endsWith('?'))
+        text.chop(1);
+    return text;
 }

@@ -205,6 +205,7 @@ void ServerBook::ensureConnected()
     close();
     connectServer();
     m_open = true;
+    m_reconnected = true;
 }
 
 void ServerBook::refuse(const QSqlQuery &q, bool writing)
@@ -256,9 +257,13 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
     QSqlQuery q(db);
     q.setForwardOnly(true);
     QString sql = statement;
+    // The program's own selections read every column, so that the match and
+    // the order can look at any field; the asked columns are kept at the end.
+    const QStringList wanted = columns;
+    const QStringList fetched = s.recognised ? AddressFields::storedNames() : columns;
     if (s.recognised) {
         QStringList names{QStringLiteral("\"ID\"")};
-        for (const QString &c : columns)
+        for (const QString &c : fetched)
             names << quoted(c);
         sql = QStringLiteral("SELECT %1 FROM %2").arg(names.join(','), m_table);
         const int whereColumn = s.whereField == AddressFields::Cap ? AddressFields::Surname : s.whereField;
@@ -270,16 +275,16 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
     if (!q.exec(sql))
         refuse(q, false);
     const QSqlRecord record = q.record();
-    QVector<int> map(columns.size(), -1);
-    for (int i = 0; i < columns.size(); ++i)
+    QVector<int> map(fetched.size(), -1);
+    for (int i = 0; i < fetched.size(); ++i)
         for (int j = 0; j < record.count(); ++j)
-            if (map.at(i) < 0 && record.fieldName(j).compare(columns.at(i), Qt::CaseInsensitive) == 0)
+            if (map.at(i) < 0 && record.fieldName(j).compare(fetched.at(i), Qt::CaseInsensitive) == 0)
                 map[i] = j;
     const int keyIndex = record.indexOf(QStringLiteral("ID"));
     while (q.next()) {
         AdoConnection::Row row;
         row.key = keyIndex >= 0 ? q.value(keyIndex).toLongLong() : -1;
-        row.values.resize(columns.size());
+        row.values.resize(fetched.size());
         for (int i = 0; i < map.size(); ++i)
             if (map.at(i) >= 0)
                 row.values[i] = fromServer(q.value(map.at(i)));
@@ -293,7 +298,7 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
     // The book's own match and order, as a file book applies them.
     auto fieldText = [&](const AdoConnection::Row &row, int field, bool *isNull) {
         const int source = field == AddressFields::Cap ? AddressFields::Surname : field;
-        const int at = columns.indexOf(AddressFields::all().at(source).name);
+        const int at = int(source);
         const QVariant v = at >= 0 ? row.values.at(at) : QVariant();
         *isNull = v.isNull();
         const QString text = v.toString();
@@ -335,6 +340,16 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
         for (size_t i : order)
             sorted.push_back(std::move(result.rows[i]));
         result.rows = std::move(sorted);
+    }
+    QVector<int> pick;
+    for (const QString &c : wanted)
+        pick << AddressFields::indexOf(c);
+    for (AdoConnection::Row &row : result.rows) {
+        QVector<QVariant> values(pick.size());
+        for (int i = 0; i < pick.size(); ++i)
+            if (pick.at(i) >= 0 && pick.at(i) < AddressFields::StoredCount)
+                values[i] = row.values.at(pick.at(i));
+        row.values = std::move(values);
     }
     return result;
 }
@@ -411,18 +426,21 @@ void ServerBook::updateRow(qint64 key, const QStringList &columns, const QVector
         q.addBindValue(forServer(v));
     if (!q.exec())
         refuse(q, true);
+    const bool retry = m_reconnected;
+    m_reconnected = false;
     if (q.numRowsAffected() > 0) {
         announce();
         return;
     }
     // A save tried again after a lost connection may find its own change
-    // already there: that is no conflict.
+    // already there (the first try went in before the line broke): that is
+    // no conflict. Anything else that left the row unmatched is.
     QSqlQuery mine(QSqlDatabase::database(m_name, false));
     mine.prepare(QStringLiteral("SELECT 1 FROM %1").arg(m_table) + unchangedSince(columns));
     mine.addBindValue(key);
     for (const QVariant &v : values)
         mine.addBindValue(forServer(v));
-    if (mine.exec() && mine.next())
+    if (retry && mine.exec() && mine.next())
         return;
     if (rowExists(key))
         throw VarnelError(EngineErrors::changedElsewhere());

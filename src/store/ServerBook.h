@@ -67,5 +67,6 @@ private:
     QString m_readOnlyReason;
     bool m_open = false;
     bool m_lost = false;
+    bool m_reconnected = false;
     bool m_passwordWanted = false;
 };

@@ -284,6 +284,29 @@ private slots:
         QVERIFY(errorOf([&] { BookTransfer::copy(back, server, true, blankBook()); }).contains("already holds"));
     }
 
+    // The command-line programs take a server address as they take a file.
+    void commandLineProgramsTakeServerAddresses()
+    {
+        REQUIRE_SERVER();
+        const QString book = emptyDatabase("commandline");
+        QProcess copy;
+        copy.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-copybook"), {file, book, "--create"});
+        QVERIFY(copy.waitForFinished(60000));
+        QVERIFY2(copy.exitCode() == 0, copy.readAllStandardError().constData());
+        QVERIFY(copy.readAllStandardOutput().contains("written to " + book.toUtf8()));
+        const QString pdf = dir.filePath("server-phones.pdf");
+        QProcess print;
+        print.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-print"),
+                    {book, "phonelist", pdf, "--letter", "O"});
+        QVERIFY(print.waitForFinished(60000));
+        QVERIFY2(print.exitCode() == 0, print.readAllStandardError().constData());
+        QStringList words;
+        for (const PdfWord &w : pdfWords(pdf))
+            words << w.text;
+        QVERIFY2(words.contains("Ødegaard") && words.contains("o'Brien"), qPrintable(words.join(' ')));
+        QVERIFY(!words.contains("Zoë"));
+    }
+
     void tableRulesAreTheFileBooks_data()
     {
         QTest::addColumn<QString>("field");

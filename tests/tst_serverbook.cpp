@@ -378,6 +378,36 @@ private slots:
         QVERIFY(errorOf([&] { bob.query.post(); }).contains("deleted this record"));
     }
 
+    // What a window does when it hears of another user's save: read anew,
+    // on the same person, unless something is being typed.
+    void refreshKeepsTheCurrentPerson()
+    {
+        REQUIRE_SERVER();
+        const QString book = emptyDatabase("refreshed");
+        BookTransfer::copy(file, book, true, blankBook());
+        Book ann(book), bob(book);
+        ann.query.open();
+        bob.query.open();
+        bob.query.setSort("Town DESC");
+        bob.query.moveTo(7);
+        const QString person = bob.query.fieldValue("Surname").toString();
+        QSignalSpy told(&bob.connection, &AdoConnection::changedElsewhere);
+        ann.query.insert();
+        ann.query.setFieldValue("Surname", "Aardvark");
+        ann.query.setFieldValue("Town", "Zzz");
+        ann.query.post();
+        QVERIFY(told.wait(5000));
+        const int before = bob.query.recordCount();
+        QVERIFY(bob.query.refresh());
+        QCOMPARE(bob.query.recordCount(), before + 1);
+        QCOMPARE(bob.query.sort(), QStringLiteral("Town DESC"));
+        QCOMPARE(bob.query.fieldValue("Surname").toString(), person);
+        QCOMPARE(bob.query.recNo(), 8); // Zzz sorts first, so Bob's person moved down
+        bob.query.setFieldValue("Notes", "typing");
+        QVERIFY(!bob.query.refresh());
+        QCOMPARE(bob.query.fieldValue("Notes").toString(), QStringLiteral("typing"));
+    }
+
     void troubleReachingABookIsToldApart_data()
     {
         QTest::addColumn<QString>("address");

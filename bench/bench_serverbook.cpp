@@ -40,14 +40,16 @@ bool recreate(const QString &database)
 {
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
         db.setHostName(qEnvironmentVariable("PGHOST"));
         db.setPort(qEnvironmentVariableIntValue("PGPORT"));
         db.setUserName(qEnvironmentVariable("PGUSER"));
         db.setDatabaseName(QStringLiteral("postgres"));
         ok = db.open();
         QSqlQuery q(db);
-        ok = ok && q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database)) &&
+        ok = ok &&
+             q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database)) &&
              q.exec(QStringLiteral("CREATE DATABASE %1").arg(database));
         if (!ok)
             std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text() + db.lastError().text()));
@@ -76,19 +78,23 @@ Figures measure(const QString &address)
     };
     f.open = run(SelectionStatements::all());
     f.letter = run(SelectionStatements::letter('M'));
-    f.search = run(SelectionStatements::search(QStringLiteral("Town"), QStringLiteral("ton"), false));
-    f.notSearch = run(SelectionStatements::search(QStringLiteral("Town"), QStringLiteral("ton"), true));
+    f.search =
+        run(SelectionStatements::search(QStringLiteral("Town"), QStringLiteral("ton"), false));
+    f.notSearch =
+        run(SelectionStatements::search(QStringLiteral("Town"), QStringLiteral("ton"), true));
     query.close();
     query.setSql(SelectionStatements::letter('M'));
     query.open();
     const int saves = 200;
-    f.save = Bench::bestMs(1, [&] {
-        for (int i = 0; i < saves; ++i) {
-            query.moveTo(i % 50);
-            query.setFieldValue(QStringLiteral("Flag2"), QString::number(i));
-            query.post();
-        }
-    }) / saves;
+    f.save = Bench::bestMs(1,
+                           [&] {
+                               for (int i = 0; i < saves; ++i) {
+                                   query.moveTo(i % 50);
+                                   query.setFieldValue(QStringLiteral("Flag2"), QString::number(i));
+                                   query.post();
+                               }
+                           }) /
+             saves;
     return f;
 }
 
@@ -151,7 +157,8 @@ int main(int argc, char **argv)
     std::printf("%-30s %10.1f %10.1f\n", "open, surname order", onFile.open, onServer.open);
     std::printf("%-30s %10.1f %10.1f\n", "letter M", onFile.letter, onServer.letter);
     std::printf("%-30s %10.1f %10.1f\n", "search Town ton", onFile.search, onServer.search);
-    std::printf("%-30s %10.1f %10.1f\n", "NOT search Town ton", onFile.notSearch, onServer.notSearch);
+    std::printf("%-30s %10.1f %10.1f\n", "NOT search Town ton", onFile.notSearch,
+                onServer.notSearch);
     std::printf("%-30s %10.2f %10.2f\n", "one save", onFile.save, onServer.save);
 
     // Ten clients on a small book, all saving the same five records.
@@ -163,8 +170,9 @@ int main(int argc, char **argv)
     {
         AdoConnection c;
         c.setBook(busy);
-        c.execute(QStringLiteral("UPDATE homead SET \"Flag\" = 'busy', \"Flag2\" = '0' WHERE \"ID\" IN "
-                                 "(SELECT \"ID\" FROM homead ORDER BY \"ID\" LIMIT 5)"));
+        c.execute(
+            QStringLiteral("UPDATE homead SET \"Flag\" = 'busy', \"Flag2\" = '0' WHERE \"ID\" IN "
+                           "(SELECT \"ID\" FROM homead ORDER BY \"ID\" LIMIT 5)"));
     }
     const int clients = 10, seconds = 5;
     std::vector<std::unique_ptr<QProcess>> running;
@@ -190,9 +198,10 @@ int main(int argc, char **argv)
     long stored = 0;
     for (const AdoConnection::Row &row : r.rows)
         stored += row.values[0].toString().toLong();
-    std::printf("%d clients, %d s, same 5 records: %.0f saves/s, %ld refused, %ld saved, %ld stored "
-                "(%s)\n",
-                clients, seconds, double(saved) / seconds, refused, saved, stored,
-                stored == saved ? "nothing lost" : "SAVES LOST");
+    std::printf(
+        "%d clients, %d s, same 5 records: %.0f saves/s, %ld refused, %ld saved, %ld stored "
+        "(%s)\n",
+        clients, seconds, double(saved) / seconds, refused, saved, stored,
+        stored == saved ? "nothing lost" : "SAVES LOST");
     return stored == saved ? 0 : 1;
 }

@@ -30,9 +30,9 @@ int main(int argc, char **argv)
         return BookAddress::isServer(a) ? a : QFileInfo(a).absoluteFilePath();
     };
     try {
-        const BookTransfer::Counts n =
-            BookTransfer::copy(address(args[0]), address(args[1]), create,
-                               QCoreApplication::applicationDirPath() + QStringLiteral("/NewFile.vdf"));
+        const BookTransfer::Counts n = BookTransfer::copy(
+            address(args[0]), address(args[1]), create,
+            QCoreApplication::applicationDirPath() + QStringLiteral("/NewFile.vdf"));
         out << n.read << " records read from " << BookAddress::display(args[0]) << ", " << n.written
             << " written to " << BookAddress::display(args[1]) << "\n";
         return 0;

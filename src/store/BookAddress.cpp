@@ -38,10 +38,9 @@ BookAddress::Server BookAddress::parse(const QString &uri)
     const QString socket = socketHost(&text);
     const QUrl url(text, QUrl::StrictMode);
     if (!isServer(uri) || !url.isValid())
-        throw VarnelError(
-            QStringLiteral("'%1' is not a server address; write it as "
-                           "postgresql://user@host:port/database")
-                .arg(display(uri)));
+        throw VarnelError(QStringLiteral("'%1' is not a server address; write it as "
+                                         "postgresql://user@host:port/database")
+                              .arg(display(uri)));
     Server s;
     s.user = url.userName(QUrl::FullyDecoded);
     s.password = url.password(QUrl::FullyDecoded);

@@ -36,7 +36,8 @@ BookTransfer::Counts BookTransfer::copy(const QString &from, const QString &to, 
         server.open(BookAddress::parse(to).password);
         if (!server.hasTable()) {
             if (!createTable)
-                throw VarnelError(QStringLiteral("%1 holds no table HomeAd").arg(BookAddress::display(to)));
+                throw VarnelError(
+                    QStringLiteral("%1 holds no table HomeAd").arg(BookAddress::display(to)));
             server.createTable();
         }
         const int before = int(server.select(kAll, {QStringLiteral("Surname")}).rows.size());
@@ -49,13 +50,15 @@ BookTransfer::Counts BookTransfer::copy(const QString &from, const QString &to, 
         counts.written = int(server.select(kAll, {QStringLiteral("Surname")}).rows.size());
     } else {
         if (QFileInfo::exists(to))
-            throw VarnelError(QStringLiteral("'%1' exists already; choose a new file name").arg(to));
+            throw VarnelError(
+                QStringLiteral("'%1' exists already; choose a new file name").arg(to));
         CopyBook(blankBook, to);
         try {
             AdoConnection file;
             file.setBook(to);
             if (countOf(file) != 0)
-                throw VarnelError(QStringLiteral("'%1' is not a blank address book").arg(blankBook));
+                throw VarnelError(
+                    QStringLiteral("'%1' is not a blank address book").arg(blankBook));
             QStringList withKey = columns;
             withKey.prepend(QStringLiteral("ID"));
             file.execute(QStringLiteral("BEGIN IMMEDIATE"));

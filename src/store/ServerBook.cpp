@@ -63,8 +63,8 @@ QVariant fromServer(const QVariant &v)
 } // namespace
 
 ServerBook::ServerBook(const QString &address, const QString &connectionName, QObject *parent)
-    : QObject(parent), m_address(BookAddress::display(address)), m_server(BookAddress::parse(address)),
-      m_name(connectionName)
+    : QObject(parent), m_address(BookAddress::display(address)),
+      m_server(BookAddress::parse(address)), m_name(connectionName)
 {
 }
 
@@ -169,7 +169,8 @@ void ServerBook::findTable()
     QSqlQuery c(db);
     c.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
                              "table_schema = current_schema() AND table_name = ?"));
-    c.addBindValue(m_table.mid(1, m_table.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\"")));
+    c.addBindValue(
+        m_table.mid(1, m_table.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\"")));
     if (!c.exec())
         refuse(c, false);
     QStringList present;
@@ -182,8 +183,9 @@ void ServerBook::findTable()
     if (!present.contains(QLatin1String("ID")))
         m_readOnlyReason = QStringLiteral("its table HomeAd has no record number (ID)");
     else if (!missing.isEmpty())
-        m_readOnlyReason = QStringLiteral("its table HomeAd lacks the column%1 %2")
-                               .arg(missing.size() > 1 ? "s" : "", missing.join(QStringLiteral(", ")));
+        m_readOnlyReason =
+            QStringLiteral("its table HomeAd lacks the column%1 %2")
+                .arg(missing.size() > 1 ? "s" : "", missing.join(QStringLiteral(", ")));
 }
 
 void ServerBook::close()
@@ -218,8 +220,8 @@ void ServerBook::refuse(const QSqlQuery &q, bool writing)
         throw VarnelError(
             QStringLiteral("The connection to the server of %1 was lost%2. Try again: the "
                            "program connects anew")
-                .arg(describe(), writing ? QStringLiteral(", so the change was not saved")
-                                         : QString()) +
+                .arg(describe(),
+                     writing ? QStringLiteral(", so the change was not saved") : QString()) +
             '\n' + why);
     }
     if (code == QLatin1String("55P03") || code == QLatin1String("40P01") ||
@@ -266,7 +268,8 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
         for (const QString &c : fetched)
             names << quoted(c);
         sql = QStringLiteral("SELECT %1 FROM %2").arg(names.join(','), m_table);
-        const int whereColumn = s.whereField == AddressFields::Cap ? AddressFields::Surname : s.whereField;
+        const int whereColumn =
+            s.whereField == AddressFields::Cap ? AddressFields::Surname : s.whereField;
         if (whereColumn >= 0)
             sql += QStringLiteral(" WHERE %1 IS NOT NULL")
                        .arg(quoted(AddressFields::all().at(whereColumn).name));
@@ -278,7 +281,8 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
     QVector<int> map(fetched.size(), -1);
     for (int i = 0; i < fetched.size(); ++i)
         for (int j = 0; j < record.count(); ++j)
-            if (map.at(i) < 0 && record.fieldName(j).compare(fetched.at(i), Qt::CaseInsensitive) == 0)
+            if (map.at(i) < 0 &&
+                record.fieldName(j).compare(fetched.at(i), Qt::CaseInsensitive) == 0)
                 map[i] = j;
     const int keyIndex = record.indexOf(QStringLiteral("ID"));
     while (q.next()) {
@@ -402,8 +406,8 @@ bool ServerBook::rowExists(qint64 key)
     return q.next();
 }
 
-void ServerBook::updateRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original,
-                           const QVector<QVariant> &values)
+void ServerBook::updateRow(qint64 key, const QStringList &columns,
+                           const QVector<QVariant> &original, const QVector<QVariant> &values)
 {
     ensureConnected();
     QStringList sets;
@@ -418,7 +422,8 @@ void ServerBook::updateRow(qint64 key, const QStringList &columns, const QVector
     if (sets.isEmpty())
         return;
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("UPDATE %1 SET %2").arg(m_table, sets.join(',')) + unchangedSince(columns));
+    q.prepare(QStringLiteral("UPDATE %1 SET %2").arg(m_table, sets.join(',')) +
+              unchangedSince(columns));
     for (const QVariant &v : changed)
         q.addBindValue(forServer(v));
     q.addBindValue(key);
@@ -447,7 +452,8 @@ void ServerBook::updateRow(qint64 key, const QStringList &columns, const QVector
     throw VarnelError(EngineErrors::deletedElsewhere());
 }
 
-void ServerBook::deleteRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original)
+void ServerBook::deleteRow(qint64 key, const QStringList &columns,
+                           const QVector<QVariant> &original)
 {
     ensureConnected();
     QSqlQuery q(QSqlDatabase::database(m_name, false));
@@ -487,7 +493,9 @@ void ServerBook::createTable()
                                quoted(f.name));
         else if (f.size > 0)
             column += QStringLiteral(" CONSTRAINT %1 CHECK (char_length(%2) <= %3)")
-                          .arg(quoted(QStringLiteral("%1 holds at most %2 characters").arg(f.name).arg(f.size)),
+                          .arg(quoted(QStringLiteral("%1 holds at most %2 characters")
+                                          .arg(f.name)
+                                          .arg(f.size)),
                                quoted(f.name))
                           .arg(f.size);
         parts << column;

@@ -8,6 +8,7 @@
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPainter.h"
 #include "store/AddressFields.h"
+#include "store/BookAddress.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
@@ -160,6 +161,8 @@ QString PrintCommand::usage()
         "  --font \"FACE,SIZE\"    the labels' address font, such as \"Arial,12\"\n"
         "  --body LETTER.rtf     the letter body of the letters layout (RTF or plain text)\n"
         "Without a selection every record is printed, in surname order.\n"
+        "BOOK is a book file or a server book, postgresql://user@host:port/database; the\n"
+        "password comes from the PostgreSQL password file (~/.pgpass) or PGPASSWORD.\n"
         "\n"
         "Layouts:\n");
     for (const ReportLayoutEntry &e : ReportLayouts::all())
@@ -211,11 +214,11 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         QTextDocument body;
         if (layout->takesBody())
             loadBody(o.body, &body);
-        if (!QFileInfo(o.book).isFile())
+        const bool server = BookAddress::isServer(o.book);
+        if (!server && !QFileInfo(o.book).isFile())
             throw VarnelError(QStringLiteral("Address book \"%1\" not found").arg(o.book));
         AdoConnection connection;
-        connection.setConnectionString(
-            AdoConnection::connectionStringFor(QFileInfo(o.book).absoluteFilePath()));
+        connection.setBook(server ? o.book : QFileInfo(o.book).absoluteFilePath());
         AdoQuery query(&connection);
         query.setObjectName(QStringLiteral("HomeQuery"));
         query.setSql(o.statement);

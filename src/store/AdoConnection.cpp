@@ -2,6 +2,8 @@
 
 #include "platform/VarnelError.h"
 #include "store/AddressFields.h"
+#include "store/BookAddress.h"
+#include "store/ServerBook.h"
 #include "store/EngineErrors.h"
 #include "store/EngineWait.h"
 #include "store/StatementTranslator.h"
@@ -85,8 +87,9 @@ AdoConnection::~AdoConnection()
         close();
 }
 
-QString AdoConnection::connectionStringFor(const QString &path)
+QString AdoConnection::connectionStringFor(const QString &address)
 {
+    const QString path = BookAddress::display(address);
     const QString head = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
     const QString tail = QStringLiteral(";Persist Security Info=False");
     // A path that reads back as it is goes in as it is; any other (a ";x=y"
@@ -98,6 +101,39 @@ QString AdoConnection::connectionStringFor(const QString &path)
     QString quoted = path;
     quoted.replace('"', QLatin1String("\"\""));
     return head + '"' + quoted + '"' + tail;
+}
+
+void AdoConnection::setBook(const QString &address)
+{
+    setConnectionString(connectionStringFor(address));
+    m_password = BookAddress::isServer(address) ? BookAddress::parse(address).password : QString();
+}
+
+bool AdoConnection::isServerBook() const
+{
+    return BookAddress::isServer(fileName());
+}
+
+void AdoConnection::openServer()
+{
+    auto server = std::make_unique<ServerBook>(fileName(), m_name);
+    m_passwordWanted = false;
+    try {
+        server->open(m_password);
+    } catch (const VarnelError &) {
+        m_passwordWanted = server->passwordWanted();
+        throw;
+    }
+    if (!server->hasTable())
+        throw VarnelError(QStringLiteral("%1 holds no table %2")
+                              .arg(BookAddress::display(fileName()), QLatin1String(kTable)));
+    connect(server.get(), &ServerBook::changedElsewhere, this, &AdoConnection::changedElsewhere);
+    m_readOnlyReason = server->readOnlyReason();
+    m_readOnly = server->readOnly();
+    m_server = std::move(server);
+    m_connected = true;
+    if (m_readOnly)
+        emit openedReadOnly(readOnlyNotice(fileName()));
 }
 
 void AdoConnection::setConnectionString(const QString &text)
@@ -313,6 +349,10 @@ void AdoConnection::open()
 {
     if (m_connected)
         return;
+    if (isServerBook()) {
+        openServer();
+        return;
+    }
     const QString path = fileName();
     if (path.isEmpty())
         throw VarnelError(QStringLiteral("No address book file is named in the connection string"));
@@ -473,7 +513,10 @@ void AdoConnection::close()
     if (!m_connected)
         return;
     emit aboutToDisconnect();
-    dropFile();
+    if (m_server)
+        m_server.reset();
+    else
+        dropFile();
     m_connected = false;
     m_readOnly = false;
 }
@@ -552,6 +595,8 @@ RowStore AdoConnection::fetch(const QString &statement, const QStringList &colum
 {
     const EngineWait::Scope wait;
     requireConnected();
+    if (m_server)
+        return m_server->select(statement, columns);
     sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
     if (!h)
         throw VarnelError(QStringLiteral("The address book engine is not available"));
@@ -623,6 +668,8 @@ qint64 AdoConnection::insertRow(const QStringList &columns, const QVector<QVaria
 {
     const EngineWait::Scope wait;
     requireWritable();
+    if (m_server)
+        return m_server->insertRow(columns, values);
     QStringList names, marks;
     for (const QString &c : columns) {
         names << quoted(c);
@@ -682,6 +729,8 @@ void AdoConnection::updateRow(qint64 key, const QStringList &columns, const QVec
     const EngineWait::Scope wait;
     requireWritable();
     requireKey(key);
+    if (m_server)
+        return m_server->updateRow(key, columns, original, values);
     QStringList sets;
     QVector<QVariant> changed;
     for (int i = 0; i < columns.size(); ++i) {
@@ -703,11 +752,8 @@ void AdoConnection::updateRow(qint64 key, const QStringList &columns, const QVec
         refuse(q);
     if (q.numRowsAffected() == 0) {
         if (rowExists(m_name, key))
-            throw VarnelError(QStringLiteral(
-                "Another program changed this record after it was read, so your changes were not "
-                "saved. Cancel them and reset the view to see the record as it is now"));
-        throw VarnelError(QStringLiteral(
-            "Another program deleted this record after it was read, so your changes were not saved"));
+            throw VarnelError(EngineErrors::changedElsewhere());
+        throw VarnelError(EngineErrors::deletedElsewhere());
     }
 }
 
@@ -716,6 +762,8 @@ void AdoConnection::deleteRow(qint64 key, const QStringList &columns, const QVec
     const EngineWait::Scope wait;
     requireWritable();
     requireKey(key);
+    if (m_server)
+        return m_server->deleteRow(key, columns, original);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.prepare(QStringLiteral("DELETE FROM %1").arg(QLatin1String(kTable)) + unchangedSince(columns));
     bindOriginal(q, key, original);
@@ -724,15 +772,15 @@ void AdoConnection::deleteRow(qint64 key, const QStringList &columns, const QVec
     // A row another program already deleted is gone either way; one it
     // changed is not ours to delete unseen.
     if (q.numRowsAffected() == 0 && rowExists(m_name, key))
-        throw VarnelError(QStringLiteral(
-            "Another program changed this record after it was read, so it was not deleted. Reset "
-            "the view to see the record as it is now"));
+        throw VarnelError(EngineErrors::changedBeforeDelete());
 }
 
 void AdoConnection::execute(const QString &statement)
 {
     const EngineWait::Scope wait;
     requireConnected();
+    if (m_server)
+        return m_server->execute(statement);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     if (!q.exec(statement))
         refuse(q);

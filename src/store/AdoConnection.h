@@ -7,9 +7,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <memory>
 #include <vector>
 
 class QSqlQuery;
+class ServerBook;
 struct sqlite3;
 
 // The connection to one address book file. The file is an SQLite database
@@ -27,7 +29,20 @@ public:
     explicit AdoConnection(QObject *parent = nullptr);
     ~AdoConnection() override;
 
+    // `path` is a file path or a server address (BookAddress); a password
+    // in an address is left out of the string.
     static QString connectionStringFor(const QString &path);
+    // Names the book to open: the connection string for it, and a password
+    // typed into a server address kept in memory only.
+    void setBook(const QString &address);
+    // For a server that asks for one; never written anywhere.
+    void setPassword(const QString &password) { m_password = password; }
+    // After a refused open: the server wanted a password it was not given,
+    // or refused the one it was given.
+    bool passwordWanted() const { return m_passwordWanted; }
+    bool isServerBook() const;
+    // The open server book, for copying whole books; null on a file.
+    ServerBook *serverBook() const { return m_server.get(); }
 
     QString connectionString() const { return m_connectionString; }
     // Only while disconnected.
@@ -81,6 +96,8 @@ signals:
     void aboutToDisconnect();
     // After an open that could only read the book: the sentence that says so.
     void openedReadOnly(const QString &notice);
+    // Another user saved a change to the open server book.
+    void changedElsewhere();
 
 private:
     enum Mode
@@ -102,4 +119,8 @@ private:
     bool m_connected = false;
     bool m_readOnly = false;
     QString m_readOnlyReason;
+    std::unique_ptr<ServerBook> m_server;
+    QString m_password;
+    bool m_passwordWanted = false;
+    void openServer();
 };

@@ -104,6 +104,12 @@ public:
     // Runs before every save, before anything is written.
     void setBeforePost(std::function<void()> hook) { m_beforePost = std::move(hook); }
 
+    // Reads the rows anew (another user saved a change) and stays on the same
+    // person while the selection still holds them, with the in-place sort
+    // kept. Does nothing and gives false while a record is being edited or
+    // inserted: a refresh never drops typed values.
+    bool refresh();
+
     static QString dateTimeText(const QDateTime &value);
     static QDateTime parseDateTime(const QString &text, bool *ok);
 

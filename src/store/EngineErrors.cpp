@@ -18,6 +18,25 @@ QString EngineErrors::inUse(const QString &path)
     return QStringLiteral("'%1' is in use by another program; try again").arg(path);
 }
 
+QString EngineErrors::changedElsewhere()
+{
+    return QStringLiteral("Another program changed this record after it was read, so your "
+                          "changes were not saved. Cancel them and reset the view to see the "
+                          "record as it is now");
+}
+
+QString EngineErrors::deletedElsewhere()
+{
+    return QStringLiteral(
+        "Another program deleted this record after it was read, so your changes were not saved");
+}
+
+QString EngineErrors::changedBeforeDelete()
+{
+    return QStringLiteral("Another program changed this record after it was read, so it was not "
+                          "deleted. Reset the view to see the record as it is now");
+}
+
 bool EngineErrors::isBusy(int code)
 {
     const int primary = code & 0xFF;

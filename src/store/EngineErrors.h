@@ -17,6 +17,11 @@ QString explain(int code, const QString &engineText, const QString &path, int sy
 // The one sentence for a book another program holds locked.
 QString inUse(const QString &path);
 
+// A save or delete refused because the record is no longer as it was read.
+QString changedElsewhere();
+QString deletedElsewhere();
+QString changedBeforeDelete();
+
 // Whether the code means another program holds the book locked.
 bool isBusy(int code);
 

@@ -139,43 +139,55 @@ QString columnExpression(int field)
 
 } // namespace
 
-StatementTranslator::Translated StatementTranslator::translate(const QString &statement)
+StatementTranslator::Selection StatementTranslator::parse(const QString &statement)
 {
-    Translated none;
+    Selection none;
     Reader r(statement);
     if (!r.word(QStringLiteral("SELECT")) || !r.symbol('*') || !r.word(QStringLiteral("FROM")) ||
         !r.word(QStringLiteral("HomeAd")))
         return none;
 
-    Translated t;
-    t.sql = QStringLiteral("SELECT * FROM HomeAd");
+    Selection t;
     if (r.word(QStringLiteral("WHERE"))) {
-        const int field = r.field();
-        if (field < 0)
+        t.whereField = r.field();
+        if (t.whereField < 0)
             return none;
-        const bool negated = r.word(QStringLiteral("NOT"));
+        t.negated = r.word(QStringLiteral("NOT"));
         if (!r.word(QStringLiteral("LIKE")))
             return none;
-        QString pattern;
-        if (!r.singleQuoted(pattern) && !r.doubleQuotedToEnd(pattern))
+        if (!r.singleQuoted(t.pattern) && !r.doubleQuotedToEnd(t.pattern))
             return none;
-        // The program's own LIKE and order, under their own names (see
-        // AdoConnection): SQLite's built-in ones fold only A to Z.
-        t.sql += QStringLiteral(" WHERE ") + (negated ? QStringLiteral("NOT ") : QString()) +
-                 QStringLiteral("varnel_like(?, ") + columnExpression(field) + ')';
-        t.values << pattern;
     }
     if (r.word(QStringLiteral("ORDER"))) {
         if (!r.word(QStringLiteral("BY")))
             return none;
-        const int field = r.field();
-        if (field < 0)
+        t.orderField = r.field();
+        if (t.orderField < 0)
             return none;
-        t.sql += QStringLiteral(" ORDER BY ") + columnExpression(field) +
-                 QStringLiteral(" COLLATE VARNEL_NOCASE");
     }
     if (!r.atEnd())
         return none;
+    t.recognised = true;
+    return t;
+}
+
+StatementTranslator::Translated StatementTranslator::translate(const QString &statement)
+{
+    const Selection s = parse(statement);
+    Translated t;
+    if (!s.recognised)
+        return t;
+    t.sql = QStringLiteral("SELECT * FROM HomeAd");
+    if (s.whereField >= 0) {
+        // The program's own LIKE and order, under their own names (see
+        // AdoConnection): SQLite's built-in ones fold only A to Z.
+        t.sql += QStringLiteral(" WHERE ") + (s.negated ? QStringLiteral("NOT ") : QString()) +
+                 QStringLiteral("varnel_like(?, ") + columnExpression(s.whereField) + ')';
+        t.values << s.pattern;
+    }
+    if (s.orderField >= 0)
+        t.sql += QStringLiteral(" ORDER BY ") + columnExpression(s.orderField) +
+                 QStringLiteral(" COLLATE VARNEL_NOCASE");
     t.recognised = true;
     return t;
 }

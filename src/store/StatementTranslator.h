@@ -32,4 +32,17 @@ struct Translated
 
 Translated translate(const QString &statement);
 
+// The same forms read into their parts, for an engine that speaks another
+// dialect. Fields are indices in AddressFields::all(); -1 when absent.
+struct Selection
+{
+    bool recognised = false;
+    int whereField = -1;
+    bool negated = false;
+    QString pattern;
+    int orderField = -1;
+};
+
+Selection parse(const QString &statement);
+
 } // namespace StatementTranslator

@@ -1,0 +1,91 @@
+#include "store/BookTransfer.h"
+
+#include "platform/VarnelError.h"
+#include "store/AddressFields.h"
+#include "store/AdoConnection.h"
+#include "store/BookAddress.h"
+#include "store/BookCopy.h"
+#include "store/ServerBook.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kAll = QStringLiteral("SELECT * FROM HomeAd");
+
+int countOf(AdoConnection &book)
+{
+    return int(book.select(kAll, {QStringLiteral("Surname")}).rows.size());
+}
+
+} // namespace
+
+BookTransfer::Counts BookTransfer::copy(const QString &from, const QString &to, bool createTable,
+                                        const QString &blankBook)
+{
+    Counts counts;
+    const QStringList columns = AddressFields::storedNames();
+    AdoConnection source;
+    source.setBook(from);
+    const AdoConnection::Result rows = source.select(kAll, columns);
+    counts.read = int(rows.rows.size());
+    source.close();
+
+    if (BookAddress::isServer(to)) {
+        ServerBook server(to, QStringLiteral("varnel-transfer"));
+        server.open(BookAddress::parse(to).password);
+        if (!server.hasTable()) {
+            if (!createTable)
+                throw VarnelError(
+                    QStringLiteral("%1 holds no table HomeAd").arg(BookAddress::display(to)));
+            server.createTable();
+        }
+        const int before = int(server.select(kAll, {QStringLiteral("Surname")}).rows.size());
+        if (before > 0)
+            throw VarnelError(QStringLiteral("%1 already holds %2 records; a book is copied only "
+                                             "into an empty one")
+                                  .arg(BookAddress::display(to))
+                                  .arg(before));
+        server.appendRows(columns, rows.rows);
+        counts.written = int(server.select(kAll, {QStringLiteral("Surname")}).rows.size());
+    } else {
+        if (QFileInfo::exists(to))
+            throw VarnelError(
+                QStringLiteral("'%1' exists already; choose a new file name").arg(to));
+        CopyBook(blankBook, to);
+        try {
+            AdoConnection file;
+            file.setBook(to);
+            if (countOf(file) != 0)
+                throw VarnelError(
+                    QStringLiteral("'%1' is not a blank address book").arg(blankBook));
+            QStringList withKey = columns;
+            withKey.prepend(QStringLiteral("ID"));
+            file.execute(QStringLiteral("BEGIN IMMEDIATE"));
+            try {
+                for (const AdoConnection::Row &row : rows.rows) {
+                    QVector<QVariant> values = row.values;
+                    values.prepend(row.key);
+                    file.insertRow(withKey, values);
+                }
+                file.execute(QStringLiteral("COMMIT"));
+            } catch (...) {
+                try {
+                    file.execute(QStringLiteral("ROLLBACK"));
+                } catch (const VarnelError &) {
+                }
+                throw;
+            }
+            counts.written = countOf(file);
+        } catch (...) {
+            QFile::remove(to);
+            throw;
+        }
+    }
+    if (counts.written != counts.read)
+        throw VarnelError(QStringLiteral("The copy holds %1 records where %2 were read; it is not "
+                                         "complete")
+                              .arg(counts.written)
+                              .arg(counts.read));
+    return counts;
+}

@@ -35,6 +35,8 @@ public:
     DataSource *dsHome;
     QString FileInUse;
     int LastSortColumn = -1; // -1: none
+    // The letter group's "All" button, after A to Z.
+    static constexpr int kLetterGroupAll = 26;
 
     // Controls.
     DBGrid *dbGrid1;

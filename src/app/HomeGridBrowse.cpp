@@ -13,10 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-constexpr int kAll = 26;
-}
-
 void TfmHomeAddMain::wireBrowsing()
 {
     // Runs when the selection changes, by a click or by a command; a click on
@@ -41,7 +37,7 @@ void TfmHomeAddMain::RadioGroup1Click(int index)
 {
     guarded(this, [this, index] {
         HomeQuery->close();
-        HomeQuery->setSql(index < kAll ? SelectionStatements::letter(QChar('A' + index))
+        HomeQuery->setSql(index < kLetterGroupAll ? SelectionStatements::letter(QChar('A' + index))
                                        : SelectionStatements::all());
         HomeQuery->open();
     });
@@ -55,7 +51,7 @@ void TfmHomeAddMain::sqRetryBtnClick()
         HomeQuery->open();
         // Selecting "All" runs the letter group's own handler when it was not
         // selected already.
-        RadioGroup1Items->button(kAll)->setChecked(true);
+        RadioGroup1Items->button(kLetterGroupAll)->setChecked(true);
         fmSQLSearchDialog->sqEditBox->clear();
     });
 }

@@ -104,7 +104,7 @@ void TfmHomeAddMain::checkLetterGroupAll()
 {
     // The letter filter itself is not run: the statement was set to all
     // records in surname order just before.
-    QAbstractButton *all = RadioGroup1Items->button(26);
+    QAbstractButton *all = RadioGroup1Items->button(kLetterGroupAll);
     const QSignalBlocker groupQuiet(RadioGroup1Items);
     const QSignalBlocker buttonQuiet(all);
     all->setChecked(true);

@@ -5,6 +5,7 @@
 #include "dbaware/DataSource.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
+#include "store/AddressBook.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -20,20 +21,17 @@ class QStatusBar;
 
 // The main window: the address grid on the current selection, the record
 // buttons, the letter group, the navigator, the status bar and the menu from
-// which everything else is reached. It owns the connection, the main query
-// and its data source, which every other window works on.
+// which everything else is reached. It shows the address book it is given
+// and runs its file commands.
 class TfmHomeAddMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TfmHomeAddMain(QWidget *parent = nullptr);
+    explicit TfmHomeAddMain(AddressBook *book, QWidget *parent = nullptr);
     ~TfmHomeAddMain() override;
 
-    // Data objects shared by the whole program.
-    AdoConnection *ADOConnection1;
-    AdoQuery *HomeQuery;
+    AddressBook *book() const { return m_book; }
     DataSource *dsHome;
-    QString FileInUse;
     int LastSortColumn = -1; // -1: none
     // The letter group's "All" button, after A to Z.
     static constexpr int kLetterGroupAll = 26;
@@ -143,6 +141,8 @@ private:
     void buildControls();
     void buildMenu();
     void defaultOrCancelKey(bool isDefault);
+    AdoQuery *query() const { return m_book->query(); }
+    AddressBook *m_book;
     QLabel *m_panels[3] = {};
     std::unique_ptr<QPrinter> m_printer;
     bool m_shown = false;

@@ -18,6 +18,7 @@
 #include "reports/RpLabel16.h"
 #include "reports/RpLabels.h"
 #include "reports/RpPhoneList.h"
+#include "store/AddressBook.h"
 
 #include <QApplication>
 #include <QFont>
@@ -46,7 +47,11 @@ void VarnelApp::createWindows()
 
     // The main window comes first and is created visible: its creation and
     // show steps run before any other window exists.
-    auto *main = new TfmHomeAddMain;
+    // The address book every window works on belongs to the application and
+    // outlives the windows.
+    auto *book = new AddressBook(qApp);
+    book->setObjectName(QStringLiteral("addressBook"));
+    auto *main = new TfmHomeAddMain(book);
     main->show();
     main->activateWindow();
 
@@ -70,25 +75,25 @@ void VarnelApp::createWindows()
     main->wireEntryWindows();
 
     // 7. fmRpA5Diary
-    new TfmRpA5Diary(main->HomeQuery);
+    new TfmRpA5Diary(book->query());
 
     // 8. fmRpTel
-    new TfmRpTel(main->HomeQuery);
+    new TfmRpTel(book->query());
 
     // 9. fmLabels
-    new TfmLabels(main->HomeQuery);
+    new TfmLabels(book->query());
 
     // 10. fmRpLabel16
-    new TfmRpLabel16(main->HomeQuery);
+    new TfmRpLabel16(book->query());
 
     // 11. fmRpFilo2: the report is its own holder; the main window owns it.
-    new TfmRpFilo2(main->HomeQuery, main);
+    new TfmRpFilo2(book->query(), main);
 
     // 12. fmCredits
     new TfmCredits;
 
     // 13. fmRpLabel14
-    new TfmRpLabel14(main->HomeQuery);
+    new TfmRpLabel14(book->query());
 
     // 14. fmMailMergeSetup
     new TfmMailMergeSetup;
@@ -117,4 +122,5 @@ void VarnelApp::destroyWindows()
     for (const QPointer<QWidget> &w : unowned)
         delete w.data();
     delete fmHomeAddMain;
+    delete qApp->findChild<AddressBook *>(QStringLiteral("addressBook"), Qt::FindDirectChildrenOnly);
 }

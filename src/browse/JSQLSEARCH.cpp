@@ -155,7 +155,7 @@ TfmSQLSearchDialog::~TfmSQLSearchDialog()
 
 void TfmSQLSearchDialog::FormCreate()
 {
-    AdoQuery *query = fmHomeAddMain->HomeQuery;
+    AdoQuery *query = fmHomeAddMain->book()->query();
     for (const FieldDef &field : query->fields())
         sqListBox->addItem(field.name);
     delete sqListBox->takeItem(kLeftOutEntry);
@@ -190,10 +190,8 @@ void TfmSQLSearchDialog::sqOKBtnClick()
         sqFieldName = sqListBox->item(kFallbackEntry)->text();
     }
     guarded(this, [this] {
-        AdoQuery *query = fmHomeAddMain->HomeQuery;
-        query->close();
-        query->setSql(SelectionStatements::search(sqFieldName, sqEditBox->text(), cboxNot->isChecked()));
-        query->open();
+        fmHomeAddMain->book()->select(
+            SelectionStatements::search(sqFieldName, sqEditBox->text(), cboxNot->isChecked()));
     });
     // Closes whether the search ran or the engine refused it.
     done(mrOk);
@@ -202,12 +200,7 @@ void TfmSQLSearchDialog::sqOKBtnClick()
 void TfmSQLSearchDialog::sqRetryBtnClick()
 {
     guarded(this, [this] {
-        AdoQuery *query = fmHomeAddMain->HomeQuery;
-        query->close();
-        query->clearSql();
-        query->addSql(QStringLiteral("SELECT * FROM HomeAd"));
-        query->addSql(QStringLiteral("ORDER by Surname"));
-        query->open();
+        fmHomeAddMain->book()->select(SelectionStatements::allOnRetry());
         sqEditBox->clear();
         done(mrRetry);
     });

@@ -47,7 +47,7 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
     setFont(f);
     setFixedSize(kClientWidth, kClientHeight);
 
-    dsFormView = new DataSource(fmHomeAddMain->HomeQuery, this);
+    dsFormView = new DataSource(fmHomeAddMain->book()->query(), this);
     dsFormView->setObjectName(QStringLiteral("dsFormView"));
     using namespace AddressFields;
     auto edit = [this](QWidget *parent, int field, const char *name) {

@@ -89,7 +89,7 @@ TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
-    AdoQuery *query = fmHomeAddMain->HomeQuery;
+    AdoQuery *query = fmHomeAddMain->book()->query();
     dsRecCard = new DataSource(query, this);
     dsRecCard->setObjectName(QStringLiteral("dsRecCard"));
 

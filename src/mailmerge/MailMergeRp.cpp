@@ -17,7 +17,7 @@ TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
 
     Report1 = new TReport(this);
     Report1->setObjectName(QStringLiteral("Report1"));
-    buildLayout(Report1, fmHomeAddMain ? fmHomeAddMain->HomeQuery : nullptr,
+    buildLayout(Report1, fmHomeAddMain ? fmHomeAddMain->book()->query() : nullptr,
                 fmMailMergeEdit ? fmMailMergeEdit->RichEdit1->document() : nullptr);
     const auto &bands = Report1->bands();
     RpBand1 = static_cast<TRpBand *>(bands.at(0).get());

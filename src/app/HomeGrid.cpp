@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/IniFile.h"
+#include "app/ProgramState.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
@@ -78,7 +79,8 @@ const QVector<GridColumn> &TfmHomeAddMain::gridColumns()
     return columns;
 }
 
-TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, QWidget *parent) : QMainWindow(parent), m_book(book)
+TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *parent)
+    : QMainWindow(parent), m_book(book), m_state(state)
 {
     fmHomeAddMain = this;
     setObjectName(QStringLiteral("fmHomeAddMain"));
@@ -352,13 +354,6 @@ bool TfmHomeAddMain::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
-QPrinter *TfmHomeAddMain::programPrinter()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return m_printer.get();
-}
-
 void TfmHomeAddMain::FormCreate()
 {
     wireFileCommands();
@@ -493,7 +488,7 @@ void TfmHomeAddMain::dbGrid1DeleteRecord()
 
 void TfmHomeAddMain::miPrintSetupClick()
 {
-    Platform::dialogs().printerSetup(this, programPrinter());
+    Platform::dialogs().printerSetup(this, m_state->printer());
 }
 
 void TfmHomeAddMain::miExitClick() { close(); }

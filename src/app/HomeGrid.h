@@ -8,7 +8,6 @@
 #include "store/AddressBook.h"
 
 #include <QMainWindow>
-#include <memory>
 
 class QAction;
 class QButtonGroup;
@@ -18,6 +17,7 @@ class QMenu;
 class QPrinter;
 class QPushButton;
 class QStatusBar;
+class ProgramState;
 
 // The main window: the address grid on the current selection, the record
 // buttons, the letter group, the navigator, the status bar and the menu from
@@ -27,7 +27,7 @@ class TfmHomeAddMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TfmHomeAddMain(AddressBook *book, QWidget *parent = nullptr);
+    TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *parent = nullptr);
     ~TfmHomeAddMain() override;
 
     AddressBook *book() const { return m_book; }
@@ -58,9 +58,6 @@ public:
     // The three status panels.
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString &text);
-
-    // The program's printer settings, as Printer Setup left them.
-    QPrinter *programPrinter();
 
     // Designed column widths, by grid column.
     static const QVector<GridColumn> &gridColumns();
@@ -143,8 +140,8 @@ private:
     void defaultOrCancelKey(bool isDefault);
     AdoQuery *query() const { return m_book->query(); }
     AddressBook *m_book;
+    ProgramState *m_state;
     QLabel *m_panels[3] = {};
-    std::unique_ptr<QPrinter> m_printer;
     bool m_shown = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
+#include "app/ProgramState.h"
 #include "browse/CountLook.h"
 #include "browse/JSQLSEARCH.h"
 #include "entry/HomeFormView.h"
@@ -51,18 +52,21 @@ void VarnelApp::createWindows()
     // outlives the windows.
     auto *book = new AddressBook(qApp);
     book->setObjectName(QStringLiteral("addressBook"));
-    auto *main = new TfmHomeAddMain(book);
+    // So does what the program remembers only while it runs.
+    auto *state = new ProgramState(qApp);
+    state->setObjectName(QStringLiteral("programState"));
+    auto *main = new TfmHomeAddMain(book, state);
     main->show();
     main->activateWindow();
 
     // The other windows, hidden, in this order.
     // 2. fmSQLSearchDialog: its creation opens the main query, which makes
     // the first connection to the address book.
-    new TfmSQLSearchDialog;
+    new TfmSQLSearchDialog(book);
     main->wireBrowsing();
 
     // 3. fmRecCard
-    new TfmRecCard;
+    new TfmRecCard(book->query());
 
     // 4. fmCountyListEdit
     new TfmCountyListEdit;
@@ -71,7 +75,7 @@ void VarnelApp::createWindows()
     new TfmHelpMemo;
 
     // 6. fmHomeForm
-    new TfmHomeForm;
+    new TfmHomeForm(book->query());
     main->wireEntryWindows();
 
     // 7. fmRpA5Diary
@@ -102,10 +106,10 @@ void VarnelApp::createWindows()
     new TfmMailMergeHelp;
 
     // 16. fmMailMergeEdit
-    new TfmMailMergeEdit;
+    auto *editor = new TfmMailMergeEdit;
 
     // 17. fmMailRp
-    new TfmMailRp;
+    new TfmMailRp(book->query(), editor->RichEdit1->document());
     main->wireMailMerge();
 }
 
@@ -123,4 +127,5 @@ void VarnelApp::destroyWindows()
         delete w.data();
     delete fmHomeAddMain;
     delete qApp->findChild<AddressBook *>(QStringLiteral("addressBook"), Qt::FindDirectChildrenOnly);
+    delete qApp->findChild<ProgramState *>(QStringLiteral("programState"), Qt::FindDirectChildrenOnly);
 }

@@ -115,7 +115,7 @@ private slots:
         QFETCH(QByteArray, options);
         QFETCH(QString, book);
         RunningProgram program({}, "[options]\nShow Form=0\n" + options);
-        QCOMPARE(fmHomeAddMain->FileInUse, program.folder.file(book));
+        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file(book));
         QCOMPARE(fmHomeAddMain->statusPanel(2), kStatus + program.folder.file(book));
         QCOMPARE(gridRows(), rowsInFile(program.folder.file(book)));
     }
@@ -239,23 +239,23 @@ private slots:
         RunningProgram program;
         TfmHomeAddMain *w = fmHomeAddMain;
         const QString blank = program.folder.file("NewFile.vdf");
-        w->HomeQuery->close();
-        w->HomeQuery->setSql({"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"});
-        w->HomeQuery->open();
+        w->book()->query()->close();
+        w->book()->query()->setSql({"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"});
+        w->book()->query()->open();
         w->RadioGroup1Items->button(1)->setChecked(true);
 
         trigger("NewFile1");
-        QCOMPARE(w->FileInUse, blank);
-        QCOMPARE(w->ADOConnection1->fileName(), blank);
+        QCOMPARE(w->book()->fileInUse(), blank);
+        QCOMPARE(w->book()->connection()->fileName(), blank);
         QCOMPARE(w->statusPanel(2), kStatus + blank);
-        QCOMPARE(w->HomeQuery->sql(), (QStringList{"SELECT * FROM HomeAd", "ORDER BY Surname"}));
+        QCOMPARE(w->book()->query()->sql(), (QStringList{"SELECT * FROM HomeAd", "ORDER BY Surname"}));
         QCOMPARE(w->RadioGroup1Items->checkedId(), 26);
         QCOMPARE(gridRows(), 0);
 
         // Records added go into the blank book itself; New File again shows them.
-        w->HomeQuery->insert();
-        w->HomeQuery->setFieldValue("Surname", "Quill");
-        w->HomeQuery->post();
+        w->book()->query()->insert();
+        w->book()->query()->setFieldValue("Surname", "Quill");
+        w->book()->query()->post();
         trigger("NewFile1");
         QCOMPARE(gridRows(), 1);
         QCOMPARE(rowsInFile(blank), 1);
@@ -276,18 +276,18 @@ private slots:
         QCOMPARE(r.filters, (QStringList{"Varnel Data Files (*.vdf)", "Access Files (Varnel Format) (*.mdb)"}));
         QVERIFY(!r.mustExist);
         // Cancel changes nothing.
-        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(w->book()->fileInUse(), sample);
         QCOMPARE(w->statusPanel(2), kStatus + sample);
         QCOMPARE(gridRows(), rows);
         QCOMPARE(w->RadioGroup1Items->checkedId(), -1);
 
         QTemporaryDir other;
         const QString book = copyOfSample(other, "Friends.mdb");
-        w->HomeQuery->deleteRecord();
+        w->book()->query()->deleteRecord();
         program.platform.dialogs.answers << book;
         trigger("miOpenFile");
-        QCOMPARE(w->FileInUse, book);
-        QCOMPARE(w->ADOConnection1->fileName(), book);
+        QCOMPARE(w->book()->fileInUse(), book);
+        QCOMPARE(w->book()->connection()->fileName(), book);
         QCOMPARE(w->statusPanel(2), kStatus + book);
         QCOMPARE(gridRows(), rowsInFile(book));
         QCOMPARE(w->RadioGroup1Items->checkedId(), 26);
@@ -312,9 +312,9 @@ private slots:
         QCOMPARE(contents(text), bytes);
         QCOMPARE(program.log().size(), 2);
         QVERIFY(program.log().at(1).startsWith("Varnel: '" + text + "' is not an address book file"));
-        QCOMPARE(w->HomeQuery->state(), DataSetState::Inactive);
+        QCOMPARE(w->book()->query()->state(), DataSetState::Inactive);
         QCOMPARE(gridRows(), 0);
-        QCOMPARE(w->FileInUse, text);
+        QCOMPARE(w->book()->fileInUse(), text);
         QCOMPARE(w->statusPanel(2), kStatus + sample);
         QCOMPARE(QDir(other.path()).entryList(QDir::Files), QStringList{"Letter.vdf"});
     }
@@ -327,25 +327,25 @@ private slots:
         const QString book = copyOfSample(other, "Gone.vdf");
         program.platform.dialogs.answers << book;
         trigger("miOpenFile");
-        QCOMPARE(w->FileInUse, book);
-        w->HomeQuery->close();
-        w->ADOConnection1->close();
+        QCOMPARE(w->book()->fileInUse(), book);
+        w->book()->query()->close();
+        w->book()->connection()->close();
         QVERIFY(QFile::remove(book));
 
         // New File still reaches the blank book, without an error about the lost file.
         trigger("NewFile1");
-        QCOMPARE(w->FileInUse, program.folder.file("NewFile.vdf"));
-        QCOMPARE(w->HomeQuery->state(), DataSetState::Browse);
-        QCOMPARE(w->statusPanel(2), kStatus + w->FileInUse);
+        QCOMPARE(w->book()->fileInUse(), program.folder.file("NewFile.vdf"));
+        QCOMPARE(w->book()->query()->state(), DataSetState::Browse);
+        QCOMPARE(w->statusPanel(2), kStatus + w->book()->fileInUse());
 
         // After a failed Open File the next Open File still gets through.
         program.platform.dialogs.answers << other.filePath("Nowhere.vdf");
         trigger("miOpenFile");
-        QCOMPARE(w->HomeQuery->state(), DataSetState::Inactive);
+        QCOMPARE(w->book()->query()->state(), DataSetState::Inactive);
         const QString sample = program.folder.file("Varnel.vdf");
         program.platform.dialogs.answers << sample;
         trigger("miOpenFile");
-        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(w->book()->fileInUse(), sample);
         QCOMPARE(gridRows(), rowsInFile(sample));
         QCOMPARE(w->statusPanel(2), kStatus + sample);
         const QStringList errors = program.log().filter("Varnel: ");
@@ -359,7 +359,7 @@ private slots:
         const QString book = copyOfSample(other, "Club.vdf");
         program.platform.dialogs.answers << other.filePath("Club");
         trigger("miOpenFile");
-        QCOMPARE(fmHomeAddMain->FileInUse, book);
+        QCOMPARE(fmHomeAddMain->book()->fileInUse(), book);
         QCOMPARE(gridRows(), rowsInFile(book));
     }
 
@@ -389,9 +389,9 @@ private slots:
         const QString target = other.filePath(copy);
         // The selection of the moment (a letter) goes on in the copy.
         const QStringList bStatement{"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"};
-        w->HomeQuery->close();
-        w->HomeQuery->setSql(bStatement);
-        w->HomeQuery->open();
+        w->book()->query()->close();
+        w->book()->query()->setSql(bStatement);
+        w->book()->query()->open();
         const int bRows = gridRows();
         w->RadioGroup1Items->button(1)->setChecked(true);
 
@@ -413,10 +413,10 @@ private slots:
                 "SELECT group_concat(Surname, '|') FROM (SELECT Surname FROM HomeAd ORDER BY ID)"));
         QCOMPARE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).filter("varnel"),
                  QStringList());
-        QCOMPARE(w->FileInUse, target);
-        QCOMPARE(w->ADOConnection1->fileName(), target);
+        QCOMPARE(w->book()->fileInUse(), target);
+        QCOMPARE(w->book()->connection()->fileName(), target);
         QCOMPARE(w->statusPanel(2), kStatus + target);
-        QCOMPARE(w->HomeQuery->sql(), bStatement);
+        QCOMPARE(w->book()->query()->sql(), bStatement);
         QCOMPARE(gridRows(), bRows);
         QCOMPARE(w->RadioGroup1Items->checkedId(), 1);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
@@ -424,7 +424,7 @@ private slots:
 
         // Edits now go to the copy, not to the sample.
         const int sampleRows = rowsInFile(sample);
-        w->HomeQuery->deleteRecord();
+        w->book()->query()->deleteRecord();
         QCOMPARE(rowsInFile(target), sampleRows - 1);
         QCOMPARE(rowsInFile(sample), sampleRows);
     }
@@ -463,10 +463,10 @@ private slots:
         QVERIFY(!QFile::exists(other.filePath("Copy.vdf")));
         QCOMPARE(contents(sample), before);
         QVERIFY(program.platform.sound.played.isEmpty());
-        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(w->book()->fileInUse(), sample);
         QCOMPARE(w->statusPanel(2), kStatus + sample);
         // The file in use is shown again at once.
-        QCOMPARE(w->HomeQuery->state(), DataSetState::Browse);
+        QCOMPARE(w->book()->query()->state(), DataSetState::Browse);
         QCOMPARE(gridRows(), rows);
     }
 
@@ -490,14 +490,14 @@ private slots:
                 QStringList{"Varnel: '" + sample + "' is in use by another program; try again."});
             QVERIFY(!QFile::exists(target));
             QCOMPARE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-            QCOMPARE(w->FileInUse, sample);
+            QCOMPARE(w->book()->fileInUse(), sample);
             QCOMPARE(w->statusPanel(2), kStatus + sample);
             QVERIFY(program.platform.sound.played.isEmpty());
             writer.commit();
         }
         program.platform.dialogs.answers << target;
         trigger("miSaveAs");
-        QCOMPARE(w->FileInUse, target);
+        QCOMPARE(w->book()->fileInUse(), target);
         QCOMPARE(shell(target, "PRAGMA integrity_check"), QString("ok"));
         QCOMPARE(rowsInFile(target), rows + 3000);
         QCOMPARE(gridRows(), rows + 3000);
@@ -576,9 +576,9 @@ private slots:
         QCOMPARE(program.log().mid(1), QStringList{"Information: " + notice + " -> OK"});
         QCOMPARE(gridRows(), 2);
         QCOMPARE(w->statusPanel(2), kStatus + book);
-        w->HomeQuery->setFieldText("Town", "Henley");
+        w->book()->query()->setFieldText("Town", "Henley");
         try {
-            w->HomeQuery->post();
+            w->book()->query()->post();
             QFAIL("a read-only book was written");
         } catch (const VarnelError &e) {
             QCOMPARE(e.message(), notice);
@@ -593,10 +593,10 @@ private slots:
         const QString sample = program.folder.file("Varnel.vdf");
         trigger("miClose");
         QCOMPARE(w->statusPanel(2), kStatus);
-        QCOMPARE(w->HomeQuery->state(), DataSetState::Inactive);
-        QVERIFY(!w->ADOConnection1->connected());
+        QCOMPARE(w->book()->query()->state(), DataSetState::Inactive);
+        QVERIFY(!w->book()->connection()->connected());
         QCOMPARE(gridRows(), 0);
-        QCOMPARE(w->FileInUse, sample);
+        QCOMPARE(w->book()->fileInUse(), sample);
 
         // The closed file is what Save As copies.
         QTemporaryDir other;
@@ -606,8 +606,8 @@ private slots:
 
         // A later open of the query (as a letter does) goes back to the file.
         trigger("miClose");
-        w->HomeQuery->open();
-        QCOMPARE(w->ADOConnection1->fileName(), other.filePath("Kept.vdf"));
+        w->book()->query()->open();
+        QCOMPARE(w->book()->connection()->fileName(), other.filePath("Kept.vdf"));
         QCOMPARE(gridRows(), rowsInFile(sample));
         QCOMPARE(w->statusPanel(2), kStatus);
     }

@@ -47,7 +47,7 @@ void addPerson(const QString &path, const QString &surname, const QString &notes
 QStringList surnamesShown()
 {
     QStringList names;
-    AdoQuery *q = fmHomeAddMain->HomeQuery;
+    AdoQuery *q = fmHomeAddMain->book()->query();
     for (int r = 0; r < q->recordCount(); ++r)
         names << q->displayText(r, AddressFields::Surname);
     return names;
@@ -414,9 +414,9 @@ private slots:
             searchFor(words.mid(1, words.size() - 2).join(' '), words.last(),
                       action.startsWith("exclude"));
         }
-        QCOMPARE(fmHomeAddMain->HomeQuery->sql(), lines);
+        QCOMPARE(fmHomeAddMain->book()->query()->sql(), lines);
         QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
-        QCOMPARE(fmHomeAddMain->HomeQuery->state(), DataSetState::Browse);
+        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Browse);
     }
 
     // "How the actions combine": after a run of actions, what the letter
@@ -481,9 +481,9 @@ private slots:
             }
         }
         QCOMPARE(fmHomeAddMain->RadioGroup1Items->checkedId(), letterShown);
-        QCOMPARE(fmHomeAddMain->HomeQuery->sort(), sort);
+        QCOMPARE(fmHomeAddMain->book()->query()->sort(), sort);
         QCOMPARE(dialog()->sqEditBox->text(), word);
-        QCOMPARE(fmHomeAddMain->HomeQuery->sql().value(0), firstLine);
+        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(0), firstLine);
         QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
     }
 
@@ -533,7 +533,7 @@ private slots:
         const QList<int> columns{0, 0, 0, 5, 4};
         for (int i = 0; i < columns.size(); ++i) {
             w->dbGrid1->horizontalHeader()->sectionClicked(columns.at(i));
-            QCOMPARE(w->HomeQuery->sort(), expected.at(i));
+            QCOMPARE(w->book()->query()->sort(), expected.at(i));
             QCOMPARE(model->boldColumn(), columns.at(i));
             QCOMPARE(w->LastSortColumn, columns.at(i));
         }
@@ -543,25 +543,25 @@ private slots:
         // bold, and the next click on Town sorts it ascending.
         w->dbGrid1TitleClick(5);
         w->dbGrid1TitleClick(5);
-        QCOMPARE(w->HomeQuery->sort(), QString("Town DESC"));
+        QCOMPARE(w->book()->query()->sort(), QString("Town DESC"));
         QTest::mouseClick(letter(1), Qt::LeftButton);
-        QCOMPARE(w->HomeQuery->sort(), QString());
+        QCOMPARE(w->book()->query()->sort(), QString());
         QCOMPARE(model->boldColumn(), 5);
         QCOMPARE(surnamesShown().first(), QString("Baker"));
         w->dbGrid1TitleClick(5);
-        QCOMPARE(w->HomeQuery->sort(), QString("Town ASC"));
+        QCOMPARE(w->book()->query()->sort(), QString("Town ASC"));
         // The rows follow the sort text, letter case ignored.
         const QStringList towns = [&] {
             QStringList t;
-            for (int r = 0; r < w->HomeQuery->recordCount(); ++r)
-                t << w->HomeQuery->displayText(r, AddressFields::Town);
+            for (int r = 0; r < w->book()->query()->recordCount(); ++r)
+                t << w->book()->query()->displayText(r, AddressFields::Town);
             return t;
         }();
         for (int r = 1; r < towns.size(); ++r)
             if (!towns.at(r - 1).isEmpty())
                 QVERIFY(TextOrder::compare(towns.at(r - 1), towns.at(r)) <= 0);
         // Closed: the title turns bold, then the standard error.
-        w->HomeQuery->close();
+        w->book()->query()->close();
         w->dbGrid1TitleClick(1);
         QCOMPARE(model->boldColumn(), 1);
         QCOMPARE(program.log(),
@@ -583,7 +583,7 @@ private slots:
         QCOMPARE(sqFieldName, QString("County"));
         dialog()->sqEditBox->setText("york");
         QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->HomeQuery->sql().value(2), QString("County"));
+        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(2), QString("County"));
         QVERIFY(!dialog()->isVisible());
         // Shift-click toggles the one entry, no range.
         dialog()->show();
@@ -602,7 +602,7 @@ private slots:
         dialog()->sqEditBox->setText("a");
         QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
         QCOMPARE(program.log(), QStringList{"Information: Please select a field first -> OK"});
-        QCOMPARE(fmHomeAddMain->HomeQuery->sql().value(2), QString("Midname"));
+        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(2), QString("Midname"));
         QCOMPARE(sqFieldName, QString("Midname"));
         dialog()->show();
         QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
@@ -632,12 +632,12 @@ private slots:
         QCOMPARE(fmHomeAddMain->RadioGroup1Items->checkedId(), 3);
         QCOMPARE(surnamesShown().mid(0, 2), (QStringList{"Abbot", "adams"}));
         // Cancel changes nothing.
-        const QStringList before = fmHomeAddMain->HomeQuery->sql();
+        const QStringList before = fmHomeAddMain->book()->query()->sql();
         dialog()->show();
         dialog()->sqEditBox->setText("zzz");
         QTest::mouseClick(dialog()->sqCancelBtn, Qt::LeftButton);
         QVERIFY(!dialog()->isVisible());
-        QCOMPARE(fmHomeAddMain->HomeQuery->sql(), before);
+        QCOMPARE(fmHomeAddMain->book()->query()->sql(), before);
     }
 
     void searchResults()
@@ -707,7 +707,7 @@ private slots:
         QCOMPARE(sortedNames(surnamesShown()), holders);
         searchFor("Notes", word, true);
         QCOMPARE(sortedNames(surnamesShown()), sortedNames(others));
-        QCOMPARE(fmHomeAddMain->HomeQuery->sql().value(4), "\"%" + word + "%\"");
+        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(4), "\"%" + word + "%\"");
         QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
         QCOMPARE(everyone(book, "Notes"), notes);
     }
@@ -716,12 +716,12 @@ private slots:
     {
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        fmHomeAddMain->ADOConnection1->close();
+        fmHomeAddMain->book()->connection()->close();
         QFile::remove(book);
         searchFor("Town", "a");
         QVERIFY(!dialog()->isVisible());
         QCOMPARE(program.log(), QStringList{QString("Varnel: Could not find file '%1'").arg(book)});
-        QVERIFY(!fmHomeAddMain->HomeQuery->active());
+        QVERIFY(!fmHomeAddMain->book()->query()->active());
         QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), 0);
     }
 

@@ -26,7 +26,7 @@ const QString kClosed =
 
 AdoQuery *query()
 {
-    return fmHomeAddMain->HomeQuery;
+    return fmHomeAddMain->book()->query();
 }
 
 int rowsInFile(const QString &path, const QString &where = QString())

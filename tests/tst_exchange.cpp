@@ -431,7 +431,7 @@ void TestExchange::mainWindowImportAndAccessOpen()
     QAction *import = fmHomeAddMain->findChild<QAction *>("miImport");
     QVERIFY(import && import->isEnabled());
     QVERIFY(fmHomeAddMain->findChild<QAction *>("miExport")->isEnabled());
-    const int before = fmHomeAddMain->HomeQuery->recordCount();
+    const int before = fmHomeAddMain->book()->query()->recordCount();
     program.platform.dialogs.answers << kData + "v30.vcf";
     QTimer::singleShot(0, [] {
         auto *w = qobject_cast<ImportWindow *>(QApplication::activeModalWidget());
@@ -440,7 +440,7 @@ void TestExchange::mainWindowImportAndAccessOpen()
         QTest::mouseClick(w->findChild<QPushButton *>("btnCancel"), Qt::LeftButton);
     });
     import->trigger();
-    QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), before + 2);
+    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 2);
 
     if (!QFileInfo::exists(kAccess + "nwind.mdb"))
         QSKIP("The shared Access sample files (../shared/fixtures/access) are not here");
@@ -453,7 +453,7 @@ void TestExchange::mainWindowImportAndAccessOpen()
              qPrintable(program.log().join('\n')));
     QVERIFY2(program.log().join(QChar(10)).contains("holds no table HomeAd"), qPrintable(program.log().join(QChar(10))));
     QVERIFY(!QFileInfo::exists(program.folder.file("old (converted).vdf")));
-    QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), before + 2);
+    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 2);
 }
 
 QTEST_MAIN(TestExchange)

@@ -84,7 +84,7 @@ private slots:
     {
         RunningProgram program({}, "[Options]\r\nChecked=0\r\nShow Form=0\r\n");
         const QString ini = program.folder.file("VarnIni.ini");
-        QCOMPARE(fmHomeAddMain->FileInUse, program.folder.file("NewFile.vdf"));
+        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file("NewFile.vdf"));
         OptionsVisit visit;
         visitOptions(visit, {"CheckBox1", "CheckBox2"});
         trigger("miOptions");
@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(IniFile(ini).readInteger("Options", "Checked", -1), 1);
         QCOMPARE(IniFile(ini).readInteger("Options", "Show Form", -1), 1);
         // The book in use does not change until the next start.
-        QCOMPARE(fmHomeAddMain->FileInUse, program.folder.file("NewFile.vdf"));
+        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file("NewFile.vdf"));
         QVERIFY(program.log().isEmpty());
     }
 

@@ -122,17 +122,17 @@ private slots:
             ScriptedPlatform platform;
             VarnelApp::createWindows();
             TfmHomeAddMain *w = fmHomeAddMain;
-            QCOMPARE(w->FileInUse, m_data + "Varnel.vdf");
-            w->HomeQuery->insert();
-            w->HomeQuery->setFieldValue("Surname", "Quill");
-            w->HomeQuery->post();
+            QCOMPARE(w->book()->fileInUse(), m_data + "Varnel.vdf");
+            w->book()->query()->insert();
+            w->book()->query()->setFieldValue("Surname", "Quill");
+            w->book()->query()->post();
             // New File continues in the user's blank book, and the dialogs
             // start in the user's book folder.
             trigger("NewFile1");
-            QCOMPARE(w->FileInUse, m_data + "NewFile.vdf");
-            w->HomeQuery->insert();
-            w->HomeQuery->setFieldValue("Surname", "Blank");
-            w->HomeQuery->post();
+            QCOMPARE(w->book()->fileInUse(), m_data + "NewFile.vdf");
+            w->book()->query()->insert();
+            w->book()->query()->setFieldValue("Surname", "Blank");
+            w->book()->query()->post();
             trigger("miOpenFile");
             QCOMPARE(platform.dialogs.lastFileRequest.folder, m_data);
             w->close();
@@ -152,9 +152,9 @@ private slots:
         const QString book = copyOfSample(dir, "Friends.vdf");
         StartupBook::request(book);
         RunningProgram program;
-        QCOMPARE(fmHomeAddMain->FileInUse, book);
+        QCOMPARE(fmHomeAddMain->book()->fileInUse(), book);
         QCOMPARE(fmHomeAddMain->statusPanel(2), "File in use:  " + book);
-        QVERIFY(fmHomeAddMain->HomeQuery->recordCount() > 0);
+        QVERIFY(fmHomeAddMain->book()->query()->recordCount() > 0);
         QVERIFY(program.log().isEmpty());
     }
 
@@ -168,7 +168,7 @@ private slots:
         f.close();
         StartupBook::request(junk);
         RunningProgram program;
-        QCOMPARE(fmHomeAddMain->FileInUse, program.folder.file("Varnel.vdf"));
+        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file("Varnel.vdf"));
         QCOMPARE(program.log().size(), 1);
         QVERIFY(program.log().first().startsWith("Varnel: '" + junk + "' is not an address book file"));
         // Asked once: the next start has its own choice.

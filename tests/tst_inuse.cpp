@@ -40,7 +40,7 @@ int rowsInFile(const QString &path, const QString &where = QString())
 
 AdoQuery *query()
 {
-    return fmHomeAddMain->HomeQuery;
+    return fmHomeAddMain->book()->query();
 }
 DBGrid *grid()
 {

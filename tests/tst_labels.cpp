@@ -697,7 +697,7 @@ void tst_labels::menuItemsOpenTheirPreviews()
 {
     RunningProgram program;
     TfmHomeAddMain *main = fmHomeAddMain;
-    const int people = main->HomeQuery->recordCount();
+    const int people = main->book()->query()->recordCount();
     QVERIFY(people > 0);
     QCOMPARE(main->miLabels21->title(), QString("&Address Labels"));
     QCOMPARE(main->miLabel21->toolTip(), QString("Avery L7160"));

@@ -68,7 +68,7 @@ QString dump(const PreparedPage &page)
 // Narrows the main query as a search would.
 void select(const QString &where)
 {
-    AdoQuery *q = fmHomeAddMain->HomeQuery;
+    AdoQuery *q = fmHomeAddMain->book()->query();
     q->close();
     q->setSql({"SELECT * FROM HomeAd", where, "ORDER BY Surname"});
     q->open();
@@ -90,7 +90,7 @@ void setLetter(const QString &html)
 // Adds a person to the book in use, as the grid would.
 void addPerson(const QMap<QString, QString> &fields)
 {
-    AdoQuery *q = fmHomeAddMain->HomeQuery;
+    AdoQuery *q = fmHomeAddMain->book()->query();
     q->insert();
     for (auto it = fields.begin(); it != fields.end(); ++it)
         q->setFieldValue(it.key(), it.value());
@@ -104,7 +104,7 @@ bool near(qreal a, qreal b)
 
 QStringList surnamesSelected()
 {
-    AdoQuery *q = fmHomeAddMain->HomeQuery;
+    AdoQuery *q = fmHomeAddMain->book()->query();
     QStringList out;
     for (q->first(); !q->eof(); q->next())
         out << q->displayText("Surname");
@@ -225,7 +225,7 @@ private slots:
         QVERIFY(rp && !rp->isVisible());
         QCOMPARE(rp->windowTitle(), QString("Mail Merged"));
         TReport *r = rp->Report1;
-        QCOMPARE(r->dataSet(), static_cast<ReportDataSet *>(fmHomeAddMain->HomeQuery));
+        QCOMPARE(r->dataSet(), static_cast<ReportDataSet *>(fmHomeAddMain->book()->query()));
         QCOMPARE(r->font().font.family(), QString("Arial"));
         QCOMPARE(r->font().font.pointSizeF(), 10.0);
         QVERIFY(r->printIfEmpty());
@@ -347,7 +347,7 @@ private slots:
         QCOMPARE(baker.at(3).text, QString("Gloucestershire"));
         QCOMPARE(baker.size(), 6 + 2);
         // The run leaves the query on its last row.
-        QCOMPARE(fmHomeAddMain->HomeQuery->recNo(), 2);
+        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 2);
     }
 
     void blankFieldsInTheAddressAndTheSalutation()
@@ -872,7 +872,7 @@ private slots:
     {
         RunningProgram program;
         select("");
-        const int people = fmHomeAddMain->HomeQuery->recordCount();
+        const int people = fmHomeAddMain->book()->query()->recordCount();
         QVERIFY(people > 20);
         fmHomeAddMain->miMailMerge->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));

@@ -45,7 +45,7 @@ private slots:
         TfmHomeAddMain *w = fmHomeAddMain;
         QVERIFY(w && w->isVisible());
         QCOMPARE(w->windowTitle(), QString("Varnel 3"));
-        QCOMPARE(w->HomeQuery->state(), DataSetState::Browse);
+        QCOMPARE(w->book()->query()->state(), DataSetState::Browse);
         const int rows = w->dbGrid1->model()->rowCount();
         QCOMPARE(rows, rowsInFile(program.folder.file("Varnel.vdf")));
         QCOMPARE(w->dbGrid1->model()->index(1, 0).data().toString(), QString("adams"));
@@ -113,11 +113,11 @@ private slots:
         const int before = rowsInFile(book);
         auto *grid = fmHomeAddMain->dbGrid1;
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->HomeQuery->state(), DataSetState::Insert);
+        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Insert);
         QCOMPARE(grid->model()->rowCount(), before + 1);
         QCOMPARE(grid->model()->headerData(0, Qt::Vertical).toString(), QString("*"));
         QTest::mouseClick(button("BitBtn2"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->HomeQuery->state(), DataSetState::Browse);
+        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Browse);
         QCOMPARE(grid->model()->rowCount(), before);
         QCOMPARE(rowsInFile(book), before);
         QVERIFY(program.platform.sound.played.isEmpty());
@@ -131,21 +131,21 @@ private slots:
         auto *grid = fmHomeAddMain->dbGrid1;
         grid->setCurrentIndex(grid->model()->index(3, 0));
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->HomeQuery->recNo(), 3);
+        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 3);
         type("Newcombe");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         type("Nora");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QApplication::processEvents(); // the editor hands its text over once the key is done
-        QCOMPARE(fmHomeAddMain->HomeQuery->state(), DataSetState::Insert);
-        QCOMPARE(fmHomeAddMain->HomeQuery->displayText("Firstname"), QString("Nora"));
+        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Insert);
+        QCOMPARE(fmHomeAddMain->book()->query()->displayText("Firstname"), QString("Nora"));
         // The navigator's Next finishes the record.
         QTest::mouseClick(fmHomeAddMain->DBNavigator1->button(DBNavigator::Next), Qt::LeftButton);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         QCOMPARE(rowsInFile(book), before + 1);
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Newcombe' AND Firstname = 'Nora'"), 1);
         QCOMPARE(grid->model()->index(3, 0).data().toString(), QString("Newcombe"));
-        QCOMPARE(fmHomeAddMain->HomeQuery->recNo(), 4);
+        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 4);
     }
 
     void cellEditorsStopAtTheFieldLength_data()
@@ -195,7 +195,7 @@ private slots:
     void closedDatasetMessages()
     {
         RunningProgram program;
-        fmHomeAddMain->HomeQuery->close();
+        fmHomeAddMain->book()->query()->close();
         for (DBNavigator::Button b : {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next,
                                       DBNavigator::Last, DBNavigator::Post})
             QVERIFY(!fmHomeAddMain->DBNavigator1->button(b)->isEnabled());
@@ -218,26 +218,26 @@ private slots:
         QVERIFY(!nav->button(DBNavigator::Post)->isEnabled());
         QVERIFY(nav->button(DBNavigator::Next)->isEnabled());
         QCOMPARE(nav->button(DBNavigator::Post)->toolTip(), QString("Post edit"));
-        fmHomeAddMain->HomeQuery->setFieldText("Flag", "X");
+        fmHomeAddMain->book()->query()->setFieldText("Flag", "X");
         QVERIFY(nav->button(DBNavigator::Post)->isEnabled());
         QTest::mouseClick(nav->button(DBNavigator::Post), Qt::LeftButton);
         QVERIFY(!nav->button(DBNavigator::Post)->isEnabled());
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         QTest::mouseClick(nav->button(DBNavigator::Last), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->HomeQuery->recNo(), fmHomeAddMain->HomeQuery->recordCount() - 1);
+        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), fmHomeAddMain->book()->query()->recordCount() - 1);
         QVERIFY(!nav->button(DBNavigator::Next)->isEnabled());
     }
 
     void leavingTheGridDropsAnUntouchedNewRecord()
     {
         RunningProgram program;
-        const int before = fmHomeAddMain->HomeQuery->recordCount();
+        const int before = fmHomeAddMain->book()->query()->recordCount();
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), before + 1);
+        QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 1);
         QVERIFY(fmHomeAddMain->dbGrid1->hasFocus());
         button("BitBtn1")->setFocus(); // focus moves to another control of the window
-        QCOMPARE(fmHomeAddMain->HomeQuery->state(), DataSetState::Browse);
-        QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), before);
+        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Browse);
+        QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before);
     }
 
     void missingStartupFileShowsTheEngineMessage()
@@ -245,7 +245,7 @@ private slots:
         RunningProgram program({"Varnel.vdf"});
         const QString path = program.folder.file("Varnel.vdf");
         QCOMPARE(program.log(), QStringList{QString("Varnel: Could not find file '%1'").arg(path)});
-        QVERIFY(!fmHomeAddMain->HomeQuery->active());
+        QVERIFY(!fmHomeAddMain->book()->query()->active());
         QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), 0);
         QCOMPARE(fmHomeAddMain->statusPanel(2), "File in use:  " + path);
         QVERIFY(!QFile::exists(path));

@@ -49,18 +49,18 @@ QString makeBook(const QTemporaryDir &dir, int people)
 void openBook(const QString &path)
 {
     TfmHomeAddMain *main = fmHomeAddMain;
-    main->HomeQuery->close();
-    main->ADOConnection1->close();
-    main->ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(path));
-    main->HomeQuery->setSql(SelectionStatements::all());
-    main->HomeQuery->open();
+    main->book()->query()->close();
+    main->book()->connection()->close();
+    main->book()->connection()->setConnectionString(AdoConnection::connectionStringFor(path));
+    main->book()->query()->setSql(SelectionStatements::all());
+    main->book()->query()->open();
 }
 
 void select(const QStringList &statement)
 {
-    fmHomeAddMain->HomeQuery->close();
-    fmHomeAddMain->HomeQuery->setSql(statement);
-    fmHomeAddMain->HomeQuery->open();
+    fmHomeAddMain->book()->query()->close();
+    fmHomeAddMain->book()->query()->setSql(statement);
+    fmHomeAddMain->book()->query()->open();
 }
 
 using Ready = std::function<bool(TRpStandardPreview *)>;
@@ -195,7 +195,7 @@ void tst_reportpreview::windowAsItOpens()
     RunningProgram program;
     QVERIFY(fmHomeAddMain->miPhoneList->isEnabled());
     QVERIFY(fmRpTel && !fmRpTel->isVisible());
-    const int rows = fmHomeAddMain->HomeQuery->recordCount();
+    const int rows = fmHomeAddMain->book()->query()->recordCount();
     QVERIFY(rows > 40); // two pages of the sample
     bool checked = false;
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
@@ -228,8 +228,8 @@ void tst_reportpreview::windowAsItOpens()
 
         // Not modal: the main window works while the preview waits.
         QVERIFY(!QApplication::activeModalWidget());
-        fmHomeAddMain->HomeQuery->first();
-        QCOMPARE(fmHomeAddMain->HomeQuery->recNo(), 0);
+        fmHomeAddMain->book()->query()->first();
+        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 0);
         QTest::mouseClick(w->ExitButton, Qt::LeftButton);
     });
     QVERIFY(checked);
@@ -246,7 +246,7 @@ void tst_reportpreview::turningPagesAndZooming()
     RunningProgram program;
     QTemporaryDir dir;
     openBook(makeBook(dir, 200)); // 38 + 40 + 40 + 40 + 40 + 2: six pages
-    const int rows = fmHomeAddMain->HomeQuery->recordCount();
+    const int rows = fmHomeAddMain->book()->query()->recordCount();
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         QCOMPARE(w->pageCount(), 6);
         struct Move
@@ -309,7 +309,7 @@ void tst_reportpreview::turningPagesAndZooming()
         key(w, Qt::Key_Escape);
     });
     QCOMPARE(previewWindows(), 0);
-    QCOMPARE(fmHomeAddMain->HomeQuery->recNo(), rows - 1); // the run leaves the last row current
+    QCOMPARE(fmHomeAddMain->book()->query()->recNo(), rows - 1); // the run leaves the last row current
 }
 
 // The run's pages appear while it goes on, and closing the window stops it
@@ -335,7 +335,7 @@ void tst_reportpreview::pagesShowWhileTheRunGoesOnAndCloseStopsIt()
     const auto pages = fmRpTel->Report1->preparedReport();
     QVERIFY2(pages->pages.size() < 20, qPrintable(QString::number(pages->pages.size())));
     QVERIFY(!fmRpTel->Report1->isRunning());
-    QVERIFY(fmHomeAddMain->HomeQuery->recNo() < 1000);
+    QVERIFY(fmHomeAddMain->book()->query()->recNo() < 1000);
 }
 
 void tst_reportpreview::progressPanel_data()
@@ -398,7 +398,7 @@ void tst_reportpreview::emptySelectionGivesNoPage()
 {
     RunningProgram program;
     select(SelectionStatements::search("Surname", "no such name", false));
-    QCOMPARE(fmHomeAddMain->HomeQuery->recordCount(), 0);
+    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), 0);
     previewPhoneList(whenComplete, [](TRpStandardPreview *w) {
         QCOMPARE(w->pageCount(), 0);
         QCOMPARE(w->statusPanel(1), QString("Page 0 of 0"));

@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/IniFile.h"
+#include "app/ProgramState.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
@@ -79,7 +80,8 @@ const QVector<GridColumn> &TfmHomeAddMain::gridColumns()
     return columns;
 }
 
-TfmHomeAddMain::TfmHomeAddMain(QWidget *parent) : QMainWindow(parent)
+TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *parent)
+    : QMainWindow(parent), m_book(book), m_state(state)
 {
     fmHomeAddMain = this;
     setObjectName(QStringLiteral("fmHomeAddMain"));
@@ -88,13 +90,8 @@ TfmHomeAddMain::TfmHomeAddMain(QWidget *parent) : QMainWindow(parent)
     f.setStyleHint(QFont::SansSerif);
     setFont(f);
 
-    ADOConnection1 = new AdoConnection(this);
-    ADOConnection1->setObjectName(QStringLiteral("ADOConnection1"));
-    HomeQuery = new AdoQuery(ADOConnection1, this);
-    HomeQuery->setObjectName(QStringLiteral("HomeQuery"));
-    HomeQuery->setSql({QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("ORDER BY Surname")});
-    HomeQuery->setBeforePost([this] { HomeQueryBeforePost(); });
-    dsHome = new DataSource(HomeQuery, this);
+    query()->setBeforePost([this] { HomeQueryBeforePost(); });
+    dsHome = new DataSource(query(), this);
     dsHome->setObjectName(QStringLiteral("dsHome"));
 
     buildControls();
@@ -362,13 +359,6 @@ bool TfmHomeAddMain::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
-QPrinter *TfmHomeAddMain::programPrinter()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return m_printer.get();
-}
-
 void TfmHomeAddMain::FormCreate()
 {
     wireFileCommands();
@@ -385,16 +375,15 @@ void TfmHomeAddMain::FormCreate()
     const bool ok = guarded(this, [this, &asked, takeAsked] {
         const IniFile ini(IniFile::settingsPath());
         const bool sample = ini.readBool(QStringLiteral("Options"), QStringLiteral("Checked"), true);
-        FileInUse = takeAsked ? asked
-                              : ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf")
-                                                           : QStringLiteral("NewFile.vdf"));
-        ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
+        m_book->useFile(takeAsked ? asked
+                                  : ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf")
+                                                               : QStringLiteral("NewFile.vdf")));
     });
     if (!ok)
         Platform::dialogs().message(
             this, MsgKind::Error,
             QStringLiteral("No file to connect to. Please ensure Varnel.vdf and NewFile.vdfare present"), false);
-    setStatusPanel(2, QStringLiteral("File in use:  ") + FileInUse);
+    setStatusPanel(2, QStringLiteral("File in use:  ") + m_book->fileInUse());
 }
 
 void TfmHomeAddMain::FormShow()
@@ -466,7 +455,7 @@ void TfmHomeAddMain::closeEvent(QCloseEvent *e)
     // What is typed is kept: the record being edited is finished as a move
     // would finish it. When it cannot be saved the window stays open, with
     // the record, so the user can correct or cancel it.
-    if (HomeQuery->active() && !guarded(this, [this] { HomeQuery->checkBrowseMode(); })) {
+    if (query()->active() && !guarded(this, [this] { query()->checkBrowseMode(); })) {
         e->ignore();
         return;
     }
@@ -485,7 +474,7 @@ void TfmHomeAddMain::changeEvent(QEvent *e)
 void TfmHomeAddMain::BitBtn3Click()
 {
     guarded(this, [this] {
-        HomeQuery->insert();
+        query()->insert();
         dbGrid1->setFocus();
     });
 }
@@ -493,7 +482,7 @@ void TfmHomeAddMain::BitBtn3Click()
 void TfmHomeAddMain::BitBtn2Click()
 {
     dbGrid1->discardEditor();
-    guarded(this, [this] { HomeQuery->cancelUpdates(); });
+    guarded(this, [this] { query()->cancelUpdates(); });
 }
 
 void TfmHomeAddMain::btnDeleteClick()
@@ -501,7 +490,7 @@ void TfmHomeAddMain::btnDeleteClick()
     if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("You are about to delete a record"), true))
         return;
     dbGrid1->discardEditor();
-    guarded(this, [this] { HomeQuery->deleteRecord(); });
+    guarded(this, [this] { query()->deleteRecord(); });
 }
 
 void TfmHomeAddMain::dbGrid1DeleteRecord()
@@ -509,12 +498,12 @@ void TfmHomeAddMain::dbGrid1DeleteRecord()
     if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"), true))
         return;
     dbGrid1->discardEditor();
-    guarded(this, [this] { HomeQuery->deleteRecord(); });
+    guarded(this, [this] { query()->deleteRecord(); });
 }
 
 void TfmHomeAddMain::miPrintSetupClick()
 {
-    Platform::dialogs().printerSetup(this, programPrinter());
+    Platform::dialogs().printerSetup(this, m_state->printer());
 }
 
 void TfmHomeAddMain::miExitClick() { close(); }

@@ -5,9 +5,9 @@
 #include "dbaware/DataSource.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
+#include "store/AddressBook.h"
 
 #include <QMainWindow>
-#include <memory>
 
 class QAction;
 class QButtonGroup;
@@ -17,24 +17,24 @@ class QMenu;
 class QPrinter;
 class QPushButton;
 class QStatusBar;
+class ProgramState;
 
 // The main window: the address grid on the current selection, the record
 // buttons, the letter group, the navigator, the status bar and the menu from
-// which everything else is reached. It owns the connection, the main query
-// and its data source, which every other window works on.
+// which everything else is reached. It shows the address book it is given
+// and runs its file commands.
 class TfmHomeAddMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TfmHomeAddMain(QWidget *parent = nullptr);
+    TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *parent = nullptr);
     ~TfmHomeAddMain() override;
 
-    // Data objects shared by the whole program.
-    AdoConnection *ADOConnection1;
-    AdoQuery *HomeQuery;
+    AddressBook *book() const { return m_book; }
     DataSource *dsHome;
-    QString FileInUse;
     int LastSortColumn = -1; // -1: none
+    // The letter group's "All" button, after A to Z.
+    static constexpr int kLetterGroupAll = 26;
 
     // Controls.
     DBGrid *dbGrid1;
@@ -58,9 +58,6 @@ public:
     // The three status panels.
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString &text);
-
-    // The program's printer settings, as Printer Setup left them.
-    QPrinter *programPrinter();
 
     // Designed column widths, by grid column.
     static const QVector<GridColumn> &gridColumns();
@@ -147,8 +144,10 @@ private:
     void buildControls();
     void buildMenu();
     void defaultOrCancelKey(bool isDefault);
+    AdoQuery *query() const { return m_book->query(); }
+    AddressBook *m_book;
+    ProgramState *m_state;
     QLabel *m_panels[3] = {};
-    std::unique_ptr<QPrinter> m_printer;
     bool m_shown = false;
 };
 

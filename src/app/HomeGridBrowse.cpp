@@ -13,10 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-constexpr int kAll = 26;
-}
-
 void TfmHomeAddMain::wireBrowsing()
 {
     // Runs when the selection changes, by a click or by a command; a click on
@@ -40,22 +36,18 @@ void TfmHomeAddMain::wireBrowsing()
 void TfmHomeAddMain::RadioGroup1Click(int index)
 {
     guarded(this, [this, index] {
-        HomeQuery->close();
-        HomeQuery->setSql(index < kAll ? SelectionStatements::letter(QChar('A' + index))
-                                       : SelectionStatements::all());
-        HomeQuery->open();
+        m_book->select(index < kLetterGroupAll ? SelectionStatements::letter(QChar('A' + index))
+                                               : SelectionStatements::all());
     });
 }
 
 void TfmHomeAddMain::sqRetryBtnClick()
 {
     guarded(this, [this] {
-        HomeQuery->close();
-        HomeQuery->setSql(SelectionStatements::all());
-        HomeQuery->open();
+        m_book->select(SelectionStatements::all());
         // Selecting "All" runs the letter group's own handler when it was not
         // selected already.
-        RadioGroup1Items->button(kAll)->setChecked(true);
+        RadioGroup1Items->button(kLetterGroupAll)->setChecked(true);
         fmSQLSearchDialog->sqEditBox->clear();
     });
 }
@@ -69,13 +61,13 @@ void TfmHomeAddMain::dbGrid1TitleClick(int column)
         model->setBoldColumn(column);
         LastSortColumn = column;
         const QString field = AddressFields::all().at(model->columns().at(column).field).name;
-        const QString sort = HomeQuery->sort();
+        const QString sort = query()->sort();
         // Ascending first, then each further click on the same column turns
         // the order round.
         if (sort.startsWith(field + QLatin1Char(' ')) && !sort.contains(QLatin1String(" DESC")))
-            HomeQuery->setSort(field + QStringLiteral(" DESC"));
+            query()->setSort(field + QStringLiteral(" DESC"));
         else
-            HomeQuery->setSort(field + QStringLiteral(" ASC"));
+            query()->setSort(field + QStringLiteral(" ASC"));
     });
 }
 

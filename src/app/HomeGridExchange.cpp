@@ -18,20 +18,20 @@ void TfmHomeAddMain::miImportClick()
     const QString chosen = Platform::dialogs().openFile(this, request);
     if (chosen.isEmpty())
         return;
-    HomeQuery->checkBrowseMode();
-    ImportWindow window(ADOConnection1, chosen, this);
+    query()->checkBrowseMode();
+    ImportWindow window(m_book->connection(), chosen, this);
     connect(&window, &ImportWindow::imported, this, [this] {
         // The new people take their places in the selection's order.
-        HomeQuery->close();
-        HomeQuery->open();
+        query()->close();
+        query()->open();
     });
     window.exec();
 }
 
 void TfmHomeAddMain::miExportClick()
 {
-    HomeQuery->checkBrowseMode();
-    ExportWindow window(ADOConnection1, [this] { return HomeQuery->sql(); }, this);
+    query()->checkBrowseMode();
+    ExportWindow window(m_book->connection(), [this] { return query()->sql(); }, this);
     window.exec();
 }
 

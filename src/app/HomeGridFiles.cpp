@@ -10,9 +10,9 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
-#include "store/BookCopy.h"
 #include "store/EngineWait.h"
 #include "store/FmxUtils.h"
+#include "store/SelectionStatements.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QAbstractButton>
@@ -74,7 +74,7 @@ void TfmHomeAddMain::wireFileCommands()
 
     // A book that can only be read is said so when it is opened, not at the
     // first refused save.
-    connect(ADOConnection1, &AdoConnection::openedReadOnly, this, [this](const QString &notice) {
+    connect(m_book->connection(), &AdoConnection::openedReadOnly, this, [this](const QString &notice) {
         Platform::dialogs().message(this, MsgKind::Information, notice, false);
     });
     // While another program holds the book locked, the window stays painted,
@@ -106,7 +106,7 @@ void TfmHomeAddMain::checkLetterGroupAll()
 {
     // The letter filter itself is not run: the statement was set to all
     // records in surname order just before.
-    QAbstractButton *all = RadioGroup1Items->button(26);
+    QAbstractButton *all = RadioGroup1Items->button(kLetterGroupAll);
     const QSignalBlocker groupQuiet(RadioGroup1Items);
     const QSignalBlocker buttonQuiet(all);
     all->setChecked(true);
@@ -114,10 +114,8 @@ void TfmHomeAddMain::checkLetterGroupAll()
 
 void TfmHomeAddMain::reopenAllRecords()
 {
-    HomeQuery->close();
-    HomeQuery->setSql({QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("ORDER BY Surname")});
     try {
-        HomeQuery->open();
+        m_book->select(SelectionStatements::allOnOpening());
     } catch (const VarnelError &) {
         // The file in use can no longer be opened (moved, deleted, damaged).
         // The user is leaving it: go on to the other file rather than stop here.
@@ -127,13 +125,12 @@ void TfmHomeAddMain::reopenAllRecords()
 
 void TfmHomeAddMain::NewFile1Click()
 {
-    FileInUse = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
+    const QString blank = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
     reopenAllRecords();
-    ADOConnection1->close();
-    ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
-    ADOConnection1->open();
-    HomeQuery->open();
-    setStatusPanel(2, kFileInUse + FileInUse);
+    m_book->connection()->close();
+    m_book->useFile(blank);
+    m_book->reconnect();
+    setStatusPanel(2, kFileInUse + m_book->fileInUse());
 }
 
 void TfmHomeAddMain::miOpenFileClick()
@@ -153,10 +150,9 @@ void TfmHomeAddMain::miOpenFileClick()
     }
 
     reopenAllRecords();
-    ADOConnection1->close();
+    m_book->connection()->close();
     try {
-        FileInUse = chosen;
-        ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
+        m_book->useFile(chosen);
     } catch (const VarnelError &) {
         Platform::dialogs().message(
             this, MsgKind::Information,
@@ -165,8 +161,7 @@ void TfmHomeAddMain::miOpenFileClick()
                            ".vdf or .mdb"),
             true);
     }
-    ADOConnection1->open();
-    HomeQuery->open();
+    m_book->reconnect();
     setStatusPanel(2, kFileInUse + chosen);
 }
 
@@ -181,36 +176,21 @@ void TfmHomeAddMain::miSaveAsClick()
     // A folder receives the copy under the file's own name, and that copy is
     // the file the program goes on in.
     if (QFileInfo(chosen).isDir())
-        chosen = QFileInfo(chosen + '/' + QFileInfo(FileInUse).fileName()).absoluteFilePath();
+        chosen = QFileInfo(chosen + '/' + QFileInfo(m_book->fileInUse()).fileName()).absoluteFilePath();
 
-    HomeQuery->close();
-    ADOConnection1->close();
-    try {
-        // The engine copies the book, so that a change another program is
-        // writing at that moment cannot leave a torn copy.
-        CopyBook(FileInUse, chosen);
-    } catch (const VarnelError &) {
-        // The file in use stays in use: show it again before the error is told.
-        try {
-            ADOConnection1->open();
-            HomeQuery->open();
-        } catch (const VarnelError &) {
-        }
-        throw;
-    }
+    // A failed copy leaves the file in use in use, shown again before the
+    // error is told.
+    m_book->copyTo(chosen);
     Platform::sound().play(QStringLiteral("post.wav"));
-    FileInUse = chosen;
     Platform::dialogs().plain(this, chosen);
-    setStatusPanel(2, kFileInUse + FileInUse);
-    ADOConnection1->setConnectionString(AdoConnection::connectionStringFor(FileInUse));
-    ADOConnection1->open();
-    HomeQuery->open();
+    setStatusPanel(2, kFileInUse + chosen);
+    m_book->useFile(chosen);
+    m_book->reconnect();
 }
 
 void TfmHomeAddMain::miCloseClick()
 {
-    HomeQuery->close();
-    ADOConnection1->close();
+    m_book->disconnect();
     setStatusPanel(2, kFileInUse);
 }
 

@@ -1,5 +1,6 @@
 #include "app/HomeGrid.h"
 
+#include "app/ProgramState.h"
 #include "reports/RpA5Diary.h"
 #include "reports/RpFilo2.h"
 #include "reports/RpLabel14.h"
@@ -35,10 +36,10 @@ void TfmHomeAddMain::mi14perA4sheet1Click()
 
 void TfmHomeAddMain::Setfont1Click()
 {
-    if (!fmLabels || !fmLabels->FontDialog1.Execute(this))
+    if (!fmLabels || !m_state->labelFont.Execute(this))
         return;
     // The font lasts until the program ends; it is not written to the settings.
-    const FontValue chosen = fmLabels->FontDialog1.Font;
+    const FontValue chosen = m_state->labelFont.Font;
     fmLabels->RpExprMemo1->setFont(chosen);
     if (fmRpLabel16)
         fmRpLabel16->RpExprMemo1->setFont(chosen);

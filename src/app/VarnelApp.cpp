@@ -2,6 +2,7 @@
 
 #include "app/HomeGrid.h"
 #include "app/IniFile.h"
+#include "app/ProgramState.h"
 #include "browse/CountLook.h"
 #include "browse/JSQLSEARCH.h"
 #include "entry/HomeFormView.h"
@@ -18,6 +19,7 @@
 #include "reports/RpLabel16.h"
 #include "reports/RpLabels.h"
 #include "reports/RpPhoneList.h"
+#include "store/AddressBook.h"
 
 #include <QApplication>
 #include <QFont>
@@ -46,18 +48,25 @@ void VarnelApp::createWindows()
 
     // The main window comes first and is created visible: its creation and
     // show steps run before any other window exists.
-    auto *main = new TfmHomeAddMain;
+    // The address book every window works on belongs to the application and
+    // outlives the windows.
+    auto *book = new AddressBook(qApp);
+    book->setObjectName(QStringLiteral("addressBook"));
+    // So does what the program remembers only while it runs.
+    auto *state = new ProgramState(qApp);
+    state->setObjectName(QStringLiteral("programState"));
+    auto *main = new TfmHomeAddMain(book, state);
     main->show();
     main->activateWindow();
 
     // The other windows, hidden, in this order.
     // 2. fmSQLSearchDialog: its creation opens the main query, which makes
     // the first connection to the address book.
-    new TfmSQLSearchDialog;
+    new TfmSQLSearchDialog(book);
     main->wireBrowsing();
 
     // 3. fmRecCard
-    new TfmRecCard;
+    new TfmRecCard(book->query());
 
     // 4. fmCountyListEdit
     new TfmCountyListEdit;
@@ -66,29 +75,29 @@ void VarnelApp::createWindows()
     new TfmHelpMemo;
 
     // 6. fmHomeForm
-    new TfmHomeForm;
+    new TfmHomeForm(book->query());
     main->wireEntryWindows();
 
     // 7. fmRpA5Diary
-    new TfmRpA5Diary(main->HomeQuery);
+    new TfmRpA5Diary(book->query());
 
     // 8. fmRpTel
-    new TfmRpTel(main->HomeQuery);
+    new TfmRpTel(book->query());
 
     // 9. fmLabels
-    new TfmLabels(main->HomeQuery);
+    new TfmLabels(book->query());
 
     // 10. fmRpLabel16
-    new TfmRpLabel16(main->HomeQuery);
+    new TfmRpLabel16(book->query());
 
     // 11. fmRpFilo2: the report is its own holder; the main window owns it.
-    new TfmRpFilo2(main->HomeQuery, main);
+    new TfmRpFilo2(book->query(), main);
 
     // 12. fmCredits
     new TfmCredits;
 
     // 13. fmRpLabel14
-    new TfmRpLabel14(main->HomeQuery);
+    new TfmRpLabel14(book->query());
 
     // 14. fmMailMergeSetup
     new TfmMailMergeSetup;
@@ -97,10 +106,10 @@ void VarnelApp::createWindows()
     new TfmMailMergeHelp;
 
     // 16. fmMailMergeEdit
-    new TfmMailMergeEdit;
+    auto *editor = new TfmMailMergeEdit;
 
     // 17. fmMailRp
-    new TfmMailRp;
+    new TfmMailRp(book->query(), editor->RichEdit1->document());
     main->wireMailMerge();
 }
 
@@ -117,4 +126,6 @@ void VarnelApp::destroyWindows()
     for (const QPointer<QWidget> &w : unowned)
         delete w.data();
     delete fmHomeAddMain;
+    delete qApp->findChild<AddressBook *>(QStringLiteral("addressBook"), Qt::FindDirectChildrenOnly);
+    delete qApp->findChild<ProgramState *>(QStringLiteral("programState"), Qt::FindDirectChildrenOnly);
 }

@@ -1,4 +1,6 @@
 #include "browse/JSQLSEARCH.h"
+#include "store/AddressBook.h"
+#include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
 
 #include "app/Hints.h"
@@ -72,10 +74,11 @@ void ToggleListBox::focusInEvent(QFocusEvent *e)
         selectionModel()->clearCurrentIndex();
 }
 
-TfmSQLSearchDialog::TfmSQLSearchDialog(QWidget *parent)
+TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint)
+                          Qt::WindowCloseButtonHint),
+      m_book(book)
 {
     fmSQLSearchDialog = this;
     setObjectName(QStringLiteral("fmSQLSearchDialog"));
@@ -155,7 +158,7 @@ TfmSQLSearchDialog::~TfmSQLSearchDialog()
 
 void TfmSQLSearchDialog::FormCreate()
 {
-    AdoQuery *query = fmHomeAddMain->HomeQuery;
+    AdoQuery *query = m_book->query();
     for (const FieldDef &field : query->fields())
         sqListBox->addItem(field.name);
     delete sqListBox->takeItem(kLeftOutEntry);
@@ -190,10 +193,8 @@ void TfmSQLSearchDialog::sqOKBtnClick()
         sqFieldName = sqListBox->item(kFallbackEntry)->text();
     }
     guarded(this, [this] {
-        AdoQuery *query = fmHomeAddMain->HomeQuery;
-        query->close();
-        query->setSql(SelectionStatements::search(sqFieldName, sqEditBox->text(), cboxNot->isChecked()));
-        query->open();
+        m_book->select(
+            SelectionStatements::search(sqFieldName, sqEditBox->text(), cboxNot->isChecked()));
     });
     // Closes whether the search ran or the engine refused it.
     done(mrOk);
@@ -202,12 +203,7 @@ void TfmSQLSearchDialog::sqOKBtnClick()
 void TfmSQLSearchDialog::sqRetryBtnClick()
 {
     guarded(this, [this] {
-        AdoQuery *query = fmHomeAddMain->HomeQuery;
-        query->close();
-        query->clearSql();
-        query->addSql(QStringLiteral("SELECT * FROM HomeAd"));
-        query->addSql(QStringLiteral("ORDER by Surname"));
-        query->open();
+        m_book->select(SelectionStatements::allOnRetry());
         sqEditBox->clear();
         done(mrRetry);
     });

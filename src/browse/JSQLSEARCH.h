@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QString>
 
+class AddressBook;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -43,7 +44,8 @@ public:
         mrRetry = 4
     };
 
-    explicit TfmSQLSearchDialog(QWidget *parent = nullptr);
+    // Searches select the book's records; creating the dialog opens them.
+    explicit TfmSQLSearchDialog(AddressBook *book, QWidget *parent = nullptr);
     ~TfmSQLSearchDialog() override;
 
     QFrame *Bevel1;
@@ -63,6 +65,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *e) override;
+
+private:
+    AddressBook *m_book;
 };
 
 extern TfmSQLSearchDialog *fmSQLSearchDialog;

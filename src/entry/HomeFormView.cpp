@@ -34,7 +34,7 @@ QLabel *label(QWidget *parent, const QString &text, const char *name)
 
 } // namespace
 
-TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
+TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
 {
     fmHomeForm = this;
     setObjectName(QStringLiteral("fmHomeForm"));
@@ -47,7 +47,7 @@ TfmHomeForm::TfmHomeForm(QWidget *parent) : QWidget(parent)
     setFont(f);
     setFixedSize(kClientWidth, kClientHeight);
 
-    dsFormView = new DataSource(fmHomeAddMain->HomeQuery, this);
+    dsFormView = new DataSource(query, this);
     dsFormView->setObjectName(QStringLiteral("dsFormView"));
     using namespace AddressFields;
     auto edit = [this](QWidget *parent, int field, const char *name) {

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class AdoQuery;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -17,7 +18,7 @@ class TfmHomeForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfmHomeForm(QWidget *parent = nullptr);
+    explicit TfmHomeForm(AdoQuery *query, QWidget *parent = nullptr);
     ~TfmHomeForm() override;
 
     DataSource *dsFormView;

@@ -72,7 +72,7 @@ double TfmRecCard::ruleY(int line)
     return kImageTop + kFirstRule + (line - 1) * kRuleSpacing;
 }
 
-TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
+TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
 {
     fmRecCard = this;
     setObjectName(QStringLiteral("fmRecCard"));
@@ -89,7 +89,6 @@ TfmRecCard::TfmRecCard(QWidget *parent) : QWidget(parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
-    AdoQuery *query = fmHomeAddMain->HomeQuery;
     dsRecCard = new DataSource(query, this);
     dsRecCard->setObjectName(QStringLiteral("dsRecCard"));
 

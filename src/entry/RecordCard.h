@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
+class AdoQuery;
 class ClickPanel;
 class QLabel;
 
@@ -17,7 +18,7 @@ class TfmRecCard : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfmRecCard(QWidget *parent = nullptr);
+    explicit TfmRecCard(AdoQuery *query, QWidget *parent = nullptr);
     ~TfmRecCard() override;
 
     DataSource *dsRecCard;

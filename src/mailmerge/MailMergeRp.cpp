@@ -1,6 +1,5 @@
 #include "mailmerge/MailMergeRp.h"
 
-#include "app/HomeGrid.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "reports/Report.h"
 #include "reports/ReportControls.h"
@@ -9,7 +8,7 @@
 
 TfmMailRp *fmMailRp = nullptr;
 
-TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
+TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
 {
     fmMailRp = this;
     setObjectName(QStringLiteral("fmMailRp"));
@@ -17,8 +16,7 @@ TfmMailRp::TfmMailRp(QWidget *parent) : QWidget(parent)
 
     Report1 = new TReport(this);
     Report1->setObjectName(QStringLiteral("Report1"));
-    buildLayout(Report1, fmHomeAddMain ? fmHomeAddMain->HomeQuery : nullptr,
-                fmMailMergeEdit ? fmMailMergeEdit->RichEdit1->document() : nullptr);
+    buildLayout(Report1, data, letter);
     const auto &bands = Report1->bands();
     RpBand1 = static_cast<TRpBand *>(bands.at(0).get());
     RpBand2 = static_cast<TRpBand *>(bands.at(1).get());

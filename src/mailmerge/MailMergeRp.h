@@ -17,7 +17,8 @@ class TfmMailRp : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfmMailRp(QWidget *parent = nullptr);
+    // The letters are the document merged with each record of the query.
+    TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent = nullptr);
     ~TfmMailRp() override;
 
     TReport *Report1;

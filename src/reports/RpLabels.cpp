@@ -14,10 +14,6 @@ TfmLabels::TfmLabels(ReportDataSet *data, QWidget *parent) : QWidget(parent)
     RpLabel = new TReport(this);
     RpExprMemo1 = LabelSheet::perSheet21().buildLayout(*RpLabel);
     RpLabel->setDataSet(data);
-    // The dialog opens on its own font until OK first gives it another.
-    FontDialog1.Font.font = QFont(QStringLiteral("MS Sans Serif"));
-    FontDialog1.Font.font.setPointSizeF(8);
-    FontDialog1.Font.color = Qt::black;
     fmLabels = this;
 
     if (fmHomeAddMain) {

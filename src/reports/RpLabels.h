@@ -1,6 +1,5 @@
 #pragma once
 
-#include "mailmerge/MailMergeEdit.h"
 #include "reports/Report.h"
 
 #include <QWidget>
@@ -9,8 +8,7 @@ class ReportDataSet;
 class TRpExprMemo;
 
 // The 21-per-sheet labels' holder (Avery L7160). Never shown, it carries the
-// report and the font dialog whose font "Set labels font" gives the address
-// memos of all three label reports. Creating it hooks the "21 per A4 sheet"
+// report. Creating it hooks the "21 per A4 sheet"
 // and "Set labels font" menu items of the main window to it.
 class TfmLabels : public QWidget
 {
@@ -21,7 +19,6 @@ public:
 
     TReport *RpLabel;
     TRpExprMemo *RpExprMemo1;
-    TFontDialog FontDialog1;
 };
 
 extern TfmLabels *fmLabels;

@@ -7,6 +7,16 @@ QStringList SelectionStatements::all()
     return {QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("Order by Surname")};
 }
 
+QStringList SelectionStatements::allOnOpening()
+{
+    return {QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("ORDER BY Surname")};
+}
+
+QStringList SelectionStatements::allOnRetry()
+{
+    return {QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("ORDER by Surname")};
+}
+
 QStringList SelectionStatements::letter(QChar letter)
 {
     const QChar capital = letter.toUpper();

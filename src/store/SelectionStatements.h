@@ -10,8 +10,13 @@
 // window would make.
 namespace SelectionStatements {
 
-// Every record, in surname order.
+// Every record, in surname order. The statement is shown to the user, and
+// each command that sets it has always spelled it its own way: all() for the
+// letter group and the reset, allOnOpening() when a book is opened or made,
+// allOnRetry() for the search dialog's retry.
 QStringList all();
+QStringList allOnOpening();
+QStringList allOnRetry();
 
 // The surnames beginning with a letter A to Z (given in either case; it goes
 // to the engine as a capital), in surname order. Throws VarnelError for

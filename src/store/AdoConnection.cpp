@@ -595,8 +595,17 @@ RowStore AdoConnection::fetch(const QString &statement, const QStringList &colum
 {
     const EngineWait::Scope wait;
     requireConnected();
-    if (m_server)
-        return m_server->select(statement, columns);
+    if (m_server) {
+        const Result result = m_server->select(statement, columns);
+        RowStore store(int(columns.size()));
+        store.reserve(int(result.rows.size()));
+        for (const Row &row : result.rows) {
+            store.beginRow(row.key);
+            for (const QVariant &v : row.values)
+                store.addValue(v);
+        }
+        return store;
+    }
     sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
     if (!h)
         throw VarnelError(QStringLiteral("The address book engine is not available"));

@@ -595,15 +595,15 @@ bool AdoQuery::refresh()
 {
     if (m_state != DataSetState::Browse)
         return false;
-    const qint64 key = m_cur >= 0 ? m_rows[m_cur].key : -1;
+    const qint64 key = m_cur >= 0 ? m_rows.key(m_cur) : -1;
     const QString sortText = m_sort;
     close();
     open();
     if (!sortText.isEmpty())
         setSort(sortText);
-    for (size_t i = 0; key >= 0 && i < m_rows.size(); ++i)
-        if (m_rows[i].key == key) {
-            moveTo(int(i));
+    for (int i = 0; key >= 0 && i < m_rows.size(); ++i)
+        if (m_rows.key(i) == key) {
+            moveTo(i);
             break;
         }
     return true;

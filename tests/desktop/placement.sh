@@ -23,11 +23,18 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$work/display") QT_QPA_PLATFORM=xcb
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
-# Ready once it has put its mark on the root window.
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# Ready once it has announced the hints that xdotool and wmctrl use; on a
+# loaded machine that can take a while, so wait up to a minute and say so
+# plainly if it never comes.
+ready=
+for _ in $(seq 600); do
+  if xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' &&
+     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    ready=1; break
+  fi
   sleep 0.1
 done
+[ -n "$ready" ] || { echo "FAIL: openbox did not become ready on $DISPLAY"; exit 1; }
 sleep 0.5
 
 printf '[Options]\r\nShow Form=0\r\n[MainForm]\r\nStatus=1\r\nTop=100\r\nLeft=120\r\nWidth=1106\r\nHeight=434\r\n[FormView]\r\nStatus=1\r\nTop=300\r\nLeft=400\r\nWidth=640\r\nHeight=420\r\n[RecCard]\r\nTop=200\r\nLeft=300\r\n' \

@@ -98,3 +98,34 @@ void inCompletePreview(QAction *command, const std::function<void(TRpStandardPre
 
 // The message of the VarnelError that `action` raises; empty when it raises none.
 QString errorOf(const std::function<void()> &action);
+
+#include <QApplication>
+#include <QWidget>
+#include <stdexcept>
+
+// The child of `window` called `name`, of type T. A missing or mistyped child
+// throws, which fails the test function with the name in the message.
+template <typename T = QWidget>
+T *named(const QObject *window, const QString &name)
+{
+    if (!window)
+        throw std::runtime_error("no window to look for \"" + name.toStdString() + "\" in");
+    T *found = window->findChild<T *>(name);
+    if (!found)
+        throw std::runtime_error("no " + std::string(T::staticMetaObject.className()) + " called \""
+                                 + name.toStdString() + "\" in " + window->objectName().toStdString());
+    return found;
+}
+
+// The top-level window called `name`, of type T; throws like named() when
+// there is none.
+template <typename T = QWidget>
+T *topLevel(const QString &name)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == name)
+            if (T *found = qobject_cast<T *>(w))
+                return found;
+    throw std::runtime_error("no top-level " + std::string(T::staticMetaObject.className()) + " called \""
+                             + name.toStdString() + "\"");
+}

@@ -104,7 +104,7 @@ QString errorOf(const std::function<void()> &action);
 #include <stdexcept>
 
 // The child of `window` called `name`, of type T. A missing or mistyped child
-// throws, which fails the test function with the name in the message.
+// throws: the test run stops there, failed, with the name in the message.
 template <typename T = QWidget>
 T *named(const QObject *window, const QString &name)
 {

@@ -131,6 +131,11 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
     DBMemo2->setGeometry(kRightLabelX + 44, 3, kClientWidth - kRightLabelX - 48,
                          qRound(ruleY(8)) - 6);
     notesLabel->setBuddy(DBMemo2);
+    // Part of the white card: dark text on white under any desktop palette.
+    QPalette paper = DBMemo2->palette();
+    paper.setColor(QPalette::Base, Qt::white);
+    paper.setColor(QPalette::Text, Qt::black);
+    DBMemo2->setPalette(paper);
 
     DBEdit20 = addField(Flag, 9, true, QStringLiteral("Flag"), "DBEdit20");
     DBEdit13 = addField(Flag2, 10, true, QStringLiteral("Flag 2"), "DBEdit13");

@@ -9,6 +9,7 @@
 #include "reports/ReportPainter.h"
 #include "reports/ReportPrinting.h"
 #include "reports/ReportUnits.h"
+#include "widgets/PageArrows.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -130,10 +131,9 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
         b->setIcon(style()->standardIcon(p));
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     };
-    icon(FirstPage, QStyle::SP_MediaSkipBackward);
-    icon(PreviousPage, QStyle::SP_MediaSeekBackward);
-    icon(ToolButton2, QStyle::SP_MediaSeekForward);
-    icon(LastPage, QStyle::SP_MediaSkipForward);
+    setPageArrowIcons();
+    for (QToolButton *b : {FirstPage, PreviousPage, ToolButton2, LastPage})
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     icon(SaveReport, QStyle::SP_DialogSaveButton);
     icon(LoadReport, QStyle::SP_DialogOpenButton);
     icon(ExitButton, QStyle::SP_DialogCloseButton);
@@ -362,6 +362,23 @@ void TRpStandardPreview::updateButtons()
     PrintSetup->setEnabled(complete && !m_loaded);
     Print->setEnabled(complete);
     ExportPdf->setEnabled(complete);
+}
+
+void TRpStandardPreview::setPageArrowIcons()
+{
+    FirstPage->setIcon(pageArrowIcon(PageArrow::First, palette()));
+    PreviousPage->setIcon(pageArrowIcon(PageArrow::Previous, palette()));
+    ToolButton2->setIcon(pageArrowIcon(PageArrow::Next, palette()));
+    LastPage->setIcon(pageArrowIcon(PageArrow::Last, palette()));
+}
+
+void TRpStandardPreview::changeEvent(QEvent *e)
+{
+    // The arrows are drawn in the palette's colours; a new palette or style
+    // (the desktop switching to a dark theme) draws them again.
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange)
+        setPageArrowIcons();
+    QMainWindow::changeEvent(e);
 }
 
 void TRpStandardPreview::closeEvent(QCloseEvent *e)

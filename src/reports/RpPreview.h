@@ -93,9 +93,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void changeEvent(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
+    void setPageArrowIcons();
     QToolButton *addButton(const char *name, const QString &text, const QString &hint);
     void onProgress(int percent);
     void onPageFinished(int number);

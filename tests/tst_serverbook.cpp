@@ -300,16 +300,33 @@ private slots:
                 }).contains("already holds"));
     }
 
-    // The command-line programs take a server address as they take a file.
+    // The command-line programs take a server address as they take a file;
+    // varnel-book convert copies a book up (making the table) and back down.
     void commandLineProgramsTakeServerAddresses()
     {
         REQUIRE_SERVER();
         const QString book = emptyDatabase("commandline");
-        QProcess copy;
-        copy.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-copybook"), {file, book, "--create"});
-        QVERIFY(copy.waitForFinished(60000));
-        QVERIFY2(copy.exitCode() == 0, copy.readAllStandardError().constData());
-        QVERIFY(copy.readAllStandardOutput().contains("written to " + book.toUtf8()));
+        auto convert = [&](const QString &from, const QString &to) {
+            QProcess run;
+            run.start(QStringLiteral(VARNEL_PROGRAM_DIR "/varnel-book"), {"convert", from, to});
+            run.waitForFinished(60000);
+            return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardOutput() +
+                                                                    run.readAllStandardError()));
+        };
+        const auto up = convert(file, book);
+        QVERIFY2(up.first == 0, qPrintable(up.second));
+        const int records = int(listing(file, SelectionStatements::all()).size());
+        QVERIFY2(up.second.contains(QStringLiteral("Records written: %1 to %2").arg(records).arg(book)),
+                 qPrintable(up.second));
+        // Into a server book that holds records already: refused, untouched.
+        const auto again = convert(file, book);
+        QCOMPARE(again.first, 1);
+        QVERIFY2(again.second.contains("already holds"), qPrintable(again.second));
+        const QString back = dir.filePath("commandline-back.vdf");
+        const auto down = convert(book, back);
+        QVERIFY2(down.first == 0, qPrintable(down.second));
+        QCOMPARE(listing(back, SelectionStatements::all()), listing(file, SelectionStatements::all()));
+
         auto printed = [&](const QString &address) {
             const QString pdf = dir.filePath("phones.pdf");
             QProcess print;

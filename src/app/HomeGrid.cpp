@@ -1,4 +1,5 @@
 #include "app/HomeGrid.h"
+#include "app/StatusCaptions.h"
 
 #include "app/Hints.h"
 #include "app/IniFile.h"
@@ -383,7 +384,7 @@ void TfmHomeAddMain::FormCreate()
         Platform::dialogs().message(
             this, MsgKind::Error,
             QStringLiteral("No file to connect to. Please ensure Varnel.vdf and NewFile.vdfare present"), false);
-    setStatusPanel(2, QStringLiteral("File in use:  ") + m_book->fileInUse());
+    setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
 }
 
 void TfmHomeAddMain::FormShow()

@@ -1,6 +1,7 @@
 // The main window's part in the record card, the record form view and the
 // County pick list.
 #include "app/HomeGrid.h"
+#include "app/StatusCaptions.h"
 
 #include "browse/CountLook.h"
 #include "browse/CountyListFile.h"
@@ -13,7 +14,6 @@
 #include <QPushButton>
 
 namespace {
-constexpr int kCountyColumn = 6;
 
 void bringUp(QWidget *w)
 {
@@ -39,10 +39,10 @@ void TfmHomeAddMain::wireEntryWindows()
 void TfmHomeAddMain::loadCountyPickList()
 {
     // A missing list leaves the drop-down empty; the error box says why.
-    dbGrid1->setPickList(kCountyColumn, {});
+    dbGrid1->setPickList(kGridCountyColumn, {});
     QString problem;
     guarded(this, [&] {
-        dbGrid1->setPickList(kCountyColumn, CountyListFile::read(CountyListFile::path(), &problem));
+        dbGrid1->setPickList(kGridCountyColumn, CountyListFile::read(CountyListFile::path(), &problem));
     });
     if (!problem.isEmpty())
         Platform::showError(this, problem);
@@ -64,6 +64,6 @@ void TfmHomeAddMain::btEditCountyClick()
 {
     if (!fmCountyListEdit)
         return;
-    fmCountyListEdit->setEntries(dbGrid1->pickList(kCountyColumn));
+    fmCountyListEdit->setEntries(dbGrid1->pickList(kGridCountyColumn));
     fmCountyListEdit->exec();
 }

@@ -1,5 +1,6 @@
 // The main window's address book file commands, start-up options and help.
 #include "app/HomeGrid.h"
+#include "app/StatusCaptions.h"
 
 #include "app/Options.h"
 #include "app/Pictures.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-const QString kFileInUse = QStringLiteral("File in use:  ");
 const QString kBookSuffix = QStringLiteral("vdf");
 
 FileDialogRequest bookDialog()
@@ -130,7 +130,7 @@ void TfmHomeAddMain::NewFile1Click()
     m_book->connection()->close();
     m_book->useFile(blank);
     m_book->reconnect();
-    setStatusPanel(2, kFileInUse + m_book->fileInUse());
+    setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
 }
 
 void TfmHomeAddMain::miOpenFileClick()
@@ -162,7 +162,7 @@ void TfmHomeAddMain::miOpenFileClick()
             true);
     }
     m_book->reconnect();
-    setStatusPanel(2, kFileInUse + chosen);
+    setStatusPanel(2, fileInUseCaption(chosen));
 }
 
 void TfmHomeAddMain::miSaveAsClick()
@@ -183,7 +183,7 @@ void TfmHomeAddMain::miSaveAsClick()
     m_book->copyTo(chosen);
     Platform::sound().play(QStringLiteral("post.wav"));
     Platform::dialogs().plain(this, chosen);
-    setStatusPanel(2, kFileInUse + chosen);
+    setStatusPanel(2, fileInUseCaption(chosen));
     m_book->useFile(chosen);
     m_book->reconnect();
 }
@@ -191,7 +191,7 @@ void TfmHomeAddMain::miSaveAsClick()
 void TfmHomeAddMain::miCloseClick()
 {
     m_book->disconnect();
-    setStatusPanel(2, kFileInUse);
+    setStatusPanel(2, fileInUseCaption());
 }
 
 void TfmHomeAddMain::miOptionsClick()

@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/HomeGrid.h"
+#include "app/StatusCaptions.h"
 #include "browse/CountyListFile.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
@@ -15,10 +16,6 @@
 #include <QStyle>
 
 TfmCountyListEdit *fmCountyListEdit = nullptr;
-
-namespace {
-constexpr int kCountyColumn = 6; // the main grid's County column
-}
 
 TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
 {
@@ -148,7 +145,7 @@ void TfmCountyListEdit::btDeleteItemClick()
 void TfmCountyListEdit::btOKEditClick()
 {
     const QStringList list = entries();
-    fmHomeAddMain->dbGrid1->setPickList(kCountyColumn, list);
+    fmHomeAddMain->dbGrid1->setPickList(kGridCountyColumn, list);
     // A file that was not read whole is replaced only when the user says so:
     // it may hold names that never reached the list.
     const QString path = CountyListFile::path();

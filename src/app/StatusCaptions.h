@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The main window's status bar caption for the book in use (empty address:
+// no book open).
+inline QString fileInUseCaption(const QString &address = QString())
+{
+    return QStringLiteral("File in use:  ") + address;
+}
+
+// The main grid's County column, which carries the county pick list.
+constexpr int kGridCountyColumn = 6;

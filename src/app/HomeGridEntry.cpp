@@ -1,12 +1,12 @@
 // The main window's part in the record card, the record form view and the
 // County pick list.
 #include "app/HomeGrid.h"
-#include "app/StatusCaptions.h"
 
 #include "browse/CountLook.h"
 #include "browse/CountyListFile.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
+#include "store/AddressFields.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 
@@ -39,11 +39,10 @@ void TfmHomeAddMain::wireEntryWindows()
 void TfmHomeAddMain::loadCountyPickList()
 {
     // A missing list leaves the drop-down empty; the error box says why.
-    dbGrid1->setPickList(kGridCountyColumn, {});
+    const int county = dbGrid1->columnOf(AddressFields::County);
+    dbGrid1->setPickList(county, {});
     QString problem;
-    guarded(this, [&] {
-        dbGrid1->setPickList(kGridCountyColumn, CountyListFile::read(CountyListFile::path(), &problem));
-    });
+    guarded(this, [&] { dbGrid1->setPickList(county, CountyListFile::read(CountyListFile::path(), &problem)); });
     if (!problem.isEmpty())
         Platform::showError(this, problem);
 }
@@ -64,6 +63,6 @@ void TfmHomeAddMain::btEditCountyClick()
 {
     if (!fmCountyListEdit)
         return;
-    fmCountyListEdit->setEntries(dbGrid1->pickList(kGridCountyColumn));
+    fmCountyListEdit->setEntries(dbGrid1->pickList(dbGrid1->columnOf(AddressFields::County)));
     fmCountyListEdit->exec();
 }

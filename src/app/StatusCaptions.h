@@ -8,6 +8,3 @@ inline QString fileInUseCaption(const QString &address = QString())
 {
     return QStringLiteral("File in use:  ") + address;
 }
-
-// The main grid's County column, which carries the county pick list.
-constexpr int kGridCountyColumn = 6;

@@ -2,8 +2,8 @@
 
 #include "app/Hints.h"
 #include "app/HomeGrid.h"
-#include "app/StatusCaptions.h"
 #include "browse/CountyListFile.h"
+#include "store/AddressFields.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 
@@ -145,7 +145,8 @@ void TfmCountyListEdit::btDeleteItemClick()
 void TfmCountyListEdit::btOKEditClick()
 {
     const QStringList list = entries();
-    fmHomeAddMain->dbGrid1->setPickList(kGridCountyColumn, list);
+    DBGrid *grid = fmHomeAddMain->dbGrid1;
+    grid->setPickList(grid->columnOf(AddressFields::County), list);
     // A file that was not read whole is replaced only when the user says so:
     // it may hold names that never reached the list.
     const QString path = CountyListFile::path();

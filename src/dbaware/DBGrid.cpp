@@ -256,6 +256,15 @@ int DBGrid::displayWidthPixels(int characters) const
     return characters * fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4;
 }
 
+int DBGrid::columnOf(int field) const
+{
+    const QVector<GridColumn> &columns = m_model->columns();
+    for (int c = 0; c < columns.size(); ++c)
+        if (columns.at(c).field == field)
+            return c;
+    return -1;
+}
+
 int DBGrid::designedWidth(int column) const
 {
     const GridColumn &c = m_model->columns().at(column);

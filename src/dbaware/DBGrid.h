@@ -82,6 +82,8 @@ public:
     int designedWidth(int column) const;
     QStringList pickList(int column) const { return m_model->pickList(column); }
     void setPickList(int column, const QStringList &entries) { m_model->setPickList(column, entries); }
+    // The column that shows a field (an AddressFields index); -1 for none.
+    int columnOf(int field) const;
     // Closes an open cell editor without keeping what was typed in it.
     void discardEditor();
     // The open cell editor, if any, and the cell it edits.

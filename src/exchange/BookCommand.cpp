@@ -2,7 +2,10 @@
 
 #include "exchange/Exchange.h"
 #include "exchange/ImportPlan.h"
+#include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
+#include "store/BookAddress.h"
+#include "store/BookTransfer.h"
 #include "store/AdoConnection.h"
 #include "store/SelectionStatements.h"
 
@@ -17,7 +20,9 @@ QString BookCommand::usage()
         "                     [--map FIELD=COLUMN,...] [--dry-run]\n"
         "  varnel-book export BOOK.vdf OUT [--format vcard|csv] [--vcard-version 3|4]\n"
         "                     [--letter X | --search FIELD WORD [--not]]\n"
-        "  varnel-book convert OLD.vdf NEW.vdf\n");
+        "  varnel-book convert OLD.vdf NEW.vdf\n"
+        "  varnel-book convert FROM TO   (a book file and a server book\n"
+        "                     postgresql://user@host:port/database, either way)\n");
 }
 
 namespace {
@@ -80,6 +85,23 @@ void openBook(AdoConnection &book, const QString &path)
 {
     book.setConnectionString(AdoConnection::connectionStringFor(QFileInfo(path).absoluteFilePath()));
     book.open();
+}
+
+// A book copied whole between a file and a server, either way, in one
+// transaction and counted; a server database without the table gets it.
+int copyBook(const QString &from, const QString &to, QTextStream &out)
+{
+    const auto address = [](const QString &a) {
+        return BookAddress::isServer(a) ? a : QFileInfo(a).absoluteFilePath();
+    };
+    const BookTransfer::Counts n =
+        BookTransfer::copy(address(from), address(to), true, ProgramFolder::file(QStringLiteral("NewFile.vdf")));
+    out << QStringLiteral("Records read: %1 from %2\nRecords written: %3 to %4\n")
+               .arg(n.read)
+               .arg(BookAddress::display(from))
+               .arg(n.written)
+               .arg(BookAddress::display(to));
+    return BookCommand::Done;
 }
 
 int import(const Options &o, QTextStream &out, QTextStream &err)
@@ -152,6 +174,8 @@ int BookCommand::run(const QStringList &args, QTextStream &out, QTextStream &err
             return import(o, out, err);
         if (verb == QLatin1String("export"))
             return exportBook(o, out);
+        if (BookAddress::isServer(o.plain.at(0)) || BookAddress::isServer(o.plain.at(1)))
+            return copyBook(o.plain.at(0), o.plain.at(1), out);
         QStringList cuts;
         const qint64 n = Exchange::convert(o.plain.at(0), o.plain.at(1), &cuts);
         for (const QString &c : cuts)

@@ -24,6 +24,7 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name)
     return target;
 }
 
+#include "app/HomeGrid.h"
 #include "app/VarnelApp.h"
 #include "platform/ProgramFolder.h"
 
@@ -57,14 +58,24 @@ RunningProgram::RunningProgram(const QStringList &without, const QByteArray &set
             ini.write(settings);
     }
     ProgramFolder::set(folder.path());
-    VarnelApp::createWindows();
+    m_program = std::make_unique<VarnelApp>();
     QApplication::processEvents();
 }
 
 RunningProgram::~RunningProgram()
 {
-    VarnelApp::destroyWindows();
+    m_program.reset();
     QApplication::processEvents();
+}
+
+TfmHomeAddMain *RunningProgram::mainWindow() const
+{
+    return m_program->mainWindow();
+}
+
+TfmHomeAddMain *mainWindow()
+{
+    return topLevel<TfmHomeAddMain>(QStringLiteral("fmHomeAddMain"));
 }
 
 #include <QProcess>

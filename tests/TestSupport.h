@@ -22,9 +22,13 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name = QStringLite
 
 #include "platform/ScriptedPlatform.h"
 
+#include <memory>
+class VarnelApp;
+class TfmHomeAddMain;
+
 // The whole program started on a scratch program folder, with the desktop's
-// dialogs, sound and shell replaced by scripted ones. Windows are reached
-// through their global instances (fmHomeAddMain, ...).
+// dialogs, sound and shell replaced by scripted ones. Windows are reached by
+// their names (topLevel, named, mainWindow below).
 class RunningProgram
 {
 public:
@@ -38,6 +42,10 @@ public:
     ScratchProgramFolder folder;
     ScriptedPlatform platform;
     QStringList &log() { return platform.dialogs.log; }
+    TfmHomeAddMain *mainWindow() const;
+
+private:
+    std::unique_ptr<VarnelApp> m_program;
 };
 
 #include <csignal>
@@ -129,3 +137,7 @@ T *topLevel(const QString &name)
     throw std::runtime_error("no top-level " + std::string(T::staticMetaObject.className()) + " called \""
                              + name.toStdString() + "\"");
 }
+
+// The main window of the program that is running; throws like topLevel()
+// when there is none.
+TfmHomeAddMain *mainWindow();

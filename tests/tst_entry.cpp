@@ -183,7 +183,7 @@ private slots:
     {
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         query()->moveTo(1);
         fmRecCard->DBEdit7->selectAll();
         QTest::keyClicks(fmRecCard->DBEdit7, "Tewkesbury");
@@ -215,7 +215,7 @@ private slots:
         other.setSql({"SELECT * FROM HomeAd", "ORDER BY Surname"});
         other.open();
         other.moveTo(1);
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         query()->moveTo(1);
         QCOMPARE(query()->displayText(AddressFields::Surname),
                  other.displayText(AddressFields::Surname));
@@ -266,7 +266,7 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         click(cardPanel("Panel7"));
         QTest::keyClicks(fmRecCard->DBEdit3, "Zebedee");
         click(cardPanel("Panel9"));
@@ -289,7 +289,7 @@ private slots:
         QFETCH(QString, typed);
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         query()->moveTo(4);
         const QString town = query()->displayText(AddressFields::Town);
         if (!typed.isEmpty()) {
@@ -313,7 +313,7 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         query()->moveTo(2);
         const QString surname = query()->displayText(AddressFields::Surname);
         program.platform.dialogs.answers << "Cancel";
@@ -340,7 +340,7 @@ private slots:
     {
         QFETCH(QString, panel);
         RunningProgram program;
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         query()->close();
         QCOMPARE(fmRecCard->DBEdit3->text(), QString());
         QVERIFY(fmRecCard->DBEdit3->isReadOnly());
@@ -361,7 +361,7 @@ private slots:
         query()->close();
         query()->setSql({"SELECT * FROM HomeAd WHERE Surname = 'nobody'"});
         query()->open();
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         click(cardPanel("Panel5"));
         click(cardPanel("Panel4"));
         QVERIFY(program.log().isEmpty());
@@ -448,7 +448,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, link);
         RunningProgram program;
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         query()->setFieldText(AddressFields::Email, address);
         QCOMPARE(fmRecCard->DBEdit12->cursor().shape(), Qt::PointingHandCursor);
         QVERIFY(fmRecCard->DBEdit12->font().underline());
@@ -470,7 +470,7 @@ private slots:
     void aNoteOfOneHugeWordIsShownWholeAndWrapsAnywhere()
     {
         RunningProgram program;
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         DBMemo *notes = fmRecCard->DBMemo2;
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
         QString word(2 * 1024 * 1024, QChar('x'));
@@ -505,7 +505,7 @@ private slots:
         IniFile ini(IniFile::settingsPath());
         // No FormView section: both keep their places.
         fmRecCard->move(40, 50);
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         QCOMPARE(fmRecCard->frameGeometry().topLeft(), QPoint(40, 50));
         fmRecCard->move(120, 130);
         showActive(fmRecCard);
@@ -514,7 +514,7 @@ private slots:
         QCOMPARE(ini.readInteger("RecCard", "Left", -1), fmRecCard->frameGeometry().left());
         QCOMPARE(ini.readInteger("RecCard", "Top", -1), fmRecCard->frameGeometry().top());
         fmRecCard->move(0, 0);
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         QCOMPARE(
             fmRecCard->frameGeometry().topLeft(),
             QPoint(ini.readInteger("RecCard", "Left", -1), ini.readInteger("RecCard", "Top", -1)));
@@ -552,7 +552,7 @@ private slots:
         RunningProgram program;
         QFile::remove(IniFile::settingsPath());
         QVERIFY(QDir().mkpath(IniFile::settingsPath())); // a folder where the file should be
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->btnRecCard->click();
         fmRecCard->close();
         QVERIFY(!fmRecCard->isVisible());
         QVERIFY(!program.log().isEmpty());
@@ -565,7 +565,7 @@ private slots:
     void formViewNavigatorFollowsTheQuery()
     {
         RunningProgram program;
-        fmHomeAddMain->btnShowFormClick();
+        fmHomeAddMain->miRecordForm->trigger();
         QCOMPARE(fmHomeForm->windowTitle(), QString("Varnel 3 Form View"));
         const QStringList names{"nbFirst",  "nbPrior", "nbNext", "nbLast",  "nbInsert",
                                 "nbDelete", "nbEdit",  "nbPost", "nbCancel"};
@@ -604,8 +604,8 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        fmHomeAddMain->btnShowFormClick();
-        fmHomeAddMain->btnRecCardClick();
+        fmHomeAddMain->miRecordForm->trigger();
+        fmHomeAddMain->btnRecCard->click();
         QTest::mouseClick(navButton("nbInsert"), Qt::LeftButton);
         QTest::keyClicks(fmHomeForm->DBEdit1, "Quayle");
         QTest::keyClicks(fmHomeForm->DBEdit10, "Isle of Man");
@@ -627,7 +627,7 @@ private slots:
     void formViewRefusedBirthdayStaysInEdit()
     {
         RunningProgram program;
-        fmHomeAddMain->btnShowFormClick();
+        fmHomeAddMain->miRecordForm->trigger();
         fmHomeForm->PageControl1->setCurrentIndex(1);
         fmHomeForm->DBEdit14->selectAll();
         QTest::keyClicks(fmHomeForm->DBEdit14, "31/31/31x");
@@ -643,7 +643,7 @@ private slots:
     void formViewShowsPageOneAtEveryActivation()
     {
         RunningProgram program;
-        fmHomeAddMain->btnShowFormClick();
+        fmHomeAddMain->miRecordForm->trigger();
         QVERIFY(QTest::qWaitForWindowActive(fmHomeForm));
         QCOMPARE(fmHomeForm->PageControl1->currentWidget(), fmHomeForm->TabSheet1);
         QCOMPARE(fmHomeForm->PageControl1->tabText(0), QString("Name Address Phones"));
@@ -651,7 +651,7 @@ private slots:
         fmHomeForm->PageControl1->setCurrentIndex(1);
         showActive(fmHomeAddMain);
         QCOMPARE(fmHomeForm->PageControl1->currentIndex(), 1);
-        fmHomeAddMain->btnShowFormClick();
+        fmHomeAddMain->miRecordForm->trigger();
         QVERIFY(QTest::qWaitForWindowActive(fmHomeForm));
         QCOMPARE(fmHomeForm->PageControl1->currentIndex(), 0);
     }

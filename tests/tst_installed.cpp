@@ -120,8 +120,8 @@ private slots:
         ini.close();
         {
             ScriptedPlatform platform;
-            VarnelApp::createWindows();
-            TfmHomeAddMain *w = fmHomeAddMain;
+            VarnelApp program;
+            TfmHomeAddMain *w = program.mainWindow();
             QCOMPARE(w->book()->fileInUse(), m_data + "Varnel.vdf");
             w->book()->query()->insert();
             w->book()->query()->setFieldValue("Surname", "Quill");
@@ -137,7 +137,6 @@ private slots:
             QCOMPARE(platform.dialogs.lastFileRequest.folder, m_data);
             w->close();
             QCOMPARE(platform.dialogs.log, QStringList{"Open:  -> Cancel"});
-            VarnelApp::destroyWindows();
         }
         QCOMPARE(snapshot(m_prefix.path()), before);
         QVERIFY(surnames(m_data + "Varnel.vdf").contains("Quill"));

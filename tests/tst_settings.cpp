@@ -286,9 +286,8 @@ private slots:
         {
             ScriptedPlatform platform;
             ProgramFolder::set(folder.path());
-            VarnelApp::createWindows();
+            VarnelApp program;
             QApplication::processEvents();
-            VarnelApp::destroyWindows();
         }
         QStringList left =
             QDir(folder.path())

@@ -36,9 +36,20 @@
 #include <QUrl>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
+
+// A window of the running program, by name.
+QWidget *window(const char *name)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name))
+            return w;
+    std::fprintf(stderr, "mkmanual: no window %s\n", name);
+    std::exit(1);
+}
 
 QImage shot(QWidget *w)
 {
@@ -119,7 +130,7 @@ QImage mergedLetter()
     constexpr qreal pixelsPerMm = 2.2;
     QImage img(qRound(210 * pixelsPerMm) + 2, qRound(297 * pixelsPerMm) + 2, QImage::Format_RGB32);
     img.fill(Qt::white);
-    TReport *report = fmMailRp->Report1;
+    TReport *report = window("fmMailRp")->findChild<TReport *>();
     if (report->run() && report->preparedReport() && !report->preparedReport()->pages.isEmpty()) {
         QPainter p(&img);
         p.translate(1, 1);
@@ -215,36 +226,37 @@ int main(int argc, char **argv)
     // No one is there to answer a dialog during the build: anything the
     // program would ask or report is written out and ends the build step.
     ScriptedPlatform platform;
-    VarnelApp::createWindows();
+    auto program = std::make_unique<VarnelApp>();
     QApplication::processEvents();
     if (!platform.dialogs.log.isEmpty()) {
         for (const QString &line : platform.dialogs.log)
             std::fprintf(stderr, "mkmanual: %s\n", qPrintable(line));
-        VarnelApp::destroyWindows();
         return 1;
     }
+    TfmHomeAddMain *mainWindow = program->mainWindow();
 
     QTextDocument doc;
     auto addPicture = [&doc](const char *name, const QImage &image) {
         doc.addResource(QTextDocument::ImageResource, QUrl(QLatin1String(name)), image);
     };
     addPicture("banner.png", Pictures::banner().toImage());
-    addPicture("main.png", fmHomeAddMain->grab().toImage());
+    addPicture("main.png", mainWindow->grab().toImage());
     {
-        TfmStartOptions options(fmHomeAddMain);
+        TfmStartOptions options(mainWindow);
         addPicture("options.png", shot(&options));
     }
-    addPicture("helpnote.png", shot(fmHelpMemo).scaled(300, 230, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    addPicture("helpnote.png", shot(window("fmHelpMemo")).scaled(300, 230, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     auto *splash = new TfmSplash;
     addPicture("splash.png", shot(splash));
-    addPicture("credits.png", shot(fmCredits));
+    addPicture("credits.png", shot(window("fmCredits")));
     addPicture("labels.png", labelSheets());
-    addPicture("mailmerge.png", shot(fmMailMergeSetup));
-    writeSampleLetter(fmMailMergeEdit->RichEdit1);
-    fmMailMergeEdit->resize(600, 260);
-    addPicture("editor.png", shot(fmMailMergeEdit));
+    addPicture("mailmerge.png", shot(window("fmMailMergeSetup")));
+    QWidget *editor = window("fmMailMergeEdit");
+    writeSampleLetter(editor->findChild<QTextEdit *>(QStringLiteral("RichEdit1")));
+    editor->resize(600, 260);
+    addPicture("editor.png", shot(editor));
     addPicture("letter.png", mergedLetter());
-    VarnelApp::destroyWindows();
+    program.reset();
 
     doc.setHtml(QString::fromUtf8(html.readAll()));
     QFont base(QStringLiteral("Liberation Sans"), 10);

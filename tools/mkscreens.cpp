@@ -12,6 +12,8 @@
 #include "reports/RpPreview.h"
 #include "widgets/DarkPalette.h"
 
+#include <QPushButton>
+#include <memory>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -60,13 +62,19 @@ int main(int argc, char **argv)
     ini.close();
     ProgramFolder::set(scratch.path());
     ScriptedPlatform platform;
-    VarnelApp::createWindows();
+    auto program = std::make_unique<VarnelApp>();
     QApplication::processEvents();
+    TfmHomeAddMain *mainWindow = program->mainWindow();
 
-    bool ok = save(fmHomeAddMain, out + "main.png");
-    fmHomeAddMain->btnRecCardClick();
-    ok = save(fmRecCard, out + "card.png") && ok;
-    fmRecCard->close();
+    bool ok = save(mainWindow, out + "main.png");
+    mainWindow->findChild<QPushButton *>(QStringLiteral("btnRecCard"))->click();
+    QWidget *card = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("fmRecCard"))
+            card = w;
+    ok = card && save(card, out + "card.png") && ok;
+    if (card)
+        card->close();
 
     // The phone list's preview, once its pages are ready.
     QTimer poll;
@@ -84,10 +92,9 @@ int main(int argc, char **argv)
         }
     });
     poll.start();
-    fmHomeAddMain->findChild<QAction *>(QStringLiteral("miPhoneList"))->trigger();
+    mainWindow->findChild<QAction *>(QStringLiteral("miPhoneList"))->trigger();
 
     for (const QString &line : platform.dialogs.log)
         std::fprintf(stderr, "mkscreens: %s\n", qPrintable(line));
-    VarnelApp::destroyWindows();
     return ok ? 0 : 1;
 }

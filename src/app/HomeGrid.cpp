@@ -4,7 +4,6 @@
 #include "app/Hints.h"
 #include "app/IniFile.h"
 #include "app/ProgramState.h"
-#include "mailmerge/MailMergeEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
@@ -237,12 +236,73 @@ void TfmHomeAddMain::buildControls()
     connect(enter2, &QShortcut::activated, this, [this] { defaultOrCancelKey(true); });
     connect(esc, &QShortcut::activated, this, [this] { defaultOrCancelKey(false); });
 
-    // Off until the window that serves them has been created and wired them
-    // up (see VarnelApp::createWindows).
+    // Off until the windows that serve them exist (see VarnelApp).
     for (QWidget *w : {static_cast<QWidget *>(RadioGroup1), static_cast<QWidget *>(btnRecCard),
                        static_cast<QWidget *>(btEditCounty), static_cast<QWidget *>(HomeSearch),
                        static_cast<QWidget *>(sqRetryBtn)})
         w->setEnabled(false);
+}
+
+QList<QAction *> TfmHomeAddMain::actionsOf(Command command) const
+{
+    switch (command) {
+    case Command::Search: return {miOpenSearch};
+    case Command::RecordForm: return {miRecordForm};
+    case Command::PhoneList: return {miPhoneList};
+    case Command::Labels21: return {miLabel21};
+    case Command::Labels16: return {miLabel16};
+    case Command::Labels14: return {mi14perA4sheet1};
+    case Command::LabelFont: return {Setfont1};
+    case Command::FiloPages: return {FiloFaxPages1};
+    case Command::A5Pages: return {miA5DiaryPages};
+    case Command::MailMerge: return {miMailMerge};
+    case Command::Editor: return {Notepad1};
+    case Command::HelpNote: return {Help1};
+    case Command::About: return {miAbout};
+    case Command::RecordCard:
+    case Command::CountyList: break;
+    }
+    return {};
+}
+
+QList<QPushButton *> TfmHomeAddMain::buttonsOf(Command command) const
+{
+    switch (command) {
+    case Command::Search: return {HomeSearch};
+    case Command::RecordCard: return {btnRecCard};
+    case Command::CountyList: return {btEditCounty};
+    default: return {};
+    }
+}
+
+void TfmHomeAddMain::serve(Command command, std::function<void()> handler)
+{
+    const auto run = [this, handler = std::move(handler)] { guarded(this, handler); };
+    for (QAction *a : actionsOf(command)) {
+        connect(a, &QAction::triggered, this, run);
+        a->setEnabled(true);
+    }
+    for (QPushButton *b : buttonsOf(command)) {
+        connect(b, &QPushButton::clicked, this, run);
+        b->setEnabled(true);
+    }
+    if (command == Command::RecordCard)
+        connect(dbGrid1, &DBGrid::recordDoubleClicked, this, run);
+}
+
+void TfmHomeAddMain::addCloseCheck(std::function<bool()> mayClose)
+{
+    m_closeChecks << std::move(mayClose);
+}
+
+QStringList TfmHomeAddMain::countyPickList() const
+{
+    return dbGrid1->pickList(dbGrid1->columnOf(AddressFields::County));
+}
+
+void TfmHomeAddMain::setCountyPickList(const QStringList &counties)
+{
+    dbGrid1->setPickList(dbGrid1->columnOf(AddressFields::County), counties);
 }
 
 void TfmHomeAddMain::defaultOrCancelKey(bool isDefault)
@@ -449,9 +509,11 @@ void TfmHomeAddMain::closeEvent(QCloseEvent *e)
 {
     // Closing this window ends the program: unsaved letter text is not
     // dropped without a question, and Cancel keeps everything running.
-    if (fmMailMergeEdit && !fmMailMergeEdit->FormCloseQuery()) {
-        e->ignore();
-        return;
+    for (const auto &mayClose : m_closeChecks) {
+        if (!mayClose()) {
+            e->ignore();
+            return;
+        }
     }
     // What is typed is kept: the record being edited is finished as a move
     // would finish it. When it cannot be saved the window stays open, with

@@ -8,6 +8,7 @@
 #include "store/AddressBook.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QButtonGroup;
@@ -31,6 +32,39 @@ public:
     ~TfmHomeAddMain() override;
 
     AddressBook *book() const { return m_book; }
+
+    // The commands of the menu and the buttons that other windows carry out.
+    // Their controls stay disabled until serve() says what carries them out.
+    enum class Command {
+        Search,     // "&Search", Search > "O&pen Search"
+        RecordCard, // "Record &Card", a double click on a row
+        CountyList, // "EditCounty"
+        RecordForm, // Reports > "&Record Form "
+        PhoneList,
+        Labels21,
+        Labels16,
+        Labels14,
+        LabelFont, // Address Labels > "Set labels font"
+        FiloPages,
+        A5Pages,
+        MailMerge,
+        Editor,   // "&Notepad"
+        HelpNote, // Help > the short help note
+        About,
+    };
+    // Connects the command's menu items and buttons to `handler` and enables
+    // them. An error the handler raises is shown and ends the command.
+    void serve(Command command, std::function<void()> handler);
+    // Asked before the program ends; a check that returns false keeps it
+    // running.
+    void addCloseCheck(std::function<bool()> mayClose);
+    // Connects and enables the letter group, the reset and the column sort,
+    // once the main query has been opened.
+    void enableBrowsing();
+
+    // The County column's pick list.
+    QStringList countyPickList() const;
+    void setCountyPickList(const QStringList &counties);
     DataSource *dsHome;
     int LastSortColumn = -1; // -1: none
     // The letter group's "All" button, after A to Z.
@@ -79,9 +113,6 @@ public:
     void RadioGroup1Click(int index);
     void sqRetryBtnClick();
     void dbGrid1TitleClick(int column);
-    void HomeSearchClick();
-    // Connects and enables the controls above, once the search dialog exists.
-    void wireBrowsing();
 
     // Address book files, settings, start-up options, help.
     void NewFile1Click();
@@ -96,11 +127,9 @@ public:
     QString offerConversion(const QString &accessFile);
     void miOptionsClick();
     void Help2Click();
-    void Help1Click();
-    void miAboutClick();
     // Settings keys of the grid's eleven column widths, by column.
     static QStringList gridWidthKeys();
-    // Connects and enables the file, options and help commands.
+    // Connects and enables the file, options and manual commands.
     void wireFileCommands();
     // Puts the window's outer edges at the given place and size.
     void restoreOuterGeometry(int top, int left, int width, int height);
@@ -109,30 +138,12 @@ public:
     // Steps 2 and 3 of New File and Open File: all records, letter group "All".
     void reopenAllRecords();
 
-    // Record card, form view, county pick list.
-    void btnRecCardClick();
-    void btEditCountyClick();
-    void btnShowFormClick();
     // Fills the County column's pick list from "ListFile.txt" (a show step).
     void loadCountyPickList();
-    // Connects and enables the buttons and menu item that open these windows.
-    void wireEntryWindows();
 
-    // Reports.
-    void miPhoneListClick();
-    void miLabels21Click();
-    void miLabel16Click();
-    void mi14perA4sheet1Click();
-    // The label font dialog: OK gives its font to all three label reports.
-    void Setfont1Click();
-    void FiloFaxPages1Click();
-    void miA5DiaryPagesClick();
-
-    // Mail merge and editor.
-    void Notepad1Click();
-    void miMailMergeClick();
-    // Connects and enables the mail merge commands once their windows exist.
-    void wireMailMerge();
+signals:
+    // The reset showed every record again: a search word no longer applies.
+    void selectionReset();
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -143,12 +154,15 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    QList<QAction *> actionsOf(Command command) const;
+    QList<QPushButton *> buttonsOf(Command command) const;
     void defaultOrCancelKey(bool isDefault);
     AdoQuery *query() const { return m_book->query(); }
     AddressBook *m_book;
     ProgramState *m_state;
     QLabel *m_panels[3] = {};
     bool m_shown = false;
+    QList<std::function<bool()>> m_closeChecks;
 };
 
 extern TfmHomeAddMain *fmHomeAddMain;

@@ -1,19 +1,15 @@
-// The main window's browsing: the letter group, the reset, the column sort
-// and the way into the search dialog.
-
+// The main window's browsing: the letter group, the reset and the column sort.
 #include "app/HomeGrid.h"
 #include "store/SelectionStatements.h"
 
-#include "browse/JSQLSEARCH.h"
 #include "platform/Guard.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
 
-void TfmHomeAddMain::wireBrowsing()
+void TfmHomeAddMain::enableBrowsing()
 {
     // Runs when the selection changes, by a click or by a command; a click on
     // the button already selected changes nothing.
@@ -23,14 +19,10 @@ void TfmHomeAddMain::wireBrowsing()
     });
     connect(sqRetryBtn, &QPushButton::clicked, this, &TfmHomeAddMain::sqRetryBtnClick);
     connect(miClearFillter, &QAction::triggered, this, &TfmHomeAddMain::sqRetryBtnClick);
-    connect(HomeSearch, &QPushButton::clicked, this, &TfmHomeAddMain::HomeSearchClick);
-    connect(miOpenSearch, &QAction::triggered, this, &TfmHomeAddMain::HomeSearchClick);
     connect(dbGrid1, &DBGrid::titleClicked, this, &TfmHomeAddMain::dbGrid1TitleClick);
-    for (QWidget *w : {static_cast<QWidget *>(RadioGroup1), static_cast<QWidget *>(HomeSearch),
-                       static_cast<QWidget *>(sqRetryBtn)})
-        w->setEnabled(true);
-    for (QAction *a : {miOpenSearch, miClearFillter})
-        a->setEnabled(true);
+    RadioGroup1->setEnabled(true);
+    sqRetryBtn->setEnabled(true);
+    miClearFillter->setEnabled(true);
 }
 
 void TfmHomeAddMain::RadioGroup1Click(int index)
@@ -48,7 +40,7 @@ void TfmHomeAddMain::sqRetryBtnClick()
         // Selecting "All" runs the letter group's own handler when it was not
         // selected already.
         RadioGroup1Items->button(kLetterGroupAll)->setChecked(true);
-        fmSQLSearchDialog->sqEditBox->clear();
+        emit selectionReset();
     });
 }
 
@@ -69,9 +61,4 @@ void TfmHomeAddMain::dbGrid1TitleClick(int column)
         else
             query()->setSort(field + QStringLiteral(" ASC"));
     });
-}
-
-void TfmHomeAddMain::HomeSearchClick()
-{
-    guarded(this, [] { fmSQLSearchDialog->exec(); });
 }

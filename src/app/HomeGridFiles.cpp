@@ -1,12 +1,10 @@
-// The main window's address book file commands, start-up options and help.
+// The main window's address book file commands, start-up options and manual.
 #include "app/HomeGrid.h"
 #include "app/StatusCaptions.h"
 
 #include "app/Options.h"
 #include "app/Pictures.h"
-#include "app/SplashBox.h"
 #include "exchange/AccessBook.h"
-#include "help/HelpMemoBox.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
@@ -63,7 +61,6 @@ void TfmHomeAddMain::wireFileCommands()
         {miSaveAs, &TfmHomeAddMain::miSaveAsClick}, {miClose, &TfmHomeAddMain::miCloseClick},
         {miImport, &TfmHomeAddMain::miImportClick}, {miExport, &TfmHomeAddMain::miExportClick},
         {miOptions, &TfmHomeAddMain::miOptionsClick}, {Help2, &TfmHomeAddMain::Help2Click},
-        {Help1, &TfmHomeAddMain::Help1Click},         {miAbout, &TfmHomeAddMain::miAboutClick},
     };
     for (const auto &[action, handler] : commands) {
         connect(action, &QAction::triggered, this, [this, handler = handler] {
@@ -205,16 +202,4 @@ void TfmHomeAddMain::Help2Click()
     // What the desktop makes of it is its own affair: a missing manual or a
     // missing viewer is not ours to report.
     Platform::shell().open(ProgramFolder::file(QStringLiteral("Manual.pdf")));
-}
-
-void TfmHomeAddMain::Help1Click()
-{
-    if (fmHelpMemo)
-        fmHelpMemo->showAndRaise();
-}
-
-void TfmHomeAddMain::miAboutClick()
-{
-    fmSplash = new TfmSplash;
-    fmSplash->show();
 }

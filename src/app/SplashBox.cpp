@@ -1,7 +1,6 @@
 #include "app/SplashBox.h"
 
 #include "app/Pictures.h"
-#include "help/Credits.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -90,7 +89,7 @@ TfmSplash::TfmSplash()
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setGeometry(8, 164, 68, 26);
     Panel3->setCursor(Qt::PointingHandCursor);
-    connect(Panel3, &ClickPanel::clicked, this, &TfmSplash::Panel3Click);
+    connect(Panel3, &ClickPanel::clicked, this, &TfmSplash::creditsRequested);
 
     // The clock starts at creation, not at showing, and does not stop for the mouse.
     Timer1 = new QTimer(this);
@@ -111,9 +110,3 @@ TfmSplash::~TfmSplash()
 }
 
 void TfmSplash::Timer1Timer() { close(); }
-
-void TfmSplash::Panel3Click()
-{
-    if (fmCredits)
-        fmCredits->showAndRaise();
-}

@@ -26,7 +26,10 @@ public:
     QTimer *Timer1;
 
     void Timer1Timer();
-    void Panel3Click();
+
+signals:
+    // "Credits" was clicked.
+    void creditsRequested();
 };
 
 // The splash made last, while it is showing.

@@ -24,15 +24,20 @@
 #include <QApplication>
 #include <QFont>
 #include <QPointer>
+#include <QWidget>
 
 int VarnelApp::run(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("Varnel"));
     app.setQuitOnLastWindowClosed(false);
+    VarnelApp program;
+    return app.exec();
+}
+
+VarnelApp::VarnelApp()
+{
+    setObjectName(QStringLiteral("varnelApp"));
     createWindows();
-    const int rc = app.exec();
-    destroyWindows();
-    return rc;
 }
 
 void VarnelApp::createWindows()
@@ -46,86 +51,67 @@ void VarnelApp::createWindows()
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
 
+    // The address book every window works on, and what the program remembers
+    // only while it runs, outlive the windows.
+    m_book = std::make_unique<AddressBook>();
+    m_book->setObjectName(QStringLiteral("addressBook"));
+    m_state = std::make_unique<ProgramState>();
+    m_state->setObjectName(QStringLiteral("programState"));
+    AdoQuery *query = m_book->query();
+
     // The main window comes first and is created visible: its creation and
     // show steps run before any other window exists.
-    // The address book every window works on belongs to the application and
-    // outlives the windows.
-    auto *book = new AddressBook(qApp);
-    book->setObjectName(QStringLiteral("addressBook"));
-    // So does what the program remembers only while it runs.
-    auto *state = new ProgramState(qApp);
-    state->setObjectName(QStringLiteral("programState"));
-    auto *main = new TfmHomeAddMain(book, state);
-    main->show();
-    main->activateWindow();
+    m_main = new TfmHomeAddMain(m_book.get(), m_state.get());
+    m_main->show();
+    m_main->activateWindow();
 
-    // The other windows, hidden, in this order.
-    // 2. fmSQLSearchDialog: its creation opens the main query, which makes
+    // The other windows, hidden, in this order; each group is wired as soon
+    // as its windows exist.
+    // 2. The search dialog: its creation opens the main query, which makes
     // the first connection to the address book.
-    new TfmSQLSearchDialog(book);
-    main->wireBrowsing();
+    m_search = new TfmSQLSearchDialog(m_book.get());
+    wireBrowsing();
 
-    // 3. fmRecCard
-    new TfmRecCard(book->query());
+    // 3. to 6.: the record card, the county list editor, the help note and
+    // the form view.
+    m_recordCard = new TfmRecCard(query);
+    m_countyList = new TfmCountyListEdit;
+    m_helpNote = new TfmHelpMemo;
+    m_recordForm = new TfmHomeForm(query);
+    wireEntry();
 
-    // 4. fmCountyListEdit
-    new TfmCountyListEdit;
+    // 7. to 13.: the report holders (the Filofax report is its own holder and
+    // belongs to the main window), with the credits box between them.
+    m_a5Pages = new TfmRpA5Diary(query);
+    m_phoneList = new TfmRpTel(query);
+    m_labels21 = new TfmLabels(query);
+    m_labels16 = new TfmRpLabel16(query);
+    m_filoPages = new TfmRpFilo2(query, m_main);
+    m_credits = new TfmCredits;
+    m_labels14 = new TfmRpLabel14(query);
+    wireReports();
+    wireHelp();
 
-    // 5. fmHelpMemo
-    new TfmHelpMemo;
-
-    // 6. fmHomeForm
-    new TfmHomeForm(book->query());
-    main->wireEntryWindows();
-
-    // 7. fmRpA5Diary
-    new TfmRpA5Diary(book->query());
-
-    // 8. fmRpTel
-    new TfmRpTel(book->query());
-
-    // 9. fmLabels
-    new TfmLabels(book->query());
-
-    // 10. fmRpLabel16
-    new TfmRpLabel16(book->query());
-
-    // 11. fmRpFilo2: the report is its own holder; the main window owns it.
-    new TfmRpFilo2(book->query(), main);
-
-    // 12. fmCredits
-    new TfmCredits;
-
-    // 13. fmRpLabel14
-    new TfmRpLabel14(book->query());
-
-    // 14. fmMailMergeSetup
-    new TfmMailMergeSetup;
-
-    // 15. fmMailMergeHelp
-    new TfmMailMergeHelp;
-
-    // 16. fmMailMergeEdit
-    auto *editor = new TfmMailMergeEdit;
-
-    // 17. fmMailRp
-    new TfmMailRp(book->query(), editor->RichEdit1->document());
-    main->wireMailMerge();
+    // 14. to 17.: the mail merge panel, its help, the editor and the merged
+    // letters on the editor's document.
+    m_mergeSetup = new TfmMailMergeSetup;
+    m_mergeHelp = new TfmMailMergeHelp;
+    m_editor = new TfmMailMergeEdit;
+    m_mergedLetters = new TfmMailRp(query, m_editor->RichEdit1->document());
+    wireMailMerge();
 }
 
-void VarnelApp::destroyWindows()
+VarnelApp::~VarnelApp()
 {
-    // Every other window is owned by the application and goes with it; the
-    // main window goes last. A window may own windows of its own (a dialog its
-    // help window, a widget its tooltip), so the unowned ones are picked first
-    // and held by guarded pointers: deleting one takes its own with it.
+    // Every window but the main one is unowned and goes first. A window may
+    // own windows of its own (a dialog its help window, a widget its
+    // tooltip), so the unowned ones are picked first and held by guarded
+    // pointers: deleting one takes its own with it.
     QList<QPointer<QWidget>> unowned;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (w != fmHomeAddMain && !w->parentWidget())
+        if (w != m_main && !w->parentWidget())
             unowned << w;
     for (const QPointer<QWidget> &w : unowned)
         delete w.data();
-    delete fmHomeAddMain;
-    delete qApp->findChild<AddressBook *>(QStringLiteral("addressBook"), Qt::FindDirectChildrenOnly);
-    delete qApp->findChild<ProgramState *>(QStringLiteral("programState"), Qt::FindDirectChildrenOnly);
+    delete m_main;
 }

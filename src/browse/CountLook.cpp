@@ -1,7 +1,6 @@
 #include "browse/CountLook.h"
 
 #include "app/Hints.h"
-#include "app/HomeGrid.h"
 #include "browse/CountyListFile.h"
 #include "store/AddressFields.h"
 #include "platform/Guard.h"
@@ -145,8 +144,7 @@ void TfmCountyListEdit::btDeleteItemClick()
 void TfmCountyListEdit::btOKEditClick()
 {
     const QStringList list = entries();
-    DBGrid *grid = fmHomeAddMain->dbGrid1;
-    grid->setPickList(grid->columnOf(AddressFields::County), list);
+    emit listAccepted(list);
     // A file that was not read whole is replaced only when the user says so:
     // it may hold names that never reached the list.
     const QString path = CountyListFile::path();

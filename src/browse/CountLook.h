@@ -9,7 +9,7 @@ class QPushButton;
 
 // The county pick list editor: a working copy of the grid's County pick list,
 // kept sorted without regard to letter case, where names are added and
-// deleted. "OK" hands the list back to the grid and writes "ListFile.txt";
+// deleted. "OK" hands the list on (listAccepted) and writes "ListFile.txt";
 // "&Close" forgets the changes.
 class TfmCountyListEdit : public QDialog
 {
@@ -33,6 +33,10 @@ public:
     void btAddEditClick();
     void btDeleteItemClick();
     void btOKEditClick();
+
+signals:
+    // "OK": the list the grid's County column now offers.
+    void listAccepted(const QStringList &counties);
 };
 
 extern TfmCountyListEdit *fmCountyListEdit;

@@ -1,7 +1,6 @@
 #include "reports/RpA5Diary.h"
 #include "reports/LayoutFont.h"
 
-#include "app/HomeGrid.h"
 #include "platform/Guard.h"
 #include "reports/ReportControls.h"
 #include "reports/ReportUnits.h"
@@ -80,13 +79,6 @@ TfmRpA5Diary::TfmRpA5Diary(ReportDataSet *data, QWidget *parent) : QWidget(paren
     A5DiaryLayout::buildLayout(*RpA5Diary);
     RpA5Diary->setDataSet(data);
     fmRpA5Diary = this;
-
-    if (fmHomeAddMain) {
-        TfmHomeAddMain *main = fmHomeAddMain;
-        connect(main->miA5DiaryPages, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->miA5DiaryPagesClick(); }); });
-        main->miA5DiaryPages->setEnabled(true);
-    }
 }
 
 TfmRpA5Diary::~TfmRpA5Diary()

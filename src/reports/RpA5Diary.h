@@ -17,7 +17,6 @@ std::unique_ptr<TReport> makeReport(ReportDataSet *data);
 } // namespace A5DiaryLayout
 
 // The A5 diary pages' holder: never shown, it only carries the report.
-// Creating it hooks Reports > "A&5 Diary Pages" of the main window to it.
 class TfmRpA5Diary : public QWidget
 {
     Q_OBJECT

@@ -1,7 +1,6 @@
 #include "reports/RpFilo2.h"
 #include "reports/LayoutFont.h"
 
-#include "app/HomeGrid.h"
 #include "platform/Guard.h"
 
 #include <QAction>
@@ -84,13 +83,6 @@ TfmRpFilo2::TfmRpFilo2(ReportDataSet *data, QObject *parent) : TReport(parent)
     RpFilo2::buildLayout(*this);
     setDataSet(data);
     fmRpFilo2 = this;
-
-    if (fmHomeAddMain) {
-        TfmHomeAddMain *main = fmHomeAddMain;
-        connect(main->FiloFaxPages1, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->FiloFaxPages1Click(); }); });
-        main->FiloFaxPages1->setEnabled(true);
-    }
 }
 
 TfmRpFilo2::~TfmRpFilo2()

@@ -15,7 +15,6 @@ std::unique_ptr<TReport> makeReport(ReportDataSet *data);
 } // namespace RpFilo2
 
 // The Filofax report is its own holder: there is no window behind it.
-// Creating it hooks Reports > "&FiloFax Pages" of the main window to it.
 class TfmRpFilo2 : public TReport
 {
     Q_OBJECT

@@ -1,6 +1,5 @@
 #include "reports/RpLabel14.h"
 
-#include "app/HomeGrid.h"
 #include "platform/Guard.h"
 #include "reports/LabelSheet.h"
 
@@ -15,13 +14,6 @@ TfmRpLabel14::TfmRpLabel14(ReportDataSet *data, QWidget *parent) : QWidget(paren
     RpExprMemo1 = LabelSheet::perSheet14().buildLayout(*RpLabel14Rep);
     RpLabel14Rep->setDataSet(data);
     fmRpLabel14 = this;
-
-    if (fmHomeAddMain) {
-        TfmHomeAddMain *main = fmHomeAddMain;
-        connect(main->mi14perA4sheet1, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->mi14perA4sheet1Click(); }); });
-        main->mi14perA4sheet1->setEnabled(true);
-    }
 }
 
 TfmRpLabel14::~TfmRpLabel14()

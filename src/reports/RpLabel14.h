@@ -8,7 +8,7 @@ class ReportDataSet;
 class TRpExprMemo;
 
 // The 14-per-sheet labels' holder: never shown, it only carries the
-// report. Creating it hooks its menu item of the main window to it.
+// report.
 class TfmRpLabel14 : public QWidget
 {
     Q_OBJECT

@@ -1,6 +1,5 @@
 #include "reports/RpLabel16.h"
 
-#include "app/HomeGrid.h"
 #include "platform/Guard.h"
 #include "reports/LabelSheet.h"
 
@@ -15,13 +14,6 @@ TfmRpLabel16::TfmRpLabel16(ReportDataSet *data, QWidget *parent) : QWidget(paren
     RpExprMemo1 = LabelSheet::perSheet16().buildLayout(*RpLabel16Rep);
     RpLabel16Rep->setDataSet(data);
     fmRpLabel16 = this;
-
-    if (fmHomeAddMain) {
-        TfmHomeAddMain *main = fmHomeAddMain;
-        connect(main->miLabel16, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->miLabel16Click(); }); });
-        main->miLabel16->setEnabled(true);
-    }
 }
 
 TfmRpLabel16::~TfmRpLabel16()

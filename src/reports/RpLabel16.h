@@ -8,7 +8,7 @@ class ReportDataSet;
 class TRpExprMemo;
 
 // The 16-per-sheet labels' holder (Avery L7162): never shown, it only carries the
-// report. Creating it hooks its menu item of the main window to it.
+// report.
 class TfmRpLabel16 : public QWidget
 {
     Q_OBJECT

@@ -1,6 +1,5 @@
 #include "reports/RpLabels.h"
 
-#include "app/HomeGrid.h"
 #include "platform/Guard.h"
 #include "reports/LabelSheet.h"
 
@@ -15,16 +14,6 @@ TfmLabels::TfmLabels(ReportDataSet *data, QWidget *parent) : QWidget(parent)
     RpExprMemo1 = LabelSheet::perSheet21().buildLayout(*RpLabel);
     RpLabel->setDataSet(data);
     fmLabels = this;
-
-    if (fmHomeAddMain) {
-        TfmHomeAddMain *main = fmHomeAddMain;
-        connect(main->miLabel21, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->miLabels21Click(); }); });
-        connect(main->Setfont1, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->Setfont1Click(); }); });
-        main->miLabel21->setEnabled(true);
-        main->Setfont1->setEnabled(true);
-    }
 }
 
 TfmLabels::~TfmLabels()

@@ -8,8 +8,7 @@ class ReportDataSet;
 class TRpExprMemo;
 
 // The 21-per-sheet labels' holder (Avery L7160). Never shown, it carries the
-// report. Creating it hooks the "21 per A4 sheet"
-// and "Set labels font" menu items of the main window to it.
+// report.
 class TfmLabels : public QWidget
 {
     Q_OBJECT

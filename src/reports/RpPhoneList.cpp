@@ -1,7 +1,6 @@
 #include "reports/RpPhoneList.h"
 #include "reports/LayoutFont.h"
 
-#include "app/HomeGrid.h"
 #include "platform/Guard.h"
 
 #include <QAction>
@@ -121,13 +120,6 @@ TfmRpTel::TfmRpTel(ReportDataSet *data, QWidget *parent) : QWidget(parent)
     RpPhoneList::buildLayout(*Report1);
     Report1->setDataSet(data);
     fmRpTel = this;
-
-    if (fmHomeAddMain) {
-        TfmHomeAddMain *main = fmHomeAddMain;
-        connect(main->miPhoneList, &QAction::triggered, main,
-                [main] { guarded(main, [main] { main->miPhoneListClick(); }); });
-        main->miPhoneList->setEnabled(true);
-    }
 }
 
 TfmRpTel::~TfmRpTel()

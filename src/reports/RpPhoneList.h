@@ -15,8 +15,7 @@ void buildLayout(TReport &report);
 std::unique_ptr<TReport> makeReport(ReportDataSet *data);
 } // namespace RpPhoneList
 
-// The phone list's holder: never shown, it only carries the report. Creating it
-// also hooks Reports > "Phone &List" of the main window to it.
+// The phone list's holder: never shown, it only carries the report.
 class TfmRpTel : public QWidget
 {
     Q_OBJECT

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "platform/VarnelError.h"
 #include "store/AdoConnection.h"
 

@@ -2,7 +2,7 @@
 // records, the settings file, the county list and a letter in a loop and is
 // killed at random moments. Whatever it said was done must be there, the book
 // must stay sound, and each file must be its old or its new version.
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "browse/CountyListFile.h"
 #include "mailmerge/rtf/RichTextFile.h"
 #include "platform/VarnelError.h"

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "app/ClickPanel.h"
+#include "widgets/ClickPanel.h"
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "browse/CountLook.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"

@@ -2,9 +2,9 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "app/Options.h"
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
 #include "app/SplashBox.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "app/VarnelApp.h"
 #include "browse/CountyListFile.h"
 #include "platform/ProgramFolder.h"

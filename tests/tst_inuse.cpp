@@ -2,7 +2,7 @@
 // windows, found by their object names, and the book read back afterwards.
 #include "TestSupport.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "app/HomeGrid.h"
 #include "browse/JSQLSEARCH.h"
 #include "entry/HomeFormView.h"

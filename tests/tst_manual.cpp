@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/ClickPanel.h"
+#include "widgets/ClickPanel.h"
 #include "app/HomeGrid.h"
 #include "app/Options.h"
 #include "app/SplashBox.h"

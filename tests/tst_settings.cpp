@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "app/VarnelApp.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"

@@ -5,7 +5,7 @@
 //   mkmanual SOURCE.html BUILT_PROGRAM_FOLDER OUT.pdf
 #include "app/HomeGrid.h"
 #include "app/Options.h"
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
 #include "app/SplashBox.h"
 #include "app/VarnelApp.h"
 #include "help/Credits.h"

@@ -1,8 +1,8 @@
 #include "app/HomeGrid.h"
 #include "app/StatusCaptions.h"
 
-#include "app/Hints.h"
-#include "app/IniFile.h"
+#include "widgets/Hints.h"
+#include "platform/IniFile.h"
 #include "app/ProgramState.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
@@ -10,6 +10,7 @@
 #include "platform/StartupBook.h"
 #include "platform/VarnelError.h"
 #include "widgets/WindowPlacement.h"
+#include "widgets/WindowFont.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -86,9 +87,7 @@ TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *
     fmHomeAddMain = this;
     setObjectName(QStringLiteral("fmHomeAddMain"));
     setWindowTitle(QStringLiteral("Varnel 3"));
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
 
     query()->setBeforePost([this] { HomeQueryBeforePost(); });
     dsHome = new DataSource(query(), this);

@@ -3,7 +3,7 @@
 #include "app/StatusCaptions.h"
 
 #include "app/Options.h"
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
 #include "exchange/AccessBook.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"

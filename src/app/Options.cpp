@@ -1,8 +1,9 @@
 #include "app/Options.h"
 
-#include "app/IniFile.h"
-#include "app/Pictures.h"
+#include "platform/IniFile.h"
+#include "widgets/Pictures.h"
 #include "platform/Guard.h"
+#include "widgets/WindowFont.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -22,9 +23,7 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
 {
     setObjectName(QStringLiteral("fmStartOptions"));
     setWindowTitle(QString());
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     setFixedSize(465, 260);
     // The desktop's tooltip colour: pale yellow.
     QPalette pal = palette();
@@ -50,9 +49,7 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
     memoPal.setColor(QPalette::Base, pal.color(QPalette::Window));
     memoPal.setColor(QPalette::Text, pal.color(QPalette::WindowText));
     Memo1->setPalette(memoPal);
-    QFont memoFont = f;
-    memoFont.setPointSize(10);
-    Memo1->setFont(memoFont);
+    Memo1->setFont(windowFont(10));
     Memo1->setPlainText(QStringLiteral("Simple to use database for home or office\n"
                                        "Store details of your friends, relatives, colleagues, customers, members\n"
                                        "Find, sort, group; produce reports, labels and more.\n"));

@@ -1,6 +1,7 @@
 #include "app/SplashBox.h"
 
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,10 +18,7 @@ QLabel *centredLabel(QWidget *parent, const char *name, const QString &text, int
     auto *l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setAlignment(Qt::AlignCenter);
-    QFont f(QStringLiteral("MS Sans Serif"), points);
-    f.setStyleHint(QFont::SansSerif);
-    f.setBold(bold);
-    l->setFont(f);
+    l->setFont(windowFont(points, bold));
     return l;
 }
 } // namespace
@@ -33,9 +31,7 @@ TfmSplash::TfmSplash()
     setWindowIcon(Pictures::programIcon());
     // A dialog border round a client area of 359 x 204.
     setFixedSize(359 + 2, 204 + 2);
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
 
     auto *border = new QFrame(this);
     border->setFrameStyle(QFrame::Box | QFrame::Plain);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ClickPanel.h"
+#include "widgets/ClickPanel.h"
 
 #include <QFrame>
 #include <QWidget>

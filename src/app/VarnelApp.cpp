@@ -1,7 +1,7 @@
 #include "app/VarnelApp.h"
 
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "app/ProgramState.h"
 #include "browse/CountLook.h"
 #include "browse/JSQLSEARCH.h"

@@ -1,10 +1,11 @@
 #include "browse/CountLook.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "browse/CountyListFile.h"
 #include "store/AddressFields.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/WindowFont.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -22,9 +23,7 @@ TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("fmCountyListEdit"));
     setWindowTitle(QStringLiteral("Edit County Pick List"));
     setModal(true);
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     resize(295, 328);
 
     lbCountyList = new QListWidget(this);

@@ -1,4 +1,5 @@
 #include "browse/HelponSearch.h"
+#include "widgets/WindowFont.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -40,9 +41,7 @@ TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     bandLayout->setContentsMargins(10, 0, 10, 0);
     Label1 = new QLabel(QStringLiteral("Helpful Information"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont title(QStringLiteral("MS Sans Serif"), 12, QFont::Bold);
-    title.setStyleHint(QFont::SansSerif);
-    Label1->setFont(title);
+    Label1->setFont(windowFont(12, true));
     QPalette white = Label1->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     Label1->setPalette(white);
@@ -52,9 +51,7 @@ TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
-    QFont text(QStringLiteral("MS Sans Serif"), 10);
-    text.setStyleHint(QFont::SansSerif);
-    Memo1->setFont(text);
+    Memo1->setFont(windowFont(10));
     Memo1->setPlainText(helpText());
     layout->addWidget(Memo1, 1);
 }

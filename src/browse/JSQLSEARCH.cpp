@@ -3,11 +3,12 @@
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "app/HomeGrid.h"
 #include "browse/HelponSearch.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/WindowFont.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -83,9 +84,7 @@ TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *parent)
     fmSQLSearchDialog = this;
     setObjectName(QStringLiteral("fmSQLSearchDialog"));
     setWindowTitle(QStringLiteral("Varnel 3 SQL Search"));
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     setFixedSize(333, 315);
 
     // Left: the sunken frame with the field list and the word box.

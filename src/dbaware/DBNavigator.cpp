@@ -1,6 +1,6 @@
 #include "dbaware/DBNavigator.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "platform/Guard.h"
 
 #include <QHBoxLayout>

@@ -1,11 +1,12 @@
 #include "entry/HomeFormView.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "widgets/WindowPlacement.h"
+#include "widgets/WindowFont.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -42,9 +43,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QFont f(QStringLiteral("Arial"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont(8, false, QStringLiteral("Arial")));
     setFixedSize(kClientWidth, kClientHeight);
 
     dsFormView = new DataSource(query, this);

@@ -1,12 +1,13 @@
 #include "entry/RecordCard.h"
 
-#include "app/ClickPanel.h"
+#include "widgets/ClickPanel.h"
 #include "app/HomeGrid.h"
-#include "app/IniFile.h"
+#include "platform/IniFile.h"
 #include "entry/MailtoLink.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "widgets/WindowPlacement.h"
+#include "widgets/WindowFont.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -80,9 +81,7 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     setFixedSize(kClientWidth, kClientHeight);
     setAutoFillBackground(true);
     QPalette pal = palette();

@@ -1,6 +1,7 @@
 #include "help/Credits.h"
 
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowFont.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,9 +21,7 @@ TfmCredits::TfmCredits()
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    QFont f(QStringLiteral("MS Sans Serif"), 10);
-    f.setStyleHint(QFont::SansSerif);
-    RichEdit1->setFont(f);
+    RichEdit1->setFont(windowFont(10));
     QPalette pal = RichEdit1->palette();
     pal.setColor(QPalette::Base, QColor(255, 251, 240)); // cream
     pal.setColor(QPalette::Text, Qt::black);

@@ -1,6 +1,7 @@
 #include "help/HelpMemoBox.h"
 
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -42,9 +43,7 @@ TfmHelpMemo::TfmHelpMemo()
     setObjectName(QStringLiteral("fmHelpMemo"));
     setWindowTitle(QStringLiteral("Varnel"));
     setWindowIcon(Pictures::programIcon());
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     setFixedSize(442, 339);
 
     // The band in the desktop's colour for an active window's caption.
@@ -57,10 +56,7 @@ TfmHelpMemo::TfmHelpMemo()
     Panel1->setAutoFillBackground(true);
     Label1 = new QLabel(QStringLiteral("Help Information"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont lf(QStringLiteral("MS Sans Serif"), 12);
-    lf.setStyleHint(QFont::SansSerif);
-    lf.setBold(true);
-    Label1->setFont(lf);
+    Label1->setFont(windowFont(12, true));
     QPalette white = Label1->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     Label1->setPalette(white);

@@ -1,13 +1,14 @@
 #include "mailmerge/MailMergeEdit.h"
 
-#include "app/Hints.h"
-#include "app/Pictures.h"
+#include "widgets/Hints.h"
+#include "widgets/Pictures.h"
 #include "mailmerge/EditorGlyphs.h"
 #include "mailmerge/PersonalizedMenu.h"
 #include "mailmerge/rtf/RichTextFile.h"
 #include "platform/ContainedTextEdit.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/WindowFont.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,9 +88,7 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("fmMailMergeEdit"));
     setWindowTitle(QStringLiteral("Text Editor"));
     setWindowIcon(Pictures::programIcon());
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     resize(731, 382);
 
     QFont initial(QStringLiteral("Times New Roman"), 12);

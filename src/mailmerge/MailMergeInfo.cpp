@@ -1,6 +1,7 @@
 #include "mailmerge/MailMergeInfo.h"
 
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowFont.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -70,9 +71,7 @@ TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
     setWindowTitle(QStringLiteral("i"));
     setWindowIcon(Pictures::programIcon());
     setModal(false);
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     setFixedSize(466, 304);
 
     auto *layout = new QVBoxLayout(this);
@@ -85,9 +84,7 @@ TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
     Label1 = new QLabel(QStringLiteral("Helpful Information"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
-    QFont big(QStringLiteral("MS Sans Serif"), 14);
-    big.setStyleHint(QFont::SansSerif);
-    Label1->setFont(big);
+    Label1->setFont(windowFont(14));
     QPalette white = Label1->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     Label1->setPalette(white);

@@ -1,12 +1,13 @@
 #include "mailmerge/MailMergeSetup.h"
 
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
 #include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
 #include "platform/Guard.h"
 #include "reports/Report.h"
+#include "widgets/WindowFont.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,9 +31,7 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
     setObjectName(QStringLiteral("fmMailMergeSetup"));
     setWindowTitle(QStringLiteral("Varnel Mail Merge"));
     setWindowIcon(Pictures::programIcon());
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setStyleHint(QFont::SansSerif);
-    setFont(f);
+    setFont(windowFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Midlight));
@@ -50,19 +49,14 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
     title->setContentsMargins(12, 0, 8, 0);
     Label1 = new QLabel(QStringLiteral("Setup Mail Merge"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont big(QStringLiteral("MS Sans Serif"), 14);
-    big.setStyleHint(QFont::SansSerif);
-    big.setBold(true);
-    Label1->setFont(big);
+    Label1->setFont(windowFont(14, true));
     title->addWidget(Label1);
     outer->addWidget(Panel1);
 
     auto makeLabel = [this](const char *name, const QString &text) {
         auto *l = new QLabel(text, this);
         l->setObjectName(QLatin1String(name));
-        QFont lf(QStringLiteral("MS Sans Serif"), 10);
-        lf.setStyleHint(QFont::SansSerif);
-        l->setFont(lf);
+        l->setFont(windowFont(10));
         return l;
     };
     auto makeButton = [this](const char *name, const QString &caption) {

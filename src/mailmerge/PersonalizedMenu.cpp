@@ -1,6 +1,6 @@
 #include "mailmerge/PersonalizedMenu.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "mailmerge/EditorGlyphs.h"
 
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "reports/RpPreview.h"
 
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "platform/VarnelError.h"

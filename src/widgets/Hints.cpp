@@ -1,4 +1,4 @@
-#include "app/Hints.h"
+#include "widgets/Hints.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/ClickPanel.h"
+#include "widgets/ClickPanel.h"
 
 #include <QMouseEvent>
 

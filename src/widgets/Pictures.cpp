@@ -1,4 +1,4 @@
-#include "app/Pictures.h"
+#include "widgets/Pictures.h"
 
 #include <QImageReader>
 

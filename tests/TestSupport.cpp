@@ -26,6 +26,7 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name)
 
 #include "app/HomeGrid.h"
 #include "app/VarnelApp.h"
+#include "store/SelectionStatements.h"
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
@@ -71,6 +72,12 @@ RunningProgram::~RunningProgram()
 TfmHomeAddMain *RunningProgram::mainWindow() const
 {
     return m_program->mainWindow();
+}
+
+SampleBook::SampleBook() : path(copyOfSample(m_dir))
+{
+    book.useFile(path);
+    book.select(SelectionStatements::all());
 }
 
 TfmHomeAddMain *mainWindow()

@@ -22,6 +22,21 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name = QStringLite
 
 #include "platform/ScriptedPlatform.h"
 
+#include "store/AddressBook.h"
+
+// A copy of the sample address book, open on every record in surname order:
+// enough to build one window on its own, without the rest of the program.
+class SampleBook
+{
+    QTemporaryDir m_dir; // first: the path below lies in it
+
+public:
+    SampleBook();
+    const QString path;
+    AddressBook book;
+    AdoQuery *query() const { return book.query(); }
+};
+
 #include <memory>
 class VarnelApp;
 class TfmHomeAddMain;

@@ -128,6 +128,21 @@ void TestExchange::readers_data()
     row("csv quoted separator", "semicolon.csv", 0, "Notes", QStringLiteral("Says \"hi\"; twice"));
     row("csv tab, Phone 1 - Value", "tabs.csv", 0, "Tel", QStringLiteral("555 0101"));
     row("csv utf-16", "utf16.csv", 0, "Town", QStringLiteral("Gdańsk"));
+    row("google first mobile", "google.csv", 0, "Cell", QStringLiteral("07700 900111"));
+    row("google second mobile in notes", "google.csv", 0, "Notes~", QStringLiteral("Phone (Mobile): 07700 900222"));
+    row("google work phone", "google.csv", 0, "Work Tel", QStringLiteral("0113 496 0000"));
+    row("google type per joined value", "google.csv", 0, "Tel", QStringLiteral("01904 111"));
+    row("google fax in notes", "google.csv", 0, "Notes~", QStringLiteral("Phone (Work Fax): 0113 496 0001"));
+    row("google first e-mail", "google.csv", 0, "Email", QStringLiteral("ann@home.example"));
+    row("google joined e-mail in notes", "google.csv", 0, "Notes~", QStringLiteral("E-mail (Home): ann@old.example"));
+    row("google work e-mail in notes", "google.csv", 0, "Notes~", QStringLiteral("E-mail (Work): ann@work.example"));
+    row("google home address wins", "google.csv", 0, "Address2", QStringLiteral("Flat 2"));
+    row("google home town", "google.csv", 0, "Town", QStringLiteral("York"));
+    row("google other address in notes", "google.csv", 0, "Notes~", QStringLiteral("Address (Work): 1 Office Park, Leeds LS1 1AA"));
+    row("google own notes first", "google.csv", 0, "Notes~", QStringLiteral("Met at the fair\n"));
+    row("google other type is home", "google.csv", 1, "Tel", QStringLiteral("555 0101"));
+    row("google formatted address only", "google.csv", 1, "Address1", QStringLiteral("9 Pier Road"));
+    row("google whole name left out", "google.csv", 1, "Notes", QString());
 }
 
 void TestExchange::readers()

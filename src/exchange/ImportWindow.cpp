@@ -152,6 +152,12 @@ void ImportWindow::fillMapping()
         field->setObjectName(QStringLiteral("cbField%1").arg(i));
         field->addItem(QStringLiteral("(a line in Notes)"), int(ColumnMapping::NotesLine));
         field->addItem(QStringLiteral("(left out)"), int(ColumnMapping::LeftOut));
+        if (m_mapping->groups.value(i).kind != ColumnMapping::Group::None) {
+            if (m_mapping->groups.at(i).part == QLatin1String("type"))
+                field->addItem(QStringLiteral("(the type of its values)"), int(ColumnMapping::TypeOfValue));
+            else
+                field->addItem(QStringLiteral("(placed by its type)"), int(ColumnMapping::ByType));
+        }
         for (int f = 0; f < AddressFields::StoredCount; ++f)
             field->addItem(AddressFields::stored().at(f).name, f);
         field->setCurrentIndex(field->findData(m_mapping->target.at(i)));

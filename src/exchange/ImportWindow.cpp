@@ -4,6 +4,7 @@
 #include "exchange/ImportPlan.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
 #include "store/AdoConnection.h"
 
 #include <QApplication>
@@ -245,6 +246,16 @@ void ImportWindow::runImport()
     emit imported(written);
 }
 
+namespace {
+// A name typed without a folder goes beside the books, not wherever the
+// program was started.
+QString besideBooks(const QString &typed)
+{
+    const QString t = typed.trimmed();
+    return t.isEmpty() || !QFileInfo(t).isRelative() ? t : ProgramFolder::path() + t;
+}
+} // namespace
+
 ExportWindow::ExportWindow(AdoConnection *book, std::function<QStringList()> selection, QWidget *parent)
     : QDialog(parent), m_book(book), m_selection(std::move(selection))
 {
@@ -288,6 +299,12 @@ void ExportWindow::browse()
     FileDialogRequest r;
     r.filters = {m_cbFormat->currentText()};
     r.defaultSuffix = m_cbFormat->currentData().toInt() ? QStringLiteral("vcf") : QStringLiteral("csv");
+    // Where the user's books are, as every other file dialog starts, or
+    // where the file named so far is.
+    const QString typed = besideBooks(m_edFile->text());
+    r.folder = typed.isEmpty() ? ProgramFolder::path() : QFileInfo(typed).absolutePath();
+    r.fileName = typed.isEmpty() ? QFileInfo(m_book->fileName()).completeBaseName() + '.' + r.defaultSuffix
+                                 : QFileInfo(typed).fileName();
     const QString chosen = Platform::dialogs().saveFile(this, r);
     if (!chosen.isEmpty())
         m_edFile->setText(chosen);
@@ -295,7 +312,7 @@ void ExportWindow::browse()
 
 void ExportWindow::runExport()
 {
-    const QString path = m_edFile->text().trimmed();
+    const QString path = besideBooks(m_edFile->text());
     if (path.isEmpty()) {
         browse();
         if (m_edFile->text().trimmed().isEmpty())

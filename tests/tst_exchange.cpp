@@ -481,6 +481,21 @@ void TestExchange::mainWindowImport()
     // The file dialog started where the books are, wherever the program was started.
     QCOMPARE(program.platform.dialogs.lastFileRequest.folder, ProgramFolder::path());
     QVERIFY(ProgramFolder::path() != QDir::currentPath() + '/');
+
+    // With the book closed there is nothing to import into: it says so, and
+    // no import window opens.
+    fmHomeAddMain->miClose->trigger();
+    program.platform.dialogs.answers << kData + "v30.vcf";
+    const auto opened = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [opened] {
+        if (auto *w = qobject_cast<ImportWindow *>(QApplication::activeModalWidget())) {
+            *opened = true;
+            w->reject();
+        }
+    });
+    import->trigger();
+    QVERIFY(!*opened);
+    QVERIFY2(program.log().last().contains("No address book is open"), qPrintable(program.log().last()));
 }
 
 namespace {

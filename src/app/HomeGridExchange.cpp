@@ -14,6 +14,13 @@ namespace {
 // people once they are in.
 void importInto(TfmHomeAddMain *window, const QString &file)
 {
+    if (!window->book()->connection()->connected()) {
+        Platform::dialogs().message(window, MsgKind::Information,
+                                    QStringLiteral("No address book is open. Open the book the people are "
+                                                   "to go into, then import them."),
+                                    false);
+        return;
+    }
     AdoQuery *query = window->book()->query();
     query->checkBrowseMode();
     ImportWindow import(window->book()->connection(), file, window);

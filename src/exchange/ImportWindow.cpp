@@ -104,6 +104,11 @@ ImportWindow::ImportWindow(AdoConnection *book, const QString &file, QWidget *pa
         if (home > 0)
             m_cbTable->setCurrentIndex(home);
         openTable(m_cbTable->currentText());
+        if (tables.isEmpty()) {
+            m_lbSummary->setText(QStringLiteral("%1 holds no tables: there is nobody to import.")
+                                     .arg(QFileInfo(file).fileName()));
+            m_btnImport->setEnabled(false);
+        }
     } else {
         m_cbTable->hide();
         m_source = Exchange::open(file, m_format);

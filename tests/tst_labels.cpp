@@ -12,6 +12,7 @@
 #include "reports/RpLabel14.h"
 #include "reports/RpLabel16.h"
 #include "reports/RpLabels.h"
+#include "reports/RpPhoneList.h"
 #include "reports/RpPreview.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
@@ -251,6 +252,7 @@ private slots:
     void longValuesKeepInside();
     void samplePdfsUnchanged_data();
     void samplePdfsUnchanged();
+    void holdersAloneOnABook();
     void menuItemsOpenTheirPreviews();
     void labelFontDialog();
 };
@@ -690,6 +692,47 @@ void tst_labels::samplePdfsUnchanged()
                                       .arg(w.text)));
     }
     QCOMPARE(words.size(), expected.size());
+}
+
+// Each holder made alone on a book stays hidden under its own name and runs
+// its report over the book's rows; a label holder's address font is that of
+// the report's address memo.
+void tst_labels::holdersAloneOnABook()
+{
+    SampleBook sample;
+    const int people = sample.query()->recordCount();
+    QVERIFY(people > 40);
+    TfmLabels labels21(sample.query());
+    TfmRpLabel16 labels16(sample.query());
+    TfmRpLabel14 labels14(sample.query());
+    TfmRpTel phoneList(sample.query());
+    TfmRpA5Diary a5Pages(sample.query());
+    struct Holder
+    {
+        TfmReportHolder *window;
+        QString name, reportName;
+        int pages;
+    };
+    for (const Holder &h :
+         QList<Holder>{{&labels21, "fmLabels", "RpLabel", (people + 20) / 21},
+                       {&labels16, "fmRpLabel16", "RpLabel16Rep", (people + 15) / 16},
+                       {&labels14, "fmRpLabel14", "RpLabel14Rep", (people + 13) / 14},
+                       {&phoneList, "fmRpTel", "Report1", 2},
+                       {&a5Pages, "fmRpA5Diary", "RpA5Diary", (people + 15) / 16}}) {
+        QCOMPARE(h.window->objectName(), h.name);
+        QVERIFY(!h.window->isVisible());
+        QCOMPARE(h.window->report()->objectName(), h.reportName);
+        QVERIFY(h.window->report()->run());
+        QCOMPARE(h.window->report()->preparedReport()->pages.size(), h.pages);
+    }
+
+    FontValue chosen = arial(14);
+    chosen.font.setBold(true);
+    chosen.color = Qt::blue;
+    labels16.setAddressFont(chosen);
+    QCOMPARE(LabelLayouts::addressMemo(*labels16.report())->font(), chosen);
+    QCOMPARE(labels16.addressFont(), chosen);
+    QCOMPARE(labels21.addressFont(), arial(10)); // each sheet has its own
 }
 
 // Reports > "&Address Labels" and the organiser pages, chosen as a user does,

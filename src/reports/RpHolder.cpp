@@ -4,8 +4,8 @@
 #include "reports/Report.h"
 #include "reports/ReportControls.h"
 
-TfmReportHolder::TfmReportHolder(const char *objectName, const Layout &layout,
-                                 ReportDataSet *data, QWidget *parent)
+TfmReportHolder::TfmReportHolder(const char *objectName, const Layout &layout, ReportDataSet *data,
+                                 QWidget *parent)
     : QWidget(parent), m_report(new TReport(this))
 {
     setObjectName(QString::fromLatin1(objectName));
@@ -18,9 +18,10 @@ void TfmReportHolder::preview()
     m_report->Preview();
 }
 
-TfmLabelHolder::TfmLabelHolder(const char *objectName, const LabelSheet &sheet,
-                               ReportDataSet *data, QWidget *parent)
-    : TfmReportHolder(objectName, [&sheet](TReport &r) { sheet.buildLayout(r); }, data, parent),
+TfmLabelHolder::TfmLabelHolder(const char *objectName, const LabelSheet &sheet, ReportDataSet *data,
+                               QWidget *parent)
+    : TfmReportHolder(
+          objectName, [&sheet](TReport &r) { sheet.buildLayout(r); }, data, parent),
       m_addressMemo(LabelLayouts::addressMemo(*report()))
 {
 }

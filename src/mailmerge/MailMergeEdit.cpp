@@ -77,11 +77,6 @@ QString folderPart(const QString &fileName)
 
 } // namespace
 
-bool TFontDialog::Execute(QWidget *parent)
-{
-    return Platform::dialogs().chooseFont(parent, Font);
-}
-
 TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
 {
     fmMailMergeEdit = this;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FontDialog.h"
 #include "platform/FontValue.h"
 
 #include <QMainWindow>
@@ -12,16 +13,6 @@ class QTextCharFormat;
 class QTextEdit;
 class QToolBar;
 class PersonalizedMenu;
-
-// The editor's font dialog: the font it last offered or returned, which the
-// mail merge window's "Match Font" also reads.
-class TFontDialog
-{
-public:
-    FontValue Font;
-    // Shows the dialog on Font; true and Font changed when the user pressed OK.
-    bool Execute(QWidget *parent);
-};
 
 // The merge document editor: a small rich-text editor whose content is the
 // body of every merged letter. One instance, made at start-up and kept until

@@ -2,14 +2,14 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
-#include "platform/IniFile.h"
 #include "app/Options.h"
-#include "widgets/Pictures.h"
 #include "app/SplashBox.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
+#include "platform/IniFile.h"
 #include "widgets/BringForward.h"
 #include "widgets/ClickPanel.h"
+#include "widgets/Pictures.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,7 +22,10 @@
 
 namespace {
 
-void trigger(const char *name) { named<QAction>(mainWindow(), name)->trigger(); }
+void trigger(const char *name)
+{
+    named<QAction>(mainWindow(), name)->trigger();
+}
 
 // The main window while it is being made as well as after; null before.
 TfmHomeAddMain *mainWindowIfAny()
@@ -84,9 +87,10 @@ void visitOptions(OptionsVisit &visit, QStringList click = {})
         visit.box1 = named<QCheckBox>(w, "CheckBox1")->isChecked();
         visit.box2 = named<QCheckBox>(w, "CheckBox2")->isChecked();
         TfmHomeAddMain *main = mainWindowIfAny();
-        visit.mainVisible = main && main->isVisible() && main->windowHandle()
-                            && main->windowHandle()->isExposed();
-        visit.rowsAtThatMoment = main ? named<QTableView>(main, "dbGrid1")->model()->rowCount() : -1;
+        visit.mainVisible =
+            main && main->isVisible() && main->windowHandle() && main->windowHandle()->isExposed();
+        visit.rowsAtThatMoment =
+            main ? named<QTableView>(main, "dbGrid1")->model()->rowCount() : -1;
         visit.clientSize = w->size();
         visit.caption = w->windowTitle();
         for (const QString &name : click)

@@ -2,10 +2,10 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
+#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
-#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeSetup.h"
 #include "reports/PrintCommand.h"
 #include "reports/Report.h"
@@ -21,12 +21,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableView>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextList>
@@ -288,10 +288,10 @@ private slots:
         QVERIFY(footer && footer->controls().size() == 1);
         auto *body = dynamic_cast<const TRpRichText *>(footer->controls().front().get());
         QVERIFY(body);
-        QCOMPARE(body->parentRichEdit(), static_cast<const QTextDocument *>(letterEdit(&m.editor)->document()));
+        QCOMPARE(body->parentRichEdit(),
+                 static_cast<const QTextDocument *>(letterEdit(&m.editor)->document()));
         // The footer's top, 297 - 10 - 227.277 mm, on the 0.1 mm grid.
-        QVERIFY(
-            near(r->page().paperLength() - r->page().BottomMargin - footer->height(), 59.723));
+        QVERIFY(near(r->page().paperLength() - r->page().BottomMargin - footer->height(), 59.723));
     }
 
     // A person whose every field is at its full length, in the capital W of
@@ -672,7 +672,7 @@ private slots:
         Letters m;
         m.select("WHERE Surname IN ('Abbot', 'Baker', 'Carter')");
         m.setLetter("<p style=\"font-family:'Times New Roman'; font-size:12pt\">Lettertext begins "
-                  "here.</p>");
+                    "here.</p>");
         const auto report = m.run();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("letters.pdf");
@@ -724,31 +724,34 @@ private slots:
                  QString("Insert selected contacts for mailing"));
         chooseMailMerge();
         QVERIFY(QTest::qWaitForWindowExposed(w));
+        const auto button = [w](const char *name) { return named<QPushButton>(w, name); };
+        const auto label = [w](const char *name) { return named<QLabel>(w, name); };
         QCOMPARE(w->windowTitle(), QString("Varnel Mail Merge"));
         QCOMPARE(w->size(), QSize(310, 231));
-        QCOMPARE(named<QLabel>(w, "Label1")->text(), QString("Setup Mail Merge"));
-        QVERIFY(named<QLabel>(w, "Label1")->font().bold());
-        QCOMPARE(named<QLabel>(w, "Label1")->font().pointSize(), 14);
+        QCOMPARE(label("Label1")->text(), QString("Setup Mail Merge"));
+        QVERIFY(label("Label1")->font().bold());
+        QCOMPARE(label("Label1")->font().pointSize(), 14);
         QCOMPARE(named<QWidget>(w, "Panel1")->height(), 34);
-        QCOMPARE(named<QLabel>(w, "Label2")->text(), QString("Select, edit or create letter:"));
-        QCOMPARE(named<QLabel>(w, "Label3")->text(), QString("Select names & addresses:"));
-        QCOMPARE(named<QLabel>(w, "Label4")->text(), QString("Preview Merged Report:"));
-        QCOMPARE(named<QLabel>(w, "Label2")->font().pointSize(), 10);
-        QCOMPARE(named<QPushButton>(w, "btnDocument")->text(), QString("&Document"));
-        QCOMPARE(named<QPushButton>(w, "btnMAilSearch")->text(), QString("&Select Names"));
-        QCOMPARE(named<QPushButton>(w, "btnMerge")->text(), QString("&Merge"));
-        QCOMPARE(named<QPushButton>(w, "btnChangeFont")->text(), QString("Match Font"));
-        QCOMPARE(named<QPushButton>(w, "btnHelp")->text(), QString("&Help"));
-        QCOMPARE(named<QPushButton>(w, "BitBtn1")->text(), QString("&Close"));
-        QVERIFY(named<QPushButton>(w, "btnChangeFont")->icon().isNull());
-        QVERIFY(!named<QPushButton>(w, "btnHelp")->icon().isNull() && !named<QPushButton>(w, "BitBtn1")->icon().isNull());
+        QCOMPARE(label("Label2")->text(), QString("Select, edit or create letter:"));
+        QCOMPARE(label("Label3")->text(), QString("Select names & addresses:"));
+        QCOMPARE(label("Label4")->text(), QString("Preview Merged Report:"));
+        QCOMPARE(label("Label2")->font().pointSize(), 10);
+        QCOMPARE(button("btnDocument")->text(), QString("&Document"));
+        QCOMPARE(button("btnMAilSearch")->text(), QString("&Select Names"));
+        QCOMPARE(button("btnMerge")->text(), QString("&Merge"));
+        QCOMPARE(button("btnChangeFont")->text(), QString("Match Font"));
+        QCOMPARE(button("btnHelp")->text(), QString("&Help"));
+        QCOMPARE(button("BitBtn1")->text(), QString("&Close"));
+        QVERIFY(button("btnChangeFont")->icon().isNull());
+        QVERIFY(!button("btnHelp")->icon().isNull() && !button("BitBtn1")->icon().isNull());
         // Each row's button sits to the right of its label.
-        QVERIFY(named<QPushButton>(w, "btnDocument")->geometry().left() > named<QLabel>(w, "Label2")->geometry().right());
-        QVERIFY(named<QPushButton>(w, "btnMAilSearch")->y() > named<QPushButton>(w, "btnDocument")->y() &&
-                named<QPushButton>(w, "btnMerge")->y() > named<QPushButton>(w, "btnMAilSearch")->y());
-        QVERIFY(named<QPushButton>(w, "btnHelp")->x() > named<QPushButton>(w, "btnChangeFont")->x() && named<QPushButton>(w, "BitBtn1")->x() > named<QPushButton>(w, "btnHelp")->x());
+        QVERIFY(button("btnDocument")->geometry().left() > label("Label2")->geometry().right());
+        QVERIFY(button("btnMAilSearch")->y() > button("btnDocument")->y() &&
+                button("btnMerge")->y() > button("btnMAilSearch")->y());
+        QVERIFY(button("btnHelp")->x() > button("btnChangeFont")->x() &&
+                button("BitBtn1")->x() > button("btnHelp")->x());
         QStringList order;
-        QWidget *f = named<QPushButton>(w, "btnMAilSearch");
+        QWidget *f = button("btnMAilSearch");
         for (int i = 0; i < 6; ++i) {
             order << f->objectName();
             do
@@ -779,9 +782,10 @@ private slots:
         QVERIFY(!(h->windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(named<QLabel>(h, "Label1")->text(), QString("Helpful Information"));
         QCOMPARE(named<QWidget>(h, "Panel1")->height(), 41);
-        QVERIFY(named<QTextEdit>(h, "RichEdit1")->isReadOnly());
-        QCOMPARE(named<QTextEdit>(h, "RichEdit1")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        const QString text = named<QTextEdit>(h, "RichEdit1")->toPlainText();
+        auto *note = named<QTextEdit>(h, "RichEdit1");
+        QVERIFY(note->isReadOnly());
+        QCOMPARE(note->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        const QString text = note->toPlainText();
         QCOMPARE(text.split("\n\n").size(), 6);
         for (const char *quoted :
              {"To perform a mail merge, you need a document, and a selected list of names (with "
@@ -873,19 +877,24 @@ private slots:
         chooseMailMerge();
         QVERIFY(QTest::qWaitForWindowExposed(mergeWindow()));
         bool wasModal = false;
-        whenReady([] { return QApplication::activeModalWidget() == topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog"); },
-                  [&] {
-                      wasModal = true;
-                      auto *d = topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
-                      clickEntry(named<QListWidget>(d, "sqListBox"), "County");
-                      QTest::keyClicks(named<QLineEdit>(d, "sqEditBox"), "sussex");
-                      QTest::mouseClick(d->findChild<QPushButton *>(button), Qt::LeftButton);
-                  });
+        whenReady(
+            [] {
+                return QApplication::activeModalWidget() ==
+                       topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
+            },
+            [&] {
+                wasModal = true;
+                auto *d = topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
+                clickEntry(named<QListWidget>(d, "sqListBox"), "County");
+                QTest::keyClicks(named<QLineEdit>(d, "sqEditBox"), "sussex");
+                QTest::mouseClick(d->findChild<QPushButton *>(button), Qt::LeftButton);
+            });
         QTest::mouseClick(mergeButton("btnMAilSearch"), Qt::LeftButton);
         QVERIFY(wasModal);
         QVERIFY(!topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog")->isVisible());
         QCOMPARE(surnamesSelected(mainQuery()), recipients);
-        QCOMPARE(named<QTableView>(mainWindow(), "dbGrid1")->model()->rowCount(), recipients.size());
+        QCOMPARE(named<QTableView>(mainWindow(), "dbGrid1")->model()->rowCount(),
+                 recipients.size());
         QVERIFY(program.log().isEmpty());
     }
 

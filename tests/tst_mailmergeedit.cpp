@@ -262,7 +262,8 @@ private slots:
         QVERIFY(command);
         QVERIFY(!command->icon().isNull());
         if (menu.isEmpty()) {
-            for (QMenu *m : {static_cast<QMenu *>(editorMenu("File1")), static_cast<QMenu *>(editorMenu("Edit1")),
+            for (QMenu *m : {static_cast<QMenu *>(editorMenu("File1")),
+                             static_cast<QMenu *>(editorMenu("Edit1")),
                              static_cast<QMenu *>(editorMenu("Format1"))})
                 QVERIFY(!itemOf(m, command));
         } else {
@@ -828,7 +829,7 @@ private slots:
 
         // Shortcuts and toolbar buttons do not count as picks.
         alone.platform.dialogs.answers << ""
-                                         << "";
+                                       << "";
         QTest::keyClick(letter(), Qt::Key_O, Qt::ControlModifier);
         QTest::mouseClick(toolBar()->widgetForAction(cmd("FileSave")), Qt::LeftButton);
         QCOMPARE(alone.log(),
@@ -853,7 +854,6 @@ private slots:
         QCOMPARE(visibleItems(editorMenu("Format1")),
                  (QStringList{"&Font Change", "&Bold", "&Italic", "&Underline"}));
         editorMenu("Format1")->hide();
-
     }
 
     // The editor's Ctrl+O and Ctrl+S are its own; keys it does not claim run
@@ -907,7 +907,8 @@ private slots:
     {
         RunningProgram program;
         QVERIFY(named<QAction>(mainWindow(), "Notepad1")->isEnabled());
-        QCOMPARE(named<QAction>(mainWindow(), "Notepad1")->statusTip(), QString("Opens Text Editor"));
+        QCOMPARE(named<QAction>(mainWindow(), "Notepad1")->statusTip(),
+                 QString("Opens Text Editor"));
         openEditor();
         typeText("x");
         mainWindow()->activateWindow();

@@ -68,9 +68,9 @@ TfmSplash::TfmSplash()
     m_tagLine = centredLabel(inner, "Label1", QStringLiteral("Database for Home or Office"), 10);
     m_developedBy = centredLabel(inner, "Label3", QStringLiteral("developed by"), 9);
     m_author = centredLabel(inner, "Label2",
-                          QStringLiteral("Harriet Calloway of Pennyford Software, Ludlow, "
-                                         "Shropshire. Version 3"),
-                          10);
+                            QStringLiteral("Harriet Calloway of Pennyford Software, Ludlow, "
+                                           "Shropshire. Version 3"),
+                            10);
     m_author->setWordWrap(true);
     labels->addWidget(m_programName);
     labels->addWidget(m_tagLine);

@@ -14,7 +14,8 @@ void VarnelApp::wireHelp()
     // Every "&About" makes a new box, which disposes of itself.
     m_main->serve(Command::About, [this] {
         auto *about = new TfmSplash;
-        connect(about, &TfmSplash::creditsRequested, m_credits, [this] { bringForward(m_credits); });
+        connect(about, &TfmSplash::creditsRequested, m_credits,
+                [this] { bringForward(m_credits); });
         about->show();
     });
 }

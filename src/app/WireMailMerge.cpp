@@ -19,8 +19,10 @@ void VarnelApp::wireMailMerge()
     // Unsaved letter text is not dropped without a question.
     m_main->addCloseCheck([this] { return m_editor->mayClose(); });
 
-    connect(m_mergeSetup, &TfmMailMergeSetup::documentRequested, this, [this] { bringForward(m_editor); });
-    connect(m_mergeSetup, &TfmMailMergeSetup::helpRequested, this, [this] { bringForward(m_mergeHelp); });
+    connect(m_mergeSetup, &TfmMailMergeSetup::documentRequested, this,
+            [this] { bringForward(m_editor); });
+    connect(m_mergeSetup, &TfmMailMergeSetup::helpRequested, this,
+            [this] { bringForward(m_mergeHelp); });
     // However the search closes, what it leaves in the main query is the list
     // of recipients; there is nothing to look at here.
     connect(m_mergeSetup, &TfmMailMergeSetup::recipientsRequested, this,

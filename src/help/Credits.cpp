@@ -23,15 +23,14 @@ TfmCredits::TfmCredits()
     pal.setColor(QPalette::Base, QColor(255, 251, 240)); // cream
     pal.setColor(QPalette::Text, Qt::black);
     m_thanks->setPalette(pal);
-    m_thanks->setPlainText(QStringLiteral(
-        "Thanks to \n"
-        "\n"
-        "Alasdair Penrose, for his programming books\n"
-        "Miriam Oakes and the Wirebridge Developer Pages,\n"
-        "for their guides and help pages\n"
-        "Beta-testers Colin Maybury, Sunita Rao, Gwen Tillotson\n"
-        "Fenwick Setup Tools, for the installation program\n"
-        "and Jo, for the patience and the tea."));
+    m_thanks->setPlainText(QStringLiteral("Thanks to \n"
+                                          "\n"
+                                          "Alasdair Penrose, for his programming books\n"
+                                          "Miriam Oakes and the Wirebridge Developer Pages,\n"
+                                          "for their guides and help pages\n"
+                                          "Beta-testers Colin Maybury, Sunita Rao, Gwen Tillotson\n"
+                                          "Fenwick Setup Tools, for the installation program\n"
+                                          "and Jo, for the patience and the tea."));
     QTextCursor all(m_thanks->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;

@@ -106,21 +106,22 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(m_text);
 
     m_newCommand = makeCommand("FileNew", QStringLiteral("&New"), {}, QStringLiteral("Create File"),
-                          EditorGlyphs::New);
+                               EditorGlyphs::New);
     m_openCommand =
         makeCommand("FileOpen1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
                     QStringLiteral("Open|Opens an existing file"), EditorGlyphs::Open);
-    m_saveCommand = makeCommand("FileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                           QStringLiteral("Save File"), EditorGlyphs::Save);
+    m_saveCommand =
+        makeCommand("FileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                    QStringLiteral("Save File"), EditorGlyphs::Save);
     m_saveAsCommand = makeCommand("FileSaveAs1", QStringLiteral("Save &As..."), {},
-                              QStringLiteral("Save As|Saves the active file with a new name"),
-                              EditorGlyphs::SaveAs);
+                                  QStringLiteral("Save As|Saves the active file with a new name"),
+                                  EditorGlyphs::SaveAs);
     m_closeCommand =
         makeCommand("FileClose", QStringLiteral("&Close"), {}, QString(), EditorGlyphs::Close);
     m_closeCommand->setIconText(QStringLiteral("C&lose"));
-    m_cutCommand = makeCommand("EditCut1", QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                           QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"),
-                           EditorGlyphs::Cut);
+    m_cutCommand = makeCommand(
+        "EditCut1", QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+        QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"), EditorGlyphs::Cut);
     m_copyCommand =
         makeCommand("EditCopy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
                     QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"),
@@ -129,7 +130,7 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
         makeCommand("EditPaste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
                     QStringLiteral("Paste|Inserts Clipboard contents"), EditorGlyphs::Paste);
     m_fontCommand = makeCommand("FontChange", QStringLiteral("&Font Change"), {}, QString(),
-                             EditorGlyphs::FontChange);
+                                EditorGlyphs::FontChange);
     m_boldCommand =
         makeCommand("RichEditBold1", QStringLiteral("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
                     QStringLiteral("Bold"), EditorGlyphs::Bold);
@@ -158,7 +159,8 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
             [this] { guarded(this, [this] { changeFont(); }); });
     connect(m_boldCommand, &QAction::triggered, this, [this] { toggleStyle(m_boldCommand); });
     connect(m_italicCommand, &QAction::triggered, this, [this] { toggleStyle(m_italicCommand); });
-    connect(m_underlineCommand, &QAction::triggered, this, [this] { toggleStyle(m_underlineCommand); });
+    connect(m_underlineCommand, &QAction::triggered, this,
+            [this] { toggleStyle(m_underlineCommand); });
 
     buildMenus();
     buildToolBar();
@@ -249,8 +251,8 @@ void TfmMailMergeEdit::buildMenus()
     m_formatMenu->addCommand(m_italicCommand, m_italicCommand->text());
     m_formatMenu->addCommand(m_underlineCommand, m_underlineCommand->text());
 
-    for (QMenu *m :
-         {static_cast<QMenu *>(m_fileMenu), static_cast<QMenu *>(m_editMenu), static_cast<QMenu *>(m_formatMenu)})
+    for (QMenu *m : {static_cast<QMenu *>(m_fileMenu), static_cast<QMenu *>(m_editMenu),
+                     static_cast<QMenu *>(m_formatMenu)})
         m_menuBar->addMenu(m);
 }
 
@@ -263,10 +265,10 @@ void TfmMailMergeEdit::buildToolBar()
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-    for (QAction *a : {m_newCommand, m_openCommand, m_saveCommand, m_cutCommand, m_copyCommand, m_pasteCommand, m_closeCommand}) {
+    for (QAction *a : {m_newCommand, m_openCommand, m_saveCommand, m_cutCommand, m_copyCommand,
+                       m_pasteCommand, m_closeCommand}) {
         m_toolBar->addAction(a);
-        m_toolBar->widgetForAction(a)->setObjectName(a->objectName() +
-                                                          QStringLiteral("Button"));
+        m_toolBar->widgetForAction(a)->setObjectName(a->objectName() + QStringLiteral("Button"));
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 }
@@ -296,9 +298,8 @@ FontValue TfmMailMergeEdit::selectionFont() const
     const QTextCharFormat f = selectionFormat(m_text);
     FontValue v;
     v.font = f.font().resolve(m_text->document()->defaultFont());
-    v.color = f.hasProperty(QTextFormat::ForegroundBrush)
-                  ? f.foreground().color()
-                  : m_text->palette().color(QPalette::Text);
+    v.color = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color()
+                                                          : m_text->palette().color(QPalette::Text);
     return v;
 }
 

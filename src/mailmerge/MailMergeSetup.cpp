@@ -89,7 +89,8 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
     setTabOrder(m_closeButton, m_matchFontButton);
 
     connect(m_documentButton, &QPushButton::clicked, this, &TfmMailMergeSetup::documentRequested);
-    connect(m_selectNamesButton, &QPushButton::clicked, this, &TfmMailMergeSetup::recipientsRequested);
+    connect(m_selectNamesButton, &QPushButton::clicked, this,
+            &TfmMailMergeSetup::recipientsRequested);
     connect(m_mergeButton, &QPushButton::clicked, this, &TfmMailMergeSetup::mergeRequested);
     connect(m_matchFontButton, &QPushButton::clicked, this, &TfmMailMergeSetup::matchFontRequested);
     connect(m_helpButton, &QPushButton::clicked, this, &TfmMailMergeSetup::helpRequested);

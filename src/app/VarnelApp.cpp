@@ -97,7 +97,7 @@ void VarnelApp::createWindows()
     m_mergeSetup = new TfmMailMergeSetup;
     m_mergeHelp = new TfmMailMergeHelp;
     m_editor = new TfmMailMergeEdit;
-    m_mergedLetters = new TfmMailRp(query, m_editor->RichEdit1->document());
+    m_mergedLetters = new TfmMailRp(query, m_editor->document());
     wireMailMerge();
 }
 

@@ -817,17 +817,18 @@ private slots:
         fmHomeAddMain->miMailMerge->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
         bool wasModal = false;
-        whenReady([] { return QApplication::activeModalWidget() == fmSQLSearchDialog; },
+        auto *search = topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
+        whenReady([search] { return QApplication::activeModalWidget() == search; },
                   [&] {
                       wasModal = true;
-                      TfmSQLSearchDialog *d = fmSQLSearchDialog;
-                      clickEntry(d->sqListBox, "County");
-                      QTest::keyClicks(d->sqEditBox, "sussex");
+                      TfmSQLSearchDialog *d = search;
+                      clickEntry(named<QListWidget>(d, "sqListBox"), "County");
+                      QTest::keyClicks(named<QLineEdit>(d, "sqEditBox"), "sussex");
                       QTest::mouseClick(d->findChild<QPushButton *>(button), Qt::LeftButton);
                   });
         QTest::mouseClick(fmMailMergeSetup->btnMAilSearch, Qt::LeftButton);
         QVERIFY(wasModal);
-        QVERIFY(!fmSQLSearchDialog->isVisible());
+        QVERIFY(!search->isVisible());
         QCOMPARE(surnamesSelected(), recipients);
         QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), recipients.size());
         QVERIFY(program.log().isEmpty());

@@ -1,7 +1,6 @@
 #include "mailmerge/MailMergeSetup.h"
 
 #include "widgets/Pictures.h"
-#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
@@ -127,8 +126,7 @@ void TfmMailMergeSetup::btnMAilSearchClick()
 {
     // However the dialog closes, what it leaves in the main query is the list
     // of recipients; there is nothing to look at here.
-    if (fmSQLSearchDialog)
-        guarded(this, [] { fmSQLSearchDialog->exec(); });
+    emit searchRequested();
 }
 
 void TfmMailMergeSetup::btnMergeClick()

@@ -24,6 +24,10 @@ public:
     void btnMergeClick();
     void btnChangeFontClick();
     void btnHelpClick();
+
+signals:
+    // "Search": the recipients are chosen in the search dialog.
+    void searchRequested();
 };
 
 extern TfmMailMergeSetup *fmMailMergeSetup;

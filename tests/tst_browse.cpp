@@ -367,23 +367,29 @@ private slots:
                                        "Cell", "Email", "Birthday", "Notes", "Workplace",
                                        "Work Tel", "Flag", "Cap"}));
         // The right column, top to bottom, and its hints.
-        const QList<QWidget *> column{notBox(), dialogButton("sqRetryBtn"), dialogButton("sqOKBtn"), dialogButton("sqCancelBtn"),
-                                      dialogButton("sqHelpBtn")};
+        const QList<QWidget *> column{notBox(), dialogButton("sqRetryBtn"), dialogButton("sqOKBtn"),
+                                      dialogButton("sqCancelBtn"), dialogButton("sqHelpBtn")};
         for (int i = 1; i < column.size(); ++i)
             QVERIFY(column.at(i)->y() > column.at(i - 1)->y());
         QCOMPARE(notBox()->text(), QString("NOT Search"));
         QCOMPARE(notBox()->toolTip(), QString("Check to EXCLUDE a word from filtered table"));
         QCOMPARE(dialogButton("sqRetryBtn")->toolTip(), QString("Shows all names"));
         QCOMPARE(dialogButton("sqOKBtn")->toolTip(), QString("Starts search"));
-        QCOMPARE(dialogButton("sqCancelBtn")->toolTip(), QString("Cancels entry & closes this box"));
+        QCOMPARE(dialogButton("sqCancelBtn")->toolTip(),
+                 QString("Cancels entry & closes this box"));
         QVERIFY(dialogButton("sqOKBtn")->isDefault());
         // First opening starts in the list; Tab goes on to the word, OK,
         // Cancel, Reset, Help and NOT.
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
         QCOMPARE(QApplication::focusWidget(), fieldList());
-        const QList<QWidget *> tabs{wordBox(), dialogButton("sqOKBtn"), dialogButton("sqCancelBtn"), dialogButton("sqRetryBtn"),
-                                    dialogButton("sqHelpBtn"), notBox(), fieldList()};
+        const QList<QWidget *> tabs{wordBox(),
+                                    dialogButton("sqOKBtn"),
+                                    dialogButton("sqCancelBtn"),
+                                    dialogButton("sqRetryBtn"),
+                                    dialogButton("sqHelpBtn"),
+                                    notBox(),
+                                    fieldList()};
         for (QWidget *next : tabs) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -654,7 +660,8 @@ private slots:
         dialog()->show();
         wordBox()->setText("a");
         QTest::mouseClick(dialogButton("sqOKBtn"), Qt::LeftButton);
-        QCOMPARE(platform.dialogs.log, QStringList{"Information: Please select a field first -> OK"});
+        QCOMPARE(platform.dialogs.log,
+                 QStringList{"Information: Please select a field first -> OK"});
         QCOMPARE(sample.query()->sql().value(2), QString("Midname"));
         QCOMPARE(dialog()->fieldName(), QString("Midname"));
         dialog()->show();
@@ -695,10 +702,12 @@ private slots:
 
     void searchResults()
     {
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        ScriptedPlatform platform;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
+        const QString book = sample.path;
         searchFor("Surname", "SON"); // letter case is no matter
-        QStringList found = surnamesShown();
+        QStringList found = surnamesShown(sample.query());
         QVERIFY(found.contains("Robinson") && found.contains("Jackson"));
         for (const QString &s : found)
             QVERIFY(s.contains("son", Qt::CaseInsensitive));
@@ -707,15 +716,15 @@ private slots:
         int filled = 0;
         for (const auto &row : everyone(book, "Work Tel"))
             filled += row.second.isNull() ? 0 : 1;
-        QCOMPARE(surnamesShown().size(), filled);
+        QCOMPARE(surnamesShown(sample.query()).size(), filled);
         searchFor("Work Tel", "", true);
-        QCOMPARE(surnamesShown().size(), 0);
+        QCOMPARE(surnamesShown(sample.query()).size(), 0);
         // Wildcards keep their meaning.
         searchFor("Surname", "J_c");
-        QCOMPARE(surnamesShown(), QStringList{"Jackson"});
+        QCOMPARE(surnamesShown(sample.query()), QStringList{"Jackson"});
         searchFor("Cap", "z");
-        QCOMPARE(surnamesShown(), QStringList{"Zielinski"});
-        QVERIFY(program.log().isEmpty());
+        QCOMPARE(surnamesShown(sample.query()), QStringList{"Zielinski"});
+        QVERIFY(platform.dialogs.log.isEmpty());
     }
 
     // Whatever is typed is searched for as it stands: each word below is in
@@ -742,8 +751,10 @@ private slots:
     void hostileWordsAreFoundLiterally()
     {
         QFETCH(QString, word);
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        ScriptedPlatform platform;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
+        const QString book = sample.path;
         addPerson(book, "Holder", "before " + word + " after");
         addPerson(book, "Nearly",
                   "before " + (word.size() > 2 ? word.chopped(1) : QString("near")) + " after");
@@ -757,11 +768,11 @@ private slots:
         }
         QCOMPARE(holders, QStringList{"Holder"});
         searchFor("Notes", word);
-        QCOMPARE(sortedNames(surnamesShown()), holders);
+        QCOMPARE(sortedNames(surnamesShown(sample.query())), holders);
         searchFor("Notes", word, true);
-        QCOMPARE(sortedNames(surnamesShown()), sortedNames(others));
-        QCOMPARE(mainQuery()->sql().value(4), "\"%" + word + "%\"");
-        QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
+        QCOMPARE(sortedNames(surnamesShown(sample.query())), sortedNames(others));
+        QCOMPARE(sample.query()->sql().value(4), "\"%" + word + "%\"");
+        QVERIFY2(platform.dialogs.log.isEmpty(), qPrintable(platform.dialogs.log.join('\n')));
         QCOMPARE(everyone(book, "Notes"), notes);
     }
 
@@ -790,7 +801,8 @@ private slots:
     void searchButtonAndF3ShowTheDialogModally()
     {
         RunningProgram program;
-        QVERIFY(named<QPushButton>(mainWindow(), "HomeSearch")->isEnabled() && named<QAction>(mainWindow(), "miOpenSearch")->isEnabled());
+        QVERIFY(named<QPushButton>(mainWindow(), "HomeSearch")->isEnabled() &&
+                named<QAction>(mainWindow(), "miOpenSearch")->isEnabled());
         bool wasModal = false, f4Waited = false;
         QTimer::singleShot(0, [&] {
             wasModal = QApplication::activeModalWidget() == dialog();

@@ -1,14 +1,14 @@
 #include "TestSupport.h"
 
-#include "widgets/ClickPanel.h"
 #include "app/HomeGrid.h"
-#include "platform/IniFile.h"
 #include "browse/CountLook.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
-#include "platform/ProgramFolder.h"
+#include "widgets/ClickPanel.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -96,6 +96,7 @@ struct OneWindow
     SampleBook sample;
     OneWindow() { ProgramFolder::set(folder.path()); }
     QStringList &log() { return platform.dialogs.log; }
+    AdoQuery *query() const { return sample.query(); }
 };
 
 int rowsInFile(const QString &path, const QString &where = QString())
@@ -232,20 +233,24 @@ private slots:
 
     void cardTabOrderAndFieldLengths()
     {
-        RunningProgram program;
-        const QList<QWidget *> order{cardField("DBEdit1"),  cardField("DBEdit2"),  cardField("DBEdit3"), cardField("DBEdit4"),  cardField("DBEdit5"),
-                                     cardField("DBEdit6"),  cardField("DBEdit7"),  cardField("DBEdit8"), cardField("DBEdit9"),  cardField("DBEdit10"),
-                                     cardField("DBEdit11"), cardField("DBEdit12"), cardNotes(), cardField("DBEdit20"), cardField("DBEdit13"),
-                                     cardField("DBEdit21"), cardField("DBEdit19"), cardField("DBEdit17")};
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        const QList<QWidget *> order{
+            cardField("DBEdit1"),  cardField("DBEdit2"),  cardField("DBEdit3"),
+            cardField("DBEdit4"),  cardField("DBEdit5"),  cardField("DBEdit6"),
+            cardField("DBEdit7"),  cardField("DBEdit8"),  cardField("DBEdit9"),
+            cardField("DBEdit10"), cardField("DBEdit11"), cardField("DBEdit12"),
+            cardNotes(),           cardField("DBEdit20"), cardField("DBEdit13"),
+            cardField("DBEdit21"), cardField("DBEdit19"), cardField("DBEdit17")};
         for (int i = 1; i < order.size(); ++i)
             QCOMPARE(nextTabStop(order.at(i - 1))->objectName(), order.at(i)->objectName());
         for (QWidget *w : order)
             if (auto *e = qobject_cast<DBEdit *>(w); e && e->field() != AddressFields::Birthday)
-                QCOMPARE(e->maxLength(), query()->fields().at(e->field()).size);
+                QCOMPARE(e->maxLength(), program.query()->fields().at(e->field()).size);
         cardField("DBEdit20")->selectAll();
         QTest::keyClicks(cardField("DBEdit20"), "ABCDEFGHIJ");
         QCOMPARE(cardField("DBEdit20")->text(), QString("ABCDEF"));
-        QCOMPARE(query()->displayText(AddressFields::Flag), QString("ABCDEF"));
+        QCOMPARE(program.query()->displayText(AddressFields::Flag), QString("ABCDEF"));
     }
 
     void nextAfterAnEditSavesWithTheSound()
@@ -258,8 +263,7 @@ private slots:
         QTest::keyClicks(cardField("DBEdit7"), "Tewkesbury");
         QCOMPARE(query()->state(), DataSetState::Edit);
         // The grid shows the typing at once.
-        QCOMPARE(mainGrid()->model()->index(1, 5).data().toString(),
-                 QString("Tewkesbury"));
+        QCOMPARE(mainGrid()->model()->index(1, 5).data().toString(), QString("Tewkesbury"));
         click(cardPanel("Panel4"));
         QCOMPARE(query()->recNo(), 2);
         QCOMPARE(query()->state(), DataSetState::Browse);
@@ -312,20 +316,21 @@ private slots:
 
     void newRecordThenNextLeavesNothing()
     {
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        const QString book = program.sample.path;
         const int before = rowsInFile(book);
         showActive(card());
-        query()->moveTo(3);
+        program.query()->moveTo(3);
         cardField("DBEdit3")->setFocus();
         click(cardPanel("Panel7"));
-        QCOMPARE(query()->state(), DataSetState::Insert);
-        QCOMPARE(query()->recNo(), 3);
+        QCOMPARE(program.query()->state(), DataSetState::Insert);
+        QCOMPARE(program.query()->recNo(), 3);
         QCOMPARE(cardField("DBEdit3")->text(), QString());
         QCOMPARE(QApplication::focusWidget(), cardField("DBEdit1"));
         click(cardPanel("Panel4"));
-        QCOMPARE(query()->state(), DataSetState::Browse);
-        QCOMPARE(query()->recordCount(), before);
+        QCOMPARE(program.query()->state(), DataSetState::Browse);
+        QCOMPARE(program.query()->recordCount(), before);
         QCOMPARE(rowsInFile(book), before);
         QVERIFY(program.platform.sound.played.isEmpty());
     }
@@ -379,17 +384,18 @@ private slots:
 
     void deleteAsksFirst()
     {
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        const QString book = program.sample.path;
         const int before = rowsInFile(book);
-        mainButton("btnRecCard")->click();
-        query()->moveTo(2);
-        const QString surname = query()->displayText(AddressFields::Surname);
+        showActive(card());
+        program.query()->moveTo(2);
+        const QString surname = program.query()->displayText(AddressFields::Surname);
         program.platform.dialogs.answers << "Cancel";
         click(cardPanel("Panel8"));
         QCOMPARE(program.log(), QStringList{"Confirm: You are about to delete a record -> Cancel"});
         QCOMPARE(rowsInFile(book), before);
-        QCOMPARE(query()->recordCount(), before);
+        QCOMPARE(program.query()->recordCount(), before);
         program.platform.dialogs.answers << "OK";
         click(cardPanel("Panel8"));
         QCOMPARE(rowsInFile(book), before - 1);
@@ -408,9 +414,10 @@ private slots:
     void closedQueryMessages()
     {
         QFETCH(QString, panel);
-        RunningProgram program;
-        mainButton("btnRecCard")->click();
-        query()->close();
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        showActive(card());
+        program.query()->close();
         QCOMPARE(cardField("DBEdit3")->text(), QString());
         QVERIFY(cardField("DBEdit3")->isReadOnly());
         QVERIFY(cardNotes()->isReadOnly());
@@ -426,11 +433,12 @@ private slots:
 
     void emptySelection()
     {
-        RunningProgram program;
-        query()->close();
-        query()->setSql({"SELECT * FROM HomeAd WHERE Surname = 'nobody'"});
-        query()->open();
-        mainButton("btnRecCard")->click();
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        program.query()->close();
+        program.query()->setSql({"SELECT * FROM HomeAd WHERE Surname = 'nobody'"});
+        program.query()->open();
+        showActive(card());
         click(cardPanel("Panel5"));
         click(cardPanel("Panel4"));
         QVERIFY(program.log().isEmpty());
@@ -439,7 +447,7 @@ private slots:
                  QString("Varnel: Cannot perform this operation on an empty dataset."));
         // Typing into an empty selection starts a new record.
         QTest::keyClicks(cardField("DBEdit3"), "Nobody");
-        QCOMPARE(query()->state(), DataSetState::Insert);
+        QCOMPARE(program.query()->state(), DataSetState::Insert);
         QCOMPARE(cardField("DBEdit3")->text(), QString("Nobody"));
     }
 
@@ -516,9 +524,10 @@ private slots:
     {
         QFETCH(QString, address);
         QFETCH(QString, link);
-        RunningProgram program;
-        mainButton("btnRecCard")->click();
-        query()->setFieldText(AddressFields::Email, address);
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        showActive(card());
+        program.query()->setFieldText(AddressFields::Email, address);
         QCOMPARE(cardField("DBEdit12")->cursor().shape(), Qt::PointingHandCursor);
         QVERIFY(cardField("DBEdit12")->font().underline());
         QTest::mouseDClick(cardField("DBEdit12"), Qt::LeftButton);
@@ -538,22 +547,23 @@ private slots:
     // wrapping at word boundaries.
     void aNoteOfOneHugeWordIsShownWholeAndWrapsAnywhere()
     {
-        RunningProgram program;
-        mainButton("btnRecCard")->click();
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        showActive(card());
         DBMemo *notes = cardNotes();
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
         QString word(2 * 1024 * 1024, QChar('x'));
         word[12345] = QChar('y');
-        query()->setFieldText(AddressFields::Notes, word);
+        program.query()->setFieldText(AddressFields::Notes, word);
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAnywhere);
         QCOMPARE(notes->toPlainText(), word);
         QCOMPARE(notes->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 
         const QString ordinary = "Met at the village fete; " + QString(80, 'w') + " likes roses";
-        query()->setFieldText(AddressFields::Notes, ordinary);
+        program.query()->setFieldText(AddressFields::Notes, ordinary);
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
         QCOMPARE(notes->toPlainText(), ordinary);
-        query()->cancelUpdates();
+        program.query()->cancelUpdates();
     }
 
     void doubleClickInTheGridOpensTheCard()
@@ -584,9 +594,8 @@ private slots:
         QCOMPARE(ini.readInteger("RecCard", "Top", -1), card()->frameGeometry().top());
         card()->move(0, 0);
         mainButton("btnRecCard")->click();
-        QCOMPARE(
-            card()->frameGeometry().topLeft(),
-            QPoint(ini.readInteger("RecCard", "Left", -1), ini.readInteger("RecCard", "Top", -1)));
+        QCOMPARE(card()->frameGeometry().topLeft(), QPoint(ini.readInteger("RecCard", "Left", -1),
+                                                           ini.readInteger("RecCard", "Top", -1)));
         // The card's close lets the form view restore its own keys.
         ini.writeInteger("FormView", "Left", 210);
         ini.writeInteger("FormView", "Top", 220);
@@ -695,18 +704,20 @@ private slots:
 
     void formViewRefusedBirthdayStaysInEdit()
     {
-        RunningProgram program;
-        named<QAction>(mainWindow(), "miRecordForm")->trigger();
+        OneWindow program;
+        TfmHomeForm formAlone(program.query());
+        showActive(form());
         formPages()->setCurrentIndex(1);
         formField("DBEdit14")->selectAll();
         QTest::keyClicks(formField("DBEdit14"), "31/31/31x");
         QTest::mouseClick(navButton("nbPost"), Qt::LeftButton);
         QCOMPARE(program.log().last(),
                  QString("Varnel: '31/31/31x' is not a valid date and time."));
-        QCOMPARE(query()->state(), DataSetState::Edit);
+        QCOMPARE(program.query()->state(), DataSetState::Edit);
         QVERIFY(program.platform.sound.played.isEmpty());
         QTest::mouseClick(navButton("nbCancel"), Qt::LeftButton);
-        QCOMPARE(formField("DBEdit14")->text(), query()->displayText(AddressFields::Birthday));
+        QCOMPARE(formField("DBEdit14")->text(),
+                 program.query()->displayText(AddressFields::Birthday));
     }
 
     void formViewShowsPageOneAtEveryActivation()
@@ -860,8 +871,7 @@ private slots:
         const QString list = program.folder.file("ListFile.txt");
         putFile(list, QByteArray("\xFF\xFEK\0e\0n\0t\0\r\0\n\0M\0\xF4\0n\0", 20));
         mainWindow()->loadCountyPickList();
-        QCOMPARE(mainGrid()->pickList(6),
-                 (QStringList{"Kent", QString::fromUtf8("M\xC3\xB4n")}));
+        QCOMPARE(mainGrid()->pickList(6), (QStringList{"Kent", QString::fromUtf8("M\xC3\xB4n")}));
         withCountyEditor([] { QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton); });
         QVERIFY(program.log().isEmpty());
         QCOMPARE(contents(list), QByteArray("Kent\r\nM\xC3\xB4n\r\n"));

@@ -8,5 +8,6 @@ void VarnelApp::wireBrowsing()
 {
     m_main->enableBrowsing();
     m_main->serve(TfmHomeAddMain::Command::Search, [this] { m_search->exec(); });
-    connect(m_main, &TfmHomeAddMain::selectionReset, m_search, &TfmSQLSearchDialog::clearSearchWord);
+    connect(m_main, &TfmHomeAddMain::selectionReset, m_search,
+            &TfmSQLSearchDialog::clearSearchWord);
 }

@@ -12,7 +12,8 @@ void VarnelApp::wireMailMerge()
     using Command = TfmHomeAddMain::Command;
     m_main->serve(Command::Editor, [this] { showNonModal(m_editor); });
     m_main->serve(Command::MailMerge, [this] { showNonModal(m_mergeSetup); });
-    connect(m_mergeSetup, &TfmMailMergeSetup::searchRequested, m_search, [this] { m_search->exec(); });
+    connect(m_mergeSetup, &TfmMailMergeSetup::searchRequested, m_search,
+            [this] { m_search->exec(); });
     // Unsaved letter text is not dropped without a question.
     m_main->addCloseCheck([this] { return m_editor->FormCloseQuery(); });
 }

@@ -29,16 +29,17 @@ TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
     // Kept in order by addSorted: the list widget's own sort heeds letter case.
     m_list->setSortingEnabled(false);
 
-    auto *listHint = new QLabel(QStringLiteral("Select here if amending or deleting a county name."), this);
+    auto *listHint =
+        new QLabel(QStringLiteral("Select here if amending or deleting a county name."), this);
     listHint->setObjectName(QStringLiteral("Label1"));
     listHint->setWordWrap(true);
     listHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *deleteButton = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
-                                   QStringLiteral("Delete Item"), this);
+                                         QStringLiteral("Delete Item"), this);
     deleteButton->setObjectName(QStringLiteral("btDeleteItem"));
     auto *okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                               QStringLiteral("OK"), this);
+                                     QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("btOKEdit"));
     okButton->setDefault(true);
     auto *newNameLabel = new QLabel(QStringLiteral("Enter new County here"), this);
@@ -48,12 +49,12 @@ TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
     m_newNameEdit->setToolTip(QStringLiteral("Enter new county name"));
     newNameLabel->setBuddy(m_newNameEdit);
     auto *addButton = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp),
-                                QStringLiteral("Add to List"), this);
+                                      QStringLiteral("Add to List"), this);
     addButton->setObjectName(QStringLiteral("btAddEdit"));
     // Shown in the status bar only, not as a tooltip.
     addButton->setStatusTip(QStringLiteral("Adds new name to list above"));
     auto *closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                              QStringLiteral("&Close"), this);
+                                        QStringLiteral("&Close"), this);
     closeButton->setObjectName(QStringLiteral("BitBtn1"));
     for (QPushButton *b : {deleteButton, okButton, addButton, closeButton}) {
         b->setAutoDefault(false);

@@ -3,10 +3,10 @@
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
 
-#include "widgets/Hints.h"
 #include "browse/HelponSearch.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/Hints.h"
 #include "widgets/WindowFont.h"
 
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 #include "entry/HomeFormView.h"
 
-#include "widgets/Hints.h"
-#include "platform/IniFile.h"
 #include "platform/Guard.h"
+#include "platform/IniFile.h"
 #include "platform/Platform.h"
-#include "widgets/WindowPlacement.h"
+#include "widgets/Hints.h"
 #include "widgets/WindowFont.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -188,16 +188,16 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     buttonBand->setFixedHeight(39);
     auto *bottom = new QHBoxLayout(buttonBand);
     bottom->setContentsMargins(6, 6, 6, 6);
-    auto *navigator = new DBNavigator(m_source,
-                                   {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next,
-                                    DBNavigator::Last, DBNavigator::Insert, DBNavigator::Delete,
-                                    DBNavigator::Edit, DBNavigator::Post, DBNavigator::Cancel},
-                                   {QStringLiteral("First record"), QStringLiteral("Prior record"),
-                                    QStringLiteral("Next record"), QStringLiteral("Last record"),
-                                    QStringLiteral("Insert record"),
-                                    QStringLiteral("Delete record"), QStringLiteral("Edit record"),
-                                    QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
-                                   buttonBand);
+    auto *navigator = new DBNavigator(
+        m_source,
+        {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last,
+         DBNavigator::Insert, DBNavigator::Delete, DBNavigator::Edit, DBNavigator::Post,
+         DBNavigator::Cancel},
+        {QStringLiteral("First record"), QStringLiteral("Prior record"),
+         QStringLiteral("Next record"), QStringLiteral("Last record"),
+         QStringLiteral("Insert record"), QStringLiteral("Delete record"),
+         QStringLiteral("Edit record"), QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
+        buttonBand);
     navigator->setObjectName(QStringLiteral("DBNavigator1"));
     navigator->setFixedWidth(9 * 24);
     navigator->confirmDelete = [this] {
@@ -207,7 +207,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     bottom->addWidget(navigator);
     bottom->addStretch(1);
     auto *closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                              QStringLiteral("&Close"), buttonBand);
+                                        QStringLiteral("&Close"), buttonBand);
     closeButton->setObjectName(QStringLiteral("BitBtn1"));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     bottom->addWidget(closeButton);
@@ -215,10 +215,10 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
 
     // Tab order: the page tabs, the fields of the pages, the close button,
     // then the name fields at the top.
-    const QList<QWidget *> order = QList<QWidget *>{m_pages} + pageOneFields +
-                                   QList<QWidget *>{notes, birthday, workplace, workTel, flag,
-                                                    flag2, closeButton, firstName, middleName,
-                                                    surname};
+    const QList<QWidget *> order =
+        QList<QWidget *>{m_pages} + pageOneFields +
+        QList<QWidget *>{notes, birthday,    workplace, workTel,    flag,
+                         flag2, closeButton, firstName, middleName, surname};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 }

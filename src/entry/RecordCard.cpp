@@ -1,12 +1,12 @@
 #include "entry/RecordCard.h"
 
-#include "widgets/ClickPanel.h"
-#include "platform/IniFile.h"
 #include "entry/MailtoLink.h"
 #include "platform/Guard.h"
+#include "platform/IniFile.h"
 #include "platform/Platform.h"
-#include "widgets/WindowPlacement.h"
+#include "widgets/ClickPanel.h"
 #include "widgets/WindowFont.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -85,7 +85,7 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
     setPalette(pal);
 
     m_source = new DataSource(query, this);
-    m_source->setObjectName(QStringLiteral("m_source"));
+    m_source->setObjectName(QStringLiteral("dsRecCard"));
 
     m_face = new QWidget(this);
     m_face->setObjectName(QStringLiteral("Panel1"));

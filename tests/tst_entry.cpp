@@ -2,6 +2,9 @@
 
 #include "app/HomeGrid.h"
 #include "browse/CountLook.h"
+#include "dbaware/DBEdit.h"
+#include "dbaware/DBMemo.h"
+#include "dbaware/DBNavigator.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
 #include "platform/IniFile.h"

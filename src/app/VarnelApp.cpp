@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QPointer>
+#include <QTextEdit>
 #include <QWidget>
 
 int VarnelApp::run(QApplication &app)

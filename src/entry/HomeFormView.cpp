@@ -1,5 +1,10 @@
 #include "entry/HomeFormView.h"
 
+#include "dbaware/DBEdit.h"
+#include "dbaware/DBMemo.h"
+#include "dbaware/DBNavigator.h"
+#include "dbaware/DataSource.h"
+
 #include "platform/Guard.h"
 #include "platform/IniFile.h"
 #include "platform/Platform.h"

@@ -1,13 +1,9 @@
 #pragma once
 
-#include "dbaware/DBEdit.h"
-#include "dbaware/DBMemo.h"
-#include "dbaware/DBNavigator.h"
-#include "dbaware/DataSource.h"
-
 #include <QWidget>
 
 class AdoQuery;
+class DataSource;
 class QTabWidget;
 
 // The record form view: every stored field of the current record on a

@@ -1,5 +1,9 @@
 #include "entry/RecordCard.h"
 
+#include "dbaware/DBEdit.h"
+#include "dbaware/DBMemo.h"
+#include "dbaware/DataSource.h"
+
 #include "entry/MailtoLink.h"
 #include "platform/Guard.h"
 #include "platform/IniFile.h"

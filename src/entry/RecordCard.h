@@ -1,13 +1,11 @@
 #pragma once
 
-#include "dbaware/DBEdit.h"
-#include "dbaware/DBMemo.h"
-#include "dbaware/DataSource.h"
-
 #include <QImage>
 #include <QWidget>
 
 class AdoQuery;
+class DBEdit;
+class DataSource;
 
 // The record card: the current record of the main query on a ruled index
 // card, with blue labels in the margin, the notes in the top right corner and

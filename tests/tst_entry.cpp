@@ -741,6 +741,32 @@ private slots:
 
     // --- County pick list ---
 
+    // The editor on its own: "OK" hands on the working copy in its sorted
+    // order and writes it; "&Close" hands on nothing.
+    void countyEditorHandsOnItsListOnlyOnOk()
+    {
+        OneWindow program;
+        TfmCountyListEdit editor;
+        QSignalSpy accepted(&editor, &TfmCountyListEdit::listAccepted);
+        editor.setEntries({"Tyne", "avon", "Berks"});
+        QCOMPARE(editor.entries(), (QStringList{"avon", "Berks", "Tyne"}));
+        editor.show();
+        QTest::mouseClick(countyButton("BitBtn1"), Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QVERIFY(accepted.isEmpty());
+        editor.show();
+        newCountyBox()->setText("Kent");
+        QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+        QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(accepted.size(), 1);
+        QCOMPARE(accepted.first().first().toStringList(),
+                 (QStringList{"avon", "Berks", "Kent", "Tyne"}));
+        QCOMPARE(contents(program.folder.file("ListFile.txt")),
+                 QByteArray("avon\r\nBerks\r\nKent\r\nTyne\r\n"));
+        QVERIFY(program.log().isEmpty());
+    }
+
     void pickListInFileOrderInTheGridSortedInTheEditor()
     {
         RunningProgram program;

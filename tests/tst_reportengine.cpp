@@ -124,6 +124,7 @@ private slots:
     void wordWrap_data();
     void wordWrap();
     void lineCell();
+    void metricsPerFont();
     void linesThatFit_data();
     void linesThatFit();
     void fitToWidth_data();
@@ -457,6 +458,30 @@ void tst_reportengine::lineCell()
     const ReportFontMetrics &lib = ReportFontMetrics::of(reportFont("Liberation Sans", 10));
     QCOMPARE(m.width("Allen, Ann"), lib.width("Allen, Ann"));
     QVERIFY(m.width("Allen, Ann") > 0);
+}
+
+// Metrics are kept per font: a face named in another case shares them, any
+// other difference gets its own.
+void tst_reportengine::metricsPerFont()
+{
+    const ReportFont base = reportFont("Arial", 10);
+    const ReportFontMetrics *m = &ReportFontMetrics::of(base);
+    ReportFont same = base;
+    same.family = "ARIAL";
+    QCOMPARE(&ReportFontMetrics::of(same), m);
+    const auto differs = [&](const char *what, auto change) {
+        ReportFont other = base;
+        change(other);
+        QVERIFY2(&ReportFontMetrics::of(other) != m, what);
+        QCOMPARE(&ReportFontMetrics::of(other), &ReportFontMetrics::of(other));
+    };
+    differs("size", [](ReportFont &f) { f.pointSize = 10.1; });
+    differs("weight", [](ReportFont &f) { f.weight = QFont::Bold; });
+    differs("italic", [](ReportFont &f) { f.italic = true; });
+    differs("underline", [](ReportFont &f) { f.underline = true; });
+    differs("strike-out", [](ReportFont &f) { f.strikeOut = true; });
+    differs("face", [](ReportFont &f) { f.family = "Times New Roman"; });
+    QVERIFY(ReportFontMetrics::of(reportFont("Arial", 10, true)).width("Allen") > m->width("Allen"));
 }
 
 void tst_reportengine::linesThatFit_data()

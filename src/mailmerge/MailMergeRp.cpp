@@ -8,25 +8,20 @@
 
 TfmMailRp *fmMailRp = nullptr;
 
-TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
+namespace {
+
+// What the layout is built of, as the holder keeps it.
+struct MergedLetter
 {
-    fmMailRp = this;
-    setObjectName(QStringLiteral("fmMailRp"));
-    setWindowTitle(QStringLiteral("Mail Merged"));
+    TRpBand *RpBand1;
+    TRpBand *RpBand2;
+    TRpExprMemo *RpExprMemo1;
+    TRpLabel *RpLabel1;
+    TRpExprMemo *RpExprMemo2;
+    TRpRichText *RpRichText1;
+};
 
-    Report1 = new TReport(this);
-    Report1->setObjectName(QStringLiteral("Report1"));
-    buildLayout(Report1, data, letter);
-    const auto &bands = Report1->bands();
-    RpBand1 = static_cast<TRpBand *>(bands.at(0).get());
-    RpBand2 = static_cast<TRpBand *>(bands.at(1).get());
-    RpExprMemo1 = static_cast<TRpExprMemo *>(RpBand1->controls().at(0).get());
-    RpLabel1 = static_cast<TRpLabel *>(RpBand1->controls().at(1).get());
-    RpExprMemo2 = static_cast<TRpExprMemo *>(RpBand1->controls().at(2).get());
-    RpRichText1 = static_cast<TRpRichText *>(RpBand2->controls().at(0).get());
-}
-
-void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body)
+MergedLetter buildMergedLetter(TReport *report, ReportDataSet *data, QTextDocument *body)
 {
     report->setDataSet(data);
     TRpPage &page = report->page();
@@ -93,7 +88,33 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
     auto *RpRichText1 = RpBand2->addControl<TRpRichText>(0.794, 0.529, 188.119, 206.640);
     RpRichText1->setName(QStringLiteral("RpRichText1"));
     RpRichText1->setParentRichEdit(body);
+    return {RpBand1, RpBand2, RpExprMemo1, RpLabel1, RpExprMemo2, RpRichText1};
 }
+
+} // namespace
+
+TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
+{
+    fmMailRp = this;
+    setObjectName(QStringLiteral("fmMailRp"));
+    setWindowTitle(QStringLiteral("Mail Merged"));
+
+    Report1 = new TReport(this);
+    Report1->setObjectName(QStringLiteral("Report1"));
+    const MergedLetter built = buildMergedLetter(Report1, data, letter);
+    RpBand1 = built.RpBand1;
+    RpBand2 = built.RpBand2;
+    RpExprMemo1 = built.RpExprMemo1;
+    RpLabel1 = built.RpLabel1;
+    RpExprMemo2 = built.RpExprMemo2;
+    RpRichText1 = built.RpRichText1;
+}
+
+void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body)
+{
+    buildMergedLetter(report, data, body);
+}
+
 
 TfmMailRp::~TfmMailRp()
 {

@@ -168,6 +168,8 @@ bool TCustomReport::run(const PageSink &sink)
             run.printBand(*footer, run.geo.columnLeft(1), footerTop, printableWidth);
         if (sink)
             sink(inHand, page);
+        else // kept for the preview: no room beyond its items
+            out->pages.last().items.squeeze();
         emit pageFinished(page);
     };
     listener.columnHeader = [&](const ReportPaginator::Placement &p) {

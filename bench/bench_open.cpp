@@ -104,12 +104,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QByteArray(argv[i]).toInt();
-    if (sizes.isEmpty())
-        sizes = {100000, 1000000};
-    for (int people : sizes)
+    for (int people : Bench::sizesFrom(argc, argv, {100000, 1000000}))
         measure(people);
     return 0;
 }

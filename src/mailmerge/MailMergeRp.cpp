@@ -115,7 +115,6 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
     buildMergedLetter(report, data, body);
 }
 
-
 TfmMailRp::~TfmMailRp()
 {
     if (fmMailRp == this)

@@ -1,6 +1,7 @@
 #include "BookGenerator.h"
 
 #include "platform/VarnelError.h"
+#include "store/SelectionStatements.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,4 +127,12 @@ QString BookGenerator::cached(int people)
     if (!QFileInfo::exists(path))
         make(path, people);
     return path;
+}
+
+OpenedBook::OpenedBook(const QString &file)
+{
+    connection.setConnectionString(AdoConnection::connectionStringFor(file));
+    query.setObjectName(QStringLiteral("HomeQuery"));
+    query.setSql(SelectionStatements::all());
+    query.open();
 }

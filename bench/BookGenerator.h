@@ -3,6 +3,9 @@
 // Makes large address books of made-up people for the benchmarks. The same
 // count always gives the same book.
 
+#include "store/AdoConnection.h"
+#include "store/AdoQuery.h"
+
 #include <QString>
 
 namespace BookGenerator {
@@ -13,3 +16,11 @@ void make(const QString &path, int people);
 // reused by later runs.
 QString cached(int people);
 } // namespace BookGenerator
+
+// A book's rows as varnel-print reads them: everyone, in surname order.
+struct OpenedBook
+{
+    explicit OpenedBook(const QString &file);
+    AdoConnection connection;
+    AdoQuery query{&connection};
+};

@@ -11,6 +11,7 @@
 //
 // Usage: see kUsage below (bench_labels --help).
 
+#include "BenchSupport.h"
 #include "BookGenerator.h"
 
 #include "store/AdoConnection.h"
@@ -31,6 +32,9 @@
 
 namespace {
 
+using Bench::Measure;
+using Bench::timed;
+
 constexpr int kChunkRows = 1050;
 
 const char kUsage[] =
@@ -39,44 +43,6 @@ const char kUsage[] =
     "  --template    the gLabels file for Avery L7160 that gLabels prints with;\n"
     "                without it (or without glabels-3-batch) gLabels is left out\n"
     "  --peer-up-to  largest size gLabels runs on (default 10000)\n";
-
-struct Measure
-{
-    double seconds = 0;
-    double peakMiB = 0;
-    bool ok = true;
-
-    void add(const Measure &m)
-    {
-        seconds += m.seconds;
-        peakMiB = std::max(peakMiB, m.peakMiB);
-        ok = ok && m.ok;
-    }
-};
-
-// Runs a program under /usr/bin/time -v; its own output goes to `output`.
-Measure timed(const QString &program, const QStringList &args, QString *output = nullptr)
-{
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/time"), QStringList{"-v", program} + args);
-    p.waitForFinished(-1);
-    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-    if (output)
-        *output = QString::fromLocal8Bit(p.readAllStandardOutput());
-    Measure m;
-    m.ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    static const QRegularExpression wall(
-        QStringLiteral("Elapsed \\(wall clock\\) time.*: (?:(\\d+):)?(\\d+):([\\d.]+)"));
-    static const QRegularExpression rss(QStringLiteral("Maximum resident set size.*: (\\d+)"));
-    if (const auto w = wall.match(err); w.hasMatch())
-        m.seconds = w.captured(1).toDouble() * 3600 + w.captured(2).toDouble() * 60 +
-                    w.captured(3).toDouble();
-    if (const auto r = rss.match(err); r.hasMatch())
-        m.peakMiB = r.captured(1).toDouble() / 1024;
-    if (!m.ok)
-        std::fprintf(stderr, "%s failed:\n%s\n", qPrintable(program), qPrintable(err.right(2000)));
-    return m;
-}
 
 QString csvField(QString s)
 {
@@ -90,12 +56,8 @@ QString csvField(QString s)
 // chunks of `rowsPerFile` rows, each with the header line.
 QStringList writeCsvChunks(const QString &book, const QString &stem, int rowsPerFile)
 {
-    AdoConnection connection;
-    connection.setConnectionString(AdoConnection::connectionStringFor(book));
-    AdoQuery query(&connection);
-    query.setObjectName(QStringLiteral("HomeQuery"));
-    query.setSql(SelectionStatements::all());
-    query.open();
+    OpenedBook opened(book);
+    AdoQuery &query = opened.query;
     const char *fields[] = {"Firstname", "Surname", "Address1", "Address2", "A3_Village",
                             "Town",      "County",  "PostCode", "Country"};
     QStringList files;
@@ -250,9 +212,10 @@ int main(int argc, char **argv)
     const bool peer = !glabels.isEmpty() && QFileInfo(labelFile).isFile();
 
     const QString floorProgram = QStringLiteral(VARNEL_BENCH_DIR "/floor_labels");
-    std::printf("%8s | %9s %9s %7s %8s | %8s %9s %6s %6s | %9s %9s %7s | %7s %7s\n", "people",
-                "ours s", "ours MiB", "sheets", "us/label", "floor s", "floor MiB", "time", "mem",
-                "gLabels s", "gL MiB", "sheets", "speedup", "mem");
+    std::printf("%8s | %7s %7s %8s %6s %8s | %7s %7s %8s %6s %6s %6s | %9s %9s %7s | %7s %7s\n",
+                "people", "ours s", "CPU s", "ours MiB", "sheets", "us/label", "floor s", "CPU s",
+                "floorMiB", "time", "CPU", "mem", "gLabels s", "gL MiB", "sheets", "speedup",
+                "mem");
     for (int people : sizes) {
         const QString book = BookGenerator::cached(people);
         QTemporaryDir dir;
@@ -261,15 +224,16 @@ int main(int argc, char **argv)
             ours, {book, QStringLiteral("labels-21"), dir.filePath(QStringLiteral("ours.pdf"))},
             &said);
         const int sheets = said.section(QLatin1Char(' '), 0, 0).toInt();
-        std::printf("%8d | %9.2f %9.1f %7d %8.1f |", people, us.seconds, us.peakMiB, sheets,
-                    us.seconds * 1e6 / people);
+        std::printf("%8d | %7.2f %7.2f %8.1f %6d %8.1f |", people, us.seconds, us.cpuSeconds,
+                    us.peakMiB, sheets, us.seconds * 1e6 / people);
         const QString lines = dir.filePath(QStringLiteral("lines.txt"));
         const FloorInput in = writeFloorLines(dir.filePath(QStringLiteral("ours.pdf")), lines);
         const Measure floor =
             timed(floorProgram, {lines, dir.filePath(QStringLiteral("floor.pdf")), in.family,
                                  QString::number(in.sizePt)});
-        std::printf(" %8.2f %9.1f %5.2fx %5.2fx |", floor.seconds, floor.peakMiB,
-                    us.seconds / floor.seconds, us.peakMiB / floor.peakMiB);
+        std::printf(" %7.2f %7.2f %8.1f %5.2fx %5.2fx %5.2fx |", floor.seconds, floor.cpuSeconds,
+                    floor.peakMiB, us.seconds / floor.seconds, us.cpuSeconds / floor.cpuSeconds,
+                    us.peakMiB / floor.peakMiB);
         if (peer && people <= peerUpTo) {
             const QStringList csvs =
                 writeCsvChunks(book, dir.filePath(QStringLiteral("rows")), kChunkRows);
@@ -282,7 +246,7 @@ int main(int argc, char **argv)
         }
         std::fflush(stdout);
     }
-    std::printf("floor time, mem: ours / the floor's; speedup: gLabels' chunked time / ours; "
+    std::printf("s: wall; CPU: user + system. floor time, CPU, mem: ours / the floor's; speedup: gLabels' chunked time / ours; "
                 "mem: our peak / theirs.\n"
                 "goals: time <= 2x the floor; < 100 MiB at 100,000; speedup >= 10 from 1,000 "
                 "up\n");

@@ -124,6 +124,7 @@ private slots:
     void wordWrap_data();
     void wordWrap();
     void lineCell();
+    void metricsPerFont();
     void linesThatFit_data();
     void linesThatFit();
     void fitToWidth_data();
@@ -137,6 +138,7 @@ private slots:
     void pageFooterOnLastPage_data();
     void pageFooterOnLastPage();
     void stopBeforeNextRow();
+    void streamedRunHandsOverEachPage();
     void secondRunRefused();
     void unknownFieldStopsTheRun();
     void textControlPlacement();
@@ -151,6 +153,7 @@ private slots:
     void richTextReadsNoFileItNames();
     void paintScalesAndSubtractsPrinterOffset();
     void pdfTextLandsWhereItWasPlaced();
+    void pdfWriterLeavesNoHalfFile();
 };
 
 void tst_reportengine::columnStarts_data()
@@ -457,6 +460,30 @@ void tst_reportengine::lineCell()
     QVERIFY(m.width("Allen, Ann") > 0);
 }
 
+// Metrics are kept per font: a face named in another case shares them, any
+// other difference gets its own.
+void tst_reportengine::metricsPerFont()
+{
+    const ReportFont base = reportFont("Arial", 10);
+    const ReportFontMetrics *m = &ReportFontMetrics::of(base);
+    ReportFont same = base;
+    same.family = "ARIAL";
+    QCOMPARE(&ReportFontMetrics::of(same), m);
+    const auto differs = [&](const char *what, auto change) {
+        ReportFont other = base;
+        change(other);
+        QVERIFY2(&ReportFontMetrics::of(other) != m, what);
+        QCOMPARE(&ReportFontMetrics::of(other), &ReportFontMetrics::of(other));
+    };
+    differs("size", [](ReportFont &f) { f.pointSize = 10.1; });
+    differs("weight", [](ReportFont &f) { f.weight = QFont::Bold; });
+    differs("italic", [](ReportFont &f) { f.italic = true; });
+    differs("underline", [](ReportFont &f) { f.underline = true; });
+    differs("strike-out", [](ReportFont &f) { f.strikeOut = true; });
+    differs("face", [](ReportFont &f) { f.family = "Times New Roman"; });
+    QVERIFY(ReportFontMetrics::of(reportFont("Arial", 10, true)).width("Allen") > m->width("Allen"));
+}
+
 void tst_reportengine::linesThatFit_data()
 {
     QTest::addColumn<ReportFont>("font");
@@ -667,6 +694,32 @@ void tst_reportengine::pageFooterOnLastPage()
     QCOMPARE(findText(out->pages[1], "Page 2") != nullptr, lastPageFooter);
     QCOMPARE(finished.size(), 2);
     QCOMPARE(finished.at(1).at(0).toInt(), 2);
+}
+
+// A run with a sink hands over each page as it is finished, footer and all,
+// and keeps none: the pages it hands over are those a run that keeps them has.
+void tst_reportengine::streamedRunHandsOverEachPage()
+{
+    FakeDataSet data = FakeDataSet::ofSurnames(QStringList(45, "Smith") + QStringList(50, "Toms"));
+    GroupedReport r(&data);
+    r.report.setOptions(LastPageFooter);
+    QVERIFY(r.report.run());
+    const auto kept = r.report.preparedReport();
+    QCOMPARE(kept->pages.size(), 3);
+
+    QList<PreparedPage> handed;
+    QList<int> numbers, finishedBefore;
+    QSignalSpy finished(&r.report, &TCustomReport::pageFinished);
+    QVERIFY(r.report.run([&](const PreparedPage &page, int number) {
+        handed << page;
+        numbers << number;
+        finishedBefore << int(finished.size());
+    }));
+    QCOMPARE(numbers, (QList<int>{1, 2, 3}));
+    QCOMPARE(finishedBefore, (QList<int>{0, 1, 2})); // each page before its signal
+    QCOMPARE(handed, QList<PreparedPage>(kept->pages.begin(), kept->pages.end()));
+    QVERIFY(findText(handed[2], "Page 3"));
+    QVERIFY(r.report.preparedReport()->pages.isEmpty());
 }
 
 // The run lets Qt deliver pending events between rows: a stop queued before it
@@ -1186,6 +1239,53 @@ void tst_reportengine::paintScalesAndSubtractsPrinterOffset()
     QVERIFY(!black(130, 130));
     QVERIFY(black(150, 280));
     QVERIFY(!black(150, 281));
+}
+
+// A PDF made page by page appears only when it is finished: a run that fails
+// half-way or has no page leaves the file that was there, or none.
+void tst_reportengine::pdfWriterLeavesNoHalfFile()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("out.pdf");
+    PreparedPage page;
+    TRpRunContext ctx;
+    ctx.page = &page;
+    ctx.addText(QPointF(250, 400), "Varnel", reportFont("Arial", 10), Qt::black);
+    {
+        PdfPageWriter writer(pdf, "Title", QPageLayout::Portrait);
+        writer.addPage(page);
+        QCOMPARE(writer.pageCount(), 1);
+        QVERIFY(!QFile::exists(pdf));
+    }
+    QVERIFY(!QFile::exists(pdf));
+    {
+        PdfPageWriter writer(pdf, "Title", QPageLayout::Portrait);
+        QVERIFY_THROWS_EXCEPTION(VarnelError, writer.finish());
+    }
+    QVERIFY(!QFile::exists(pdf));
+
+    QFile old(pdf);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    {
+        PdfPageWriter writer(pdf, "Title", QPageLayout::Portrait);
+        writer.addPage(page);
+        writer.addPage(page);
+    }
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    old.close();
+    {
+        PdfPageWriter writer(pdf, "Title", QPageLayout::Portrait);
+        writer.addPage(page);
+        writer.addPage(page);
+        writer.finish();
+    }
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QVERIFY(old.readAll().startsWith("%PDF"));
+    QVERIFY_THROWS_EXCEPTION(VarnelError, PdfPageWriter(dir.filePath("no/such/folder/out.pdf"),
+                                                        "Title", QPageLayout::Portrait));
 }
 
 void tst_reportengine::pdfTextLandsWhereItWasPlaced()

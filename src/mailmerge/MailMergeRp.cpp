@@ -6,23 +6,6 @@
 
 #include <QTextEdit>
 
-TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
-{
-    setObjectName(QStringLiteral("fmMailRp"));
-    setWindowTitle(QStringLiteral("Mail Merged"));
-
-    Report1 = new TReport(this);
-    Report1->setObjectName(QStringLiteral("Report1"));
-    buildLayout(Report1, data, letter);
-    const auto &bands = Report1->bands();
-    RpBand1 = static_cast<TRpBand *>(bands.at(0).get());
-    RpBand2 = static_cast<TRpBand *>(bands.at(1).get());
-    RpExprMemo1 = static_cast<TRpExprMemo *>(RpBand1->controls().at(0).get());
-    RpLabel1 = static_cast<TRpLabel *>(RpBand1->controls().at(1).get());
-    RpExprMemo2 = static_cast<TRpExprMemo *>(RpBand1->controls().at(2).get());
-    RpRichText1 = static_cast<TRpRichText *>(RpBand2->controls().at(0).get());
-}
-
 void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body)
 {
     report->setDataSet(data);
@@ -90,4 +73,13 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
     auto *RpRichText1 = RpBand2->addControl<TRpRichText>(0.794, 0.529, 188.119, 206.640);
     RpRichText1->setName(QStringLiteral("RpRichText1"));
     RpRichText1->setParentRichEdit(body);
+}
+
+TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("fmMailRp"));
+    setWindowTitle(QStringLiteral("Mail Merged"));
+    m_report = new TReport(this);
+    m_report->setObjectName(QStringLiteral("Report1"));
+    buildLayout(m_report, data, letter);
 }

@@ -5,10 +5,6 @@
 class QTextDocument;
 class ReportDataSet;
 class TReport;
-class TRpBand;
-class TRpExprMemo;
-class TRpLabel;
-class TRpRichText;
 
 // Holds the merged letter layout: one A4 page per row of the main query with
 // the address block and the salutation at the top and, in the page footer,
@@ -21,7 +17,7 @@ public:
     TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent = nullptr);
 
     // The merged letter report: its preview, its run, its address font.
-    TReport *report() const { return Report1; }
+    TReport *report() const { return m_report; }
 
     // Lays the merged letter out on report: rows from data, the letter body
     // from body (the editor's document in the program). The holder window
@@ -29,11 +25,5 @@ public:
     static void buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body);
 
 private:
-    TReport *Report1;
-    TRpBand *RpBand1; // detail: address block and salutation
-    TRpBand *RpBand2; // page footer: the letter body
-    TRpExprMemo *RpExprMemo1;
-    TRpLabel *RpLabel1;
-    TRpExprMemo *RpExprMemo2;
-    TRpRichText *RpRichText1;
+    TReport *m_report;
 };

@@ -32,14 +32,14 @@ struct PreparedItem
     };
 
     Kind kind = FilledBox;
+    // FrameLine
+    Edge edge = EdgeTop;
     QRectF rect;
     QColor color = Qt::black;
     // TextLine
     QString text;
     ReportFont font;
     qreal baseline = 0; // from rect's top
-    // FrameLine
-    Edge edge = EdgeTop;
     // RichText: text holds the content as HTML
     qreal clipHeight = 0;
 

@@ -227,13 +227,15 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
             layout->takesBody() ? layout->makeWithBody(&query, &body) : layout->make(&query);
         if (o.hasFont)
             layout->setFont(*report, o.font);
-        report->run();
-        const auto pages = report->preparedReport();
-        if (!pages || pages->pages.isEmpty())
+        // Each page goes into the file as soon as it is finished: nothing
+        // shows the pages again, so none is kept.
+        PdfPageWriter pdf(o.output, report->reportTitle(), report->page().Orientation);
+        report->run([&pdf](const PreparedPage &page, int) { pdf.addPage(page); });
+        if (pdf.pageCount() == 0)
             throw VarnelError(QStringLiteral("The selection is empty; no page was written"));
-        exportPdf(*pages, o.output);
-        out << pages->pages.size() << (pages->pages.size() == 1 ? " page" : " pages")
-            << " written to " << o.output << "\n";
+        pdf.finish();
+        out << pdf.pageCount() << (pdf.pageCount() == 1 ? " page" : " pages") << " written to "
+            << o.output << "\n";
         out.flush();
         return Done;
     } catch (const VarnelError &e) {

@@ -105,6 +105,11 @@ private:
 
 bool TCustomReport::run()
 {
+    return run(PageSink());
+}
+
+bool TCustomReport::run(const PageSink &sink)
+{
     if (m_running)
         return false;
     m_running = true;
@@ -145,15 +150,26 @@ bool TCustomReport::run()
     const qreal printableWidth = run.geo.printableWidth();
     const qreal columnWidth = run.geo.columnWidth();
 
+    // A streaming run reuses one page for all of them.
+    PreparedPage inHand;
     ReportPaginator::Listener listener;
     listener.pageBegun = [&](int page) {
-        out->pages.append(PreparedPage());
-        run.ctx.page = &out->pages.last();
+        if (sink) {
+            inHand.items.clear();
+            run.ctx.page = &inHand;
+        } else {
+            out->pages.append(PreparedPage());
+            run.ctx.page = &out->pages.last();
+        }
         run.ctx.pageNumber = page;
     };
     listener.pageFinished = [&](int page, int footerTop, bool printFooter) {
         if (footer && printFooter)
             run.printBand(*footer, run.geo.columnLeft(1), footerTop, printableWidth);
+        if (sink)
+            sink(inHand, page);
+        else // kept for the preview: no room beyond its items
+            out->pages.last().items.squeeze();
         emit pageFinished(page);
     };
     listener.columnHeader = [&](const ReportPaginator::Placement &p) {

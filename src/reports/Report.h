@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPageLayout>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -96,6 +97,12 @@ public:
     // does nothing, while a run of this report is already going on. Errors in
     // the layout (a bad expression, an unknown field) throw VarnelError.
     bool run();
+    // Where a run sends its pages when nothing will look at them again (a PDF
+    // file, a printer): each page is handed over as soon as it is finished and
+    // then dropped, so that the run's memory does not grow with its pages. The
+    // prepared report of such a run has no pages.
+    using PageSink = std::function<void(const PreparedPage &page, int pageNumber)>;
+    bool run(const PageSink &sink);
     bool isRunning() const { return m_running; }
 
     // Opens a preview window, runs the report into it, and returns when the

@@ -9,6 +9,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <cmath>
 
 namespace {
@@ -91,26 +92,68 @@ void paintPage(const PreparedPage &page, QPainter &painter, qreal pixelsPerMm,
     painter.restore();
 }
 
+namespace {
+
+constexpr int kPdfDpi = 1200;
+
+} // namespace
+
+struct PdfPageWriter::Output
+{
+    explicit Output(const QString &fileName) : file(fileName), writer(&file) {}
+    QSaveFile file;
+    QPdfWriter writer;
+    QPainter painter;
+};
+
+PdfPageWriter::PdfPageWriter(const QString &fileName, const QString &title,
+                             QPageLayout::Orientation orientation)
+    : m_out(std::make_unique<Output>(fileName)), m_fileName(fileName)
+{
+    if (!m_out->file.open(QIODevice::WriteOnly))
+        throw VarnelError(QStringLiteral("Cannot create file \"%1\"").arg(fileName));
+    QPdfWriter &writer = m_out->writer;
+    writer.setResolution(kPdfDpi);
+    writer.setCreator(QStringLiteral("Varnel 3"));
+    writer.setTitle(title);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(0, 0, 0, 0)));
+}
+
+PdfPageWriter::~PdfPageWriter()
+{
+    if (m_out->painter.isActive())
+        m_out->painter.end();
+    m_out->file.cancelWriting();
+}
+
+void PdfPageWriter::addPage(const PreparedPage &page)
+{
+    // The PDF is begun with its first page, so that a run without pages
+    // writes nothing at all.
+    if (m_pages == 0) {
+        if (!m_out->painter.begin(&m_out->writer))
+            throw VarnelError(QStringLiteral("Cannot create file \"%1\"").arg(m_fileName));
+    } else {
+        m_out->writer.newPage();
+    }
+    paintPage(page, m_out->painter, kPdfDpi / ReportUnits::kMmPerInch);
+    ++m_pages;
+}
+
+void PdfPageWriter::finish()
+{
+    if (m_pages == 0)
+        throw VarnelError(QStringLiteral("The report has no page to export"));
+    if (!m_out->painter.end() || !m_out->file.commit())
+        throw VarnelError(QStringLiteral("Cannot write file \"%1\"").arg(m_fileName));
+}
+
 void exportPdf(const PreparedReport &report, const QString &fileName)
 {
     if (report.pages.isEmpty())
         throw VarnelError(QStringLiteral("The report has no page to export"));
-    constexpr int kPdfDpi = 1200;
-    QPdfWriter writer(fileName);
-    writer.setResolution(kPdfDpi);
-    writer.setCreator(QStringLiteral("Varnel 3"));
-    writer.setTitle(report.title);
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), report.orientation, QMarginsF(0, 0, 0, 0)));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw VarnelError(QStringLiteral("Cannot create file \"%1\"").arg(fileName));
-    const qreal pixelsPerMm = kPdfDpi / ReportUnits::kMmPerInch;
-    for (int i = 0; i < report.pages.size(); ++i) {
-        if (i > 0)
-            writer.newPage();
-        paintPage(report.pages[i], painter, pixelsPerMm);
-    }
-    if (!painter.end())
-        throw VarnelError(QStringLiteral("Cannot write file \"%1\"").arg(fileName));
+    PdfPageWriter writer(fileName, report.title, report.orientation);
+    for (const PreparedPage &page : report.pages)
+        writer.addPage(page);
+    writer.finish();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QPointF>
 #include <QString>
+#include <memory>
 
 class QPainter;
 struct PreparedPage;
@@ -19,3 +21,29 @@ void paintPage(const PreparedPage &page, QPainter &painter, qreal pixelsPerMm,
 // Writes every page to a PDF file on A4 paper, turned as the report is, with
 // real text. Throws VarnelError when there is no page or the file cannot be written.
 void exportPdf(const PreparedReport &report, const QString &fileName);
+
+// A PDF file written a page at a time, so that a run can hand each page over as
+// it is finished and keep none. The file appears only when finish() succeeds; a
+// writer destroyed before that (a run that failed) leaves whatever was there.
+class PdfPageWriter
+{
+public:
+    // Throws VarnelError when the file cannot be created.
+    PdfPageWriter(const QString &fileName, const QString &title,
+                  QPageLayout::Orientation orientation);
+    ~PdfPageWriter();
+    PdfPageWriter(const PdfPageWriter &) = delete;
+    PdfPageWriter &operator=(const PdfPageWriter &) = delete;
+
+    void addPage(const PreparedPage &page);
+    int pageCount() const { return m_pages; }
+    // Ends the file and puts it in place. Throws VarnelError when no page was
+    // added (nothing is written then) or the file cannot be written.
+    void finish();
+
+private:
+    struct Output;
+    std::unique_ptr<Output> m_out;
+    QString m_fileName;
+    int m_pages = 0;
+};

@@ -106,27 +106,23 @@ int ReportPrinting::printReport(TCustomReport &report, QWidget *parent)
     TfmPrintProgress progress(parent);
     QObject::connect(&report, &TCustomReport::progress, &progress, &TfmPrintProgress::setPercent);
     QObject::connect(&progress, &TfmPrintProgress::cancelled, &report, &TCustomReport::stop);
-    // Pages go to the printer as they are finished, so a long run does not
-    // hold every page at once.
-    const auto connection =
-        QObject::connect(&report, &TCustomReport::pageFinished, &report, [&](int number) {
-            if (!inRange(number, range))
-                return;
-            const auto pages = report.preparedReport();
-            if (QPainter *painter = job.nextPage())
-                paintPage(pages->pages.at(number - 1), *painter, pixelsPerMm);
-        });
+    // Pages go to the printer as they are finished and are not kept, so a
+    // long run does not hold every page at once.
+    const auto toPrinter = [&](const PreparedPage &page, int number) {
+        if (!inRange(number, range))
+            return;
+        if (QPainter *painter = job.nextPage())
+            paintPage(page, *painter, pixelsPerMm);
+    };
     progress.show();
     try {
-        report.run();
+        report.run(toPrinter);
     } catch (...) {
         // A run that fails half-way sends nothing to the printer.
-        QObject::disconnect(connection);
         if (job.sent() > 0)
             printer.abort();
         throw;
     }
-    QObject::disconnect(connection);
     return job.sent();
 }
 

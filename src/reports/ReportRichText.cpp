@@ -154,6 +154,11 @@ ReportRichTextLayout::ReportRichTextLayout(const QString &html, qreal width)
         m_doc->setHtml(html);
         scaleToLayoutPixels(*m_doc);
     }
+    // The text is drawn many times (every page of a merge) but laid out once:
+    // each block keeps its shaped glyphs instead of shaping them again at
+    // every draw.
+    for (QTextBlock block = m_doc->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
     m_doc->setTextWidth(width / kUnitsPerLayoutPixel);
 }
 

@@ -7,6 +7,7 @@
 #include <QRawFont>
 #include <QtEndian>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -19,16 +20,29 @@ quint16 bigEndian16(const QByteArray &table, int offset)
     return qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(table.constData()) + offset);
 }
 
-QString metricsKey(const ReportFont &f)
+// The metrics cache is looked up for every line measured and drawn, so its key
+// is the font itself: no key is built for a lookup. Faces match as the font
+// system matches them, whatever their case.
+struct SameMetrics
 {
-    return QStringLiteral("%1|%2|%3|%4%5%6")
-        .arg(f.family.toLower())
-        .arg(f.pointSize, 0, 'g', 10)
-        .arg(f.weight)
-        .arg(int(f.italic))
-        .arg(int(f.underline))
-        .arg(int(f.strikeOut));
-}
+    bool operator()(const ReportFont &a, const ReportFont &b) const
+    {
+        return a.pointSize == b.pointSize && a.weight == b.weight && a.italic == b.italic &&
+               a.underline == b.underline && a.strikeOut == b.strikeOut &&
+               a.family.compare(b.family, Qt::CaseInsensitive) == 0;
+    }
+};
+
+struct MetricsHash
+{
+    size_t operator()(const ReportFont &f) const
+    {
+        // The face's length stands in for the face: it does not depend on case,
+        // and a report uses few faces but many sizes.
+        const uint style = uint(f.italic) | uint(f.underline) << 1 | uint(f.strikeOut) << 2;
+        return qHashMulti(0, f.family.size(), f.pointSize, f.weight, style);
+    }
+};
 
 } // namespace
 
@@ -125,12 +139,13 @@ ReportFontMetrics::ReportFontMetrics(const ReportFont &font)
 
 const ReportFontMetrics &ReportFontMetrics::of(const ReportFont &font)
 {
-    static QHash<QString, std::shared_ptr<ReportFontMetrics>> cache;
-    const QString key = metricsKey(font);
-    auto it = cache.find(key);
+    static std::unordered_map<ReportFont, std::unique_ptr<ReportFontMetrics>, MetricsHash,
+                              SameMetrics>
+        cache;
+    auto it = cache.find(font);
     if (it == cache.end())
-        it = cache.insert(key, std::make_shared<ReportFontMetrics>(font));
-    return *it.value();
+        it = cache.emplace(font, std::make_unique<ReportFontMetrics>(font)).first;
+    return *it->second;
 }
 
 qreal ReportFontMetrics::width(const QString &text) const

@@ -3,6 +3,9 @@
 #include "platform/VarnelError.h"
 
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -29,6 +32,11 @@ void RowStore::squeeze()
     m_arena.shrink_to_fit();
     m_ends.shrink_to_fit();
     m_rows.shrink_to_fit();
+#ifdef __GLIBC__
+    // The blocks the store grew through are free now, but the allocator keeps
+    // them mapped; a whole book's worth would stay in the program's memory.
+    malloc_trim(0);
+#endif
 }
 
 RowStore::Span RowStore::cell(int row, int column) const

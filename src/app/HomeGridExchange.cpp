@@ -9,7 +9,7 @@
 
 #include <QFileInfo>
 
-void TfmHomeAddMain::miImportClick()
+void TfmHomeAddMain::importContacts()
 {
     FileDialogRequest request;
     request.folder = ProgramFolder::path();
@@ -28,7 +28,7 @@ void TfmHomeAddMain::miImportClick()
     window.exec();
 }
 
-void TfmHomeAddMain::miExportClick()
+void TfmHomeAddMain::exportContacts()
 {
     query()->checkBrowseMode();
     ExportWindow window(m_book->connection(), [this] { return query()->sql(); }, this);

@@ -57,10 +57,10 @@ void TfmHomeAddMain::wireFileCommands()
 {
     QApplication::setWindowIcon(Pictures::programIcon());
     const std::pair<QAction *, void (TfmHomeAddMain::*)()> commands[] = {
-        {NewFile1, &TfmHomeAddMain::NewFile1Click}, {miOpenFile, &TfmHomeAddMain::miOpenFileClick},
-        {miSaveAs, &TfmHomeAddMain::miSaveAsClick}, {miClose, &TfmHomeAddMain::miCloseClick},
-        {miImport, &TfmHomeAddMain::miImportClick}, {miExport, &TfmHomeAddMain::miExportClick},
-        {miOptions, &TfmHomeAddMain::miOptionsClick}, {Help2, &TfmHomeAddMain::Help2Click},
+        {m_newFileAction, &TfmHomeAddMain::newFile}, {m_openFileAction, &TfmHomeAddMain::openFile},
+        {m_saveAsAction, &TfmHomeAddMain::saveAs}, {m_closeFileAction, &TfmHomeAddMain::closeFile},
+        {m_importAction, &TfmHomeAddMain::importContacts}, {m_exportAction, &TfmHomeAddMain::exportContacts},
+        {m_optionsAction, &TfmHomeAddMain::showOptions}, {m_manualAction, &TfmHomeAddMain::openManual},
     };
     for (const auto &[action, handler] : commands) {
         connect(action, &QAction::triggered, this, [this, handler = handler] {
@@ -103,8 +103,8 @@ void TfmHomeAddMain::checkLetterGroupAll()
 {
     // The letter filter itself is not run: the statement was set to all
     // records in surname order just before.
-    QAbstractButton *all = RadioGroup1Items->button(kLetterGroupAll);
-    const QSignalBlocker groupQuiet(RadioGroup1Items);
+    QAbstractButton *all = m_letterGroup->button(kLetterGroupAll);
+    const QSignalBlocker groupQuiet(m_letterGroup);
     const QSignalBlocker buttonQuiet(all);
     all->setChecked(true);
 }
@@ -120,7 +120,7 @@ void TfmHomeAddMain::reopenAllRecords()
     checkLetterGroupAll();
 }
 
-void TfmHomeAddMain::NewFile1Click()
+void TfmHomeAddMain::newFile()
 {
     const QString blank = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
     reopenAllRecords();
@@ -130,7 +130,7 @@ void TfmHomeAddMain::NewFile1Click()
     setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
 }
 
-void TfmHomeAddMain::miOpenFileClick()
+void TfmHomeAddMain::openFile()
 {
     FileDialogRequest request = bookDialog();
     request.filters = {QStringLiteral("Varnel Data Files (*.vdf)"),
@@ -162,7 +162,7 @@ void TfmHomeAddMain::miOpenFileClick()
     setStatusPanel(2, fileInUseCaption(chosen));
 }
 
-void TfmHomeAddMain::miSaveAsClick()
+void TfmHomeAddMain::saveAs()
 {
     FileDialogRequest request = bookDialog();
     request.confirmOverwrite = false;
@@ -185,19 +185,19 @@ void TfmHomeAddMain::miSaveAsClick()
     m_book->reconnect();
 }
 
-void TfmHomeAddMain::miCloseClick()
+void TfmHomeAddMain::closeFile()
 {
     m_book->disconnect();
     setStatusPanel(2, fileInUseCaption());
 }
 
-void TfmHomeAddMain::miOptionsClick()
+void TfmHomeAddMain::showOptions()
 {
     TfmStartOptions options(this);
     options.exec();
 }
 
-void TfmHomeAddMain::Help2Click()
+void TfmHomeAddMain::openManual()
 {
     // What the desktop makes of it is its own affair: a missing manual or a
     // missing viewer is not ours to report.

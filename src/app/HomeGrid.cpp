@@ -432,7 +432,7 @@ void TfmHomeAddMain::createSteps()
     // blank one for later starts.
     const bool ok = guarded(this, [this, &asked, takeAsked] {
         const IniFile ini(IniFile::settingsPath());
-        const bool sample = ini.readBool(QStringLiteral("Options"), QStringLiteral("Checked"), true);
+        const bool sample = ini.readBool(SettingsKeys::Option::SampleAtStart, true);
         m_book->useFile(takeAsked ? asked
                                   : ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf")
                                                                : QStringLiteral("NewFile.vdf")));
@@ -446,20 +446,17 @@ void TfmHomeAddMain::createSteps()
 
 void TfmHomeAddMain::showSteps()
 {
+    using SettingsKeys::Place;
     const IniFile ini(IniFile::settingsPath());
-    const QString main = QStringLiteral("MainForm");
-    if (ini.readInteger(main, QStringLiteral("Status"), 0) != 0)
-        restoreOuterGeometry(ini.readInteger(main, QStringLiteral("Top"), y()),
-                             ini.readInteger(main, QStringLiteral("Left"), x()),
-                             ini.readInteger(main, QStringLiteral("Width"),
-                                             WindowPlacement::outerGeometry(this).width()),
-                             ini.readInteger(main, QStringLiteral("Height"),
-                                             WindowPlacement::outerGeometry(this).height()));
-    const QStringList keys = gridWidthKeys();
-    for (int c = 0; c < keys.size(); ++c)
-        m_grid->setColumnWidth(c, ini.readInteger(QStringLiteral("DBGrid"), keys[c], m_grid->designedWidth(c)));
+    const auto main = SettingsKeys::Window::Main;
+    if (ini.readInteger(main, Place::Status, 0) != 0)
+        restoreOuterGeometry(ini.readInteger(main, Place::Top, y()), ini.readInteger(main, Place::Left, x()),
+                             ini.readInteger(main, Place::Width, WindowPlacement::outerGeometry(this).width()),
+                             ini.readInteger(main, Place::Height, WindowPlacement::outerGeometry(this).height()));
+    for (int c = 0; c < m_grid->model()->columnCount(); ++c)
+        m_grid->setColumnWidth(c, ini.readGridWidth(c, m_grid->designedWidth(c)));
 
-    if (ini.readBool(QStringLiteral("Options"), QStringLiteral("Show Form"), true))
+    if (ini.readBool(SettingsKeys::Option::OptionsAtStart, true))
         showOptions();
 
     loadCountyPickList();
@@ -473,24 +470,24 @@ void TfmHomeAddMain::activationSteps()
 
 void TfmHomeAddMain::closeSteps()
 {
+    using SettingsKeys::Place;
     IniFile ini(IniFile::settingsPath());
-    const QString main = QStringLiteral("MainForm");
+    const auto main = SettingsKeys::Window::Main;
     int status = 1;
     if (isMaximized())
         status = 3;
     else if (!isMinimized()) {
         const QRect outer = WindowPlacement::outerGeometry(this);
-        ini.writeInteger(main, QStringLiteral("Top"), outer.top());
-        ini.writeInteger(main, QStringLiteral("Left"), outer.left());
-        ini.writeInteger(main, QStringLiteral("Width"), outer.width());
-        ini.writeInteger(main, QStringLiteral("Height"), outer.height());
+        ini.writeInteger(main, Place::Top, outer.top());
+        ini.writeInteger(main, Place::Left, outer.left());
+        ini.writeInteger(main, Place::Width, outer.width());
+        ini.writeInteger(main, Place::Height, outer.height());
     }
     if (!isActiveWindow())
         status = 2;
-    ini.writeInteger(main, QStringLiteral("Status"), status);
-    const QStringList keys = gridWidthKeys();
-    for (int c = 0; c < keys.size(); ++c)
-        ini.writeInteger(QStringLiteral("DBGrid"), keys[c], m_grid->columnWidth(c));
+    ini.writeInteger(main, Place::Status, status);
+    for (int c = 0; c < m_grid->model()->columnCount(); ++c)
+        ini.writeGridWidth(c, m_grid->columnWidth(c));
 }
 
 void TfmHomeAddMain::showEvent(QShowEvent *e)

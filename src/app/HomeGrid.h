@@ -139,8 +139,6 @@ private:
     void printerSetup();
     void exitProgram();
     void openManual();
-    // Settings keys of the grid's eleven column widths, by column.
-    static QStringList gridWidthKeys();
 
     AddressBook *m_book;
     ProgramState *m_state;

@@ -45,14 +45,6 @@ QString withDefaultSuffix(const QString &path)
 
 } // namespace
 
-QStringList TfmHomeAddMain::gridWidthKeys()
-{
-    return {QStringLiteral("WSurname"), QStringLiteral("WFirstname"), QStringLiteral("WAdd1"),
-            QStringLiteral("WAdd2"),    QStringLiteral("WA3"),        QStringLiteral("WTown"),
-            QStringLiteral("WCounty"),  QStringLiteral("WPCode"),     QStringLiteral("WTel"),
-            QStringLiteral("WCell"),    QStringLiteral("WFlag")};
-}
-
 void TfmHomeAddMain::wireFileCommands()
 {
     QApplication::setWindowIcon(Pictures::programIcon());

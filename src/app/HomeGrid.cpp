@@ -328,8 +328,12 @@ void TfmHomeAddMain::buildMenu()
                           QStringLiteral("Opens new blank Table"));
     m_openFileAction = makeAction(m_fileMenu, "miOpenFile", QStringLiteral("Open File"), QKeySequence(QStringLiteral("Ctrl+O")),
                             QStringLiteral("Open existing table"));
+    m_openServerAction = makeAction(m_fileMenu, "miOpenServer", QStringLiteral("Open Server Book..."), QKeySequence(),
+                                    QStringLiteral("Open an address book kept on a PostgreSQL server"));
     m_saveAsAction = makeAction(m_fileMenu, "miSaveAs", QStringLiteral("Save As"), QKeySequence(QStringLiteral("Ctrl+S")),
                           QStringLiteral("Save table in new file"));
+    m_saveAsServerAction = makeAction(m_fileMenu, "miSaveAsServer", QStringLiteral("Save As Server Book..."),
+                                      QKeySequence(), QStringLiteral("Copy the address book to a PostgreSQL server"));
     m_closeFileAction = makeAction(m_fileMenu, "miClose", QStringLiteral("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
                          QString());
     m_importAction = makeAction(m_fileMenu, "miImport", QStringLiteral("Import..."), QKeySequence(),
@@ -392,7 +396,7 @@ void TfmHomeAddMain::buildMenu()
     connect(m_exitAction, &QAction::triggered, this, &TfmHomeAddMain::exitProgram);
 
     // Off until the window that serves them has been created and wired them up.
-    for (QAction *a : {m_newFileAction, m_openFileAction, m_saveAsAction, m_closeFileAction, m_importAction, m_exportAction, m_optionsAction, m_openSearchAction, m_clearFilterAction,
+    for (QAction *a : {m_newFileAction, m_openFileAction, m_openServerAction, m_saveAsAction, m_saveAsServerAction, m_closeFileAction, m_importAction, m_exportAction, m_optionsAction, m_openSearchAction, m_clearFilterAction,
                        m_phoneListAction, m_labels21Action, m_labels16Action, m_labels14Action, m_labelFontAction, m_filoPagesAction,
                        m_a5PagesAction, m_recordFormAction, m_mailMergeAction, m_notepadAction, m_manualAction, m_helpNoteAction, m_aboutAction})
         a->setEnabled(false);
@@ -423,19 +427,26 @@ void TfmHomeAddMain::createSteps()
     // A book named on the command line comes first. One that cannot be opened
     // is reported as any book is, and the usual start-up choice follows.
     const QString asked = StartupBook::take();
-    const bool takeAsked = !asked.isEmpty() && guarded(this, [&asked] {
+    QString typedPassword;
+    const bool takeAsked = !asked.isEmpty() && guarded(this, [this, &asked, &typedPassword] {
         AdoConnection probe;
-        probe.setConnectionString(AdoConnection::connectionStringFor(asked));
+        probe.setBook(asked);
+        probe.setPasswordPrompt([this, &typedPassword](const QString &address) {
+            typedPassword = askPassword(address);
+            return typedPassword;
+        });
         probe.open();
     });
     // Else the start-up address book: the sample, unless the user chose the
     // blank one for later starts.
-    const bool ok = guarded(this, [this, &asked, takeAsked] {
+    const bool ok = guarded(this, [this, &asked, &typedPassword, takeAsked] {
         const IniFile ini(IniFile::settingsPath());
         const bool sample = ini.readBool(SettingsKeys::Option::SampleAtStart, true);
         m_book->useFile(takeAsked ? asked
                                   : ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf")
                                                                : QStringLiteral("NewFile.vdf")));
+        if (takeAsked && !typedPassword.isNull())
+            m_book->connection()->setPassword(typedPassword);
     });
     if (!ok)
         Platform::dialogs().message(

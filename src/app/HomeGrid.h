@@ -129,6 +129,13 @@ private:
     void openFile();
     void saveAs();
     void closeFile();
+    // Server books: open one, copy the book in use to one, and the copy
+    // between a file and a server either way, after which the program goes
+    // on in the copy.
+    void openServerBook();
+    void saveAsServerBook();
+    void copyBookTo(const QString &target);
+    QString askPassword(const QString &address);
     // Contacts in and out (vCard, CSV, Access books), and the offer to
     // convert an Access-format book that Open File meets. The offer gives
     // the path to open instead, or empty when the user declines.
@@ -158,7 +165,7 @@ private:
     QLabel *m_panels[3] = {};
 
     QMenu *m_fileMenu, *m_searchMenu, *m_reportsMenu, *m_labelsMenu, *m_helpMenu;
-    QAction *m_newFileAction, *m_openFileAction, *m_saveAsAction, *m_closeFileAction, *m_importAction,
+    QAction *m_newFileAction, *m_openFileAction, *m_openServerAction, *m_saveAsAction, *m_saveAsServerAction, *m_closeFileAction, *m_importAction,
         *m_exportAction, *m_optionsAction, *m_printSetupAction, *m_exitAction;
     QAction *m_openSearchAction, *m_clearFilterAction;
     QAction *m_phoneListAction, *m_labels21Action, *m_labels16Action, *m_labels14Action, *m_labelFontAction,

@@ -1,5 +1,6 @@
 // The main window's address book file commands, start-up options and manual.
 #include "app/HomeGrid.h"
+#include "app/ServerBookDialog.h"
 #include "app/StatusCaptions.h"
 
 #include "app/Options.h"
@@ -9,6 +10,8 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
+#include "store/BookAddress.h"
+#include "store/BookTransfer.h"
 #include "store/EngineWait.h"
 #include "store/FmxUtils.h"
 #include "store/SelectionStatements.h"
@@ -50,6 +53,7 @@ void TfmHomeAddMain::wireFileCommands()
     QApplication::setWindowIcon(Pictures::programIcon());
     const std::pair<QAction *, void (TfmHomeAddMain::*)()> commands[] = {
         {m_newFileAction, &TfmHomeAddMain::newFile}, {m_openFileAction, &TfmHomeAddMain::openFile},
+        {m_openServerAction, &TfmHomeAddMain::openServerBook}, {m_saveAsServerAction, &TfmHomeAddMain::saveAsServerBook},
         {m_saveAsAction, &TfmHomeAddMain::saveAs}, {m_closeFileAction, &TfmHomeAddMain::closeFile},
         {m_importAction, &TfmHomeAddMain::importContacts}, {m_exportAction, &TfmHomeAddMain::exportContacts},
         {m_optionsAction, &TfmHomeAddMain::showOptions}, {m_manualAction, &TfmHomeAddMain::openManual},
@@ -61,6 +65,8 @@ void TfmHomeAddMain::wireFileCommands()
         action->setEnabled(true);
     }
 
+    // A server that wants a password asks the user for it.
+    m_book->connection()->setPasswordPrompt([this](const QString &address) { return askPassword(address); });
     // A book that can only be read is said so when it is opened, not at the
     // first refused save.
     connect(m_book->connection(), &AdoConnection::openedReadOnly, this, [this](const QString &notice) {
@@ -167,6 +173,11 @@ void TfmHomeAddMain::saveAs()
     if (QFileInfo(chosen).isDir())
         chosen = QFileInfo(chosen + '/' + QFileInfo(m_book->fileInUse()).fileName()).absoluteFilePath();
 
+    // A server book is copied record by record into a new file.
+    if (m_book->connection()->isServerBook()) {
+        copyBookTo(chosen);
+        return;
+    }
     // A failed copy leaves the file in use in use, shown again before the
     // error is told.
     m_book->copyTo(chosen);
@@ -175,6 +186,60 @@ void TfmHomeAddMain::saveAs()
     setStatusPanel(2, fileInUseCaption(chosen));
     m_book->useFile(chosen);
     m_book->reconnect();
+}
+
+void TfmHomeAddMain::openServerBook()
+{
+    ServerBookDialog dialog(QStringLiteral("Open Server Book"), m_book->fileInUse(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    reopenAllRecords();
+    m_book->connection()->close();
+    m_book->useFile(dialog.address());
+    setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
+    m_book->reconnect();
+}
+
+void TfmHomeAddMain::saveAsServerBook()
+{
+    ServerBookDialog dialog(QStringLiteral("Save As Server Book"), m_book->fileInUse(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    copyBookTo(dialog.address());
+}
+
+void TfmHomeAddMain::copyBookTo(const QString &target)
+{
+    query()->checkBrowseMode();
+    BookTransfer::Destination to;
+    to.address = target;
+    to.blankBook = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
+    to.confirmCreate = [this](const QString &address) {
+        return Platform::dialogs().message(
+            this, MsgKind::Confirm,
+            QStringLiteral("%1 holds no address book yet. Make one there (the table HomeAd, nothing else)?")
+                .arg(address),
+            true);
+    };
+    to.askPassword = [this](const QString &address) { return askPassword(address); };
+    // One transaction: a failed copy leaves the target as it was and the book
+    // in use in use.
+    const BookTransfer::Counts counts = BookTransfer::copy(*m_book->connection(), to);
+    const QString shown = BookAddress::isServer(target) ? BookAddress::display(target) : target;
+    Platform::dialogs().plain(
+        this, QStringLiteral("%1 of %2 records copied to %3").arg(counts.written).arg(counts.read).arg(shown));
+    // The program goes on in the copy, on the same selection.
+    const QStringList statement = query()->sql();
+    m_book->disconnect();
+    m_book->useFile(target);
+    setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
+    m_book->connection()->open();
+    m_book->select(statement);
+}
+
+QString TfmHomeAddMain::askPassword(const QString &address)
+{
+    return Platform::dialogs().password(this, QStringLiteral("Password for %1:").arg(address));
 }
 
 void TfmHomeAddMain::closeFile()

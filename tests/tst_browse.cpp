@@ -44,10 +44,13 @@ void addPerson(const QString &path, const QString &surname, const QString &notes
     c.insertRow({"Surname", "Notes"}, {surname, notes});
 }
 
-QStringList surnamesShown()
+// The surnames of the selected records, in their order: the running
+// program's, or those of `q`.
+QStringList surnamesShown(AdoQuery *q = nullptr)
 {
     QStringList names;
-    AdoQuery *q = fmHomeAddMain->book()->query();
+    if (!q)
+        q = mainWindow()->book()->query();
     for (int r = 0; r < q->recordCount(); ++r)
         names << q->displayText(r, AddressFields::Surname);
     return names;
@@ -55,12 +58,47 @@ QStringList surnamesShown()
 
 TfmSQLSearchDialog *dialog()
 {
-    return fmSQLSearchDialog;
+    return topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
+}
+
+ToggleListBox *fieldList()
+{
+    return named<ToggleListBox>(dialog(), "sqListBox");
+}
+
+QLineEdit *wordBox()
+{
+    return named<QLineEdit>(dialog(), "sqEditBox");
+}
+
+QCheckBox *notBox()
+{
+    return named<QCheckBox>(dialog(), "cboxNot");
+}
+
+QPushButton *dialogButton(const char *name)
+{
+    return named<QPushButton>(dialog(), name);
+}
+
+AdoQuery *mainQuery()
+{
+    return mainWindow()->book()->query();
+}
+
+DBGrid *grid()
+{
+    return named<DBGrid>(mainWindow(), "dbGrid1");
+}
+
+void clickTitle(int column)
+{
+    emit grid()->horizontalHeader()->sectionClicked(column);
 }
 
 void clickEntry(const QString &name)
 {
-    ToggleListBox *list = dialog()->sqListBox;
+    ToggleListBox *list = fieldList();
     const auto items = list->findItems(name, Qt::MatchExactly);
     QVERIFY2(items.size() == 1, qPrintable(name));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -72,18 +110,29 @@ void clickEntry(const QString &name)
 void searchFor(const QString &field, const QString &word, bool exclude = false)
 {
     dialog()->show();
-    ToggleListBox *list = dialog()->sqListBox;
+    ToggleListBox *list = fieldList();
     for (QListWidgetItem *item : list->selectedItems())
         clickEntry(item->text());
     clickEntry(field);
-    dialog()->sqEditBox->setText(word);
-    dialog()->cboxNot->setChecked(exclude);
-    QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
+    wordBox()->setText(word);
+    notBox()->setChecked(exclude);
+    QTest::mouseClick(dialogButton("sqOKBtn"), Qt::LeftButton);
 }
 
+// The letter group's button `id`: 0 to 25 are A to Z, 26 is "All".
 QRadioButton *letter(int id)
 {
-    return qobject_cast<QRadioButton *>(fmHomeAddMain->RadioGroup1Items->button(id));
+    const QString text = id < 26 ? QString(QChar('A' + id)) : QStringLiteral("All");
+    return named<QRadioButton>(mainWindow(), "RadioGroup1_" + text);
+}
+
+// The letter group's checked button, -1 for none.
+int checkedLetter()
+{
+    for (int id = 0; id < 27; ++id)
+        if (letter(id)->isChecked())
+            return id;
+    return -1;
 }
 
 QStringList sortedNames(QStringList names)
@@ -98,8 +147,6 @@ class tst_browse : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { sqFieldName.clear(); }
-
     // ---- The engine's reading of the program's statements ----
 
     void translatesTheProgramsStatements_data()
@@ -304,74 +351,83 @@ private slots:
 
     void dialogLooksAsDesigned()
     {
-        RunningProgram program;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
         TfmSQLSearchDialog *d = dialog();
-        QVERIFY(d);
         QCOMPARE(d->windowTitle(), QString("Varnel 3 SQL Search"));
         QCOMPARE(d->minimumSize(), QSize(333, 315));
         QCOMPARE(d->maximumSize(), QSize(333, 315));
         QVERIFY(d->windowFlags() & Qt::WindowMinimizeButtonHint);
         QVERIFY(!(d->windowFlags() & Qt::WindowMaximizeButtonHint));
         QStringList entries;
-        for (int i = 0; i < d->sqListBox->count(); ++i)
-            entries << d->sqListBox->item(i)->text();
+        for (int i = 0; i < fieldList()->count(); ++i)
+            entries << fieldList()->item(i)->text();
         QCOMPARE(entries, (QStringList{"Surname", "Midname", "Firstname", "Address1", "Address2",
                                        "A3_Village", "Town", "County", "PostCode", "Country", "Tel",
                                        "Cell", "Email", "Birthday", "Notes", "Workplace",
                                        "Work Tel", "Flag", "Cap"}));
         // The right column, top to bottom, and its hints.
-        const QList<QWidget *> column{d->cboxNot, d->sqRetryBtn, d->sqOKBtn, d->sqCancelBtn,
-                                      d->sqHelpBtn};
+        const QList<QWidget *> column{notBox(), dialogButton("sqRetryBtn"), dialogButton("sqOKBtn"),
+                                      dialogButton("sqCancelBtn"), dialogButton("sqHelpBtn")};
         for (int i = 1; i < column.size(); ++i)
             QVERIFY(column.at(i)->y() > column.at(i - 1)->y());
-        QCOMPARE(d->cboxNot->text(), QString("NOT Search"));
-        QCOMPARE(d->cboxNot->toolTip(), QString("Check to EXCLUDE a word from filtered table"));
-        QCOMPARE(d->sqRetryBtn->toolTip(), QString("Shows all names"));
-        QCOMPARE(d->sqOKBtn->toolTip(), QString("Starts search"));
-        QCOMPARE(d->sqCancelBtn->toolTip(), QString("Cancels entry & closes this box"));
-        QVERIFY(d->sqOKBtn->isDefault());
+        QCOMPARE(notBox()->text(), QString("NOT Search"));
+        QCOMPARE(notBox()->toolTip(), QString("Check to EXCLUDE a word from filtered table"));
+        QCOMPARE(dialogButton("sqRetryBtn")->toolTip(), QString("Shows all names"));
+        QCOMPARE(dialogButton("sqOKBtn")->toolTip(), QString("Starts search"));
+        QCOMPARE(dialogButton("sqCancelBtn")->toolTip(),
+                 QString("Cancels entry & closes this box"));
+        QVERIFY(dialogButton("sqOKBtn")->isDefault());
         // First opening starts in the list; Tab goes on to the word, OK,
         // Cancel, Reset, Help and NOT.
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
-        QCOMPARE(QApplication::focusWidget(), d->sqListBox);
-        const QList<QWidget *> tabs{d->sqEditBox, d->sqOKBtn, d->sqCancelBtn, d->sqRetryBtn,
-                                    d->sqHelpBtn, d->cboxNot, d->sqListBox};
+        QCOMPARE(QApplication::focusWidget(), fieldList());
+        const QList<QWidget *> tabs{wordBox(),
+                                    dialogButton("sqOKBtn"),
+                                    dialogButton("sqCancelBtn"),
+                                    dialogButton("sqRetryBtn"),
+                                    dialogButton("sqHelpBtn"),
+                                    notBox(),
+                                    fieldList()};
         for (QWidget *next : tabs) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
         // The next opening returns to where the focus was left.
-        d->sqEditBox->setFocus();
+        wordBox()->setFocus();
         QTest::keyClick(d, Qt::Key_Escape);
         QVERIFY(!d->isVisible());
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
-        QCOMPARE(QApplication::focusWidget(), d->sqEditBox);
+        QCOMPARE(QApplication::focusWidget(), wordBox());
         d->hide();
     }
 
     void helpWindow()
     {
-        RunningProgram program;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
         dialog()->show();
-        QTest::mouseClick(dialog()->sqHelpBtn, Qt::LeftButton);
+        QTest::mouseClick(dialogButton("sqHelpBtn"), Qt::LeftButton);
         QVERIFY(dialog()->isVisible());
-        QVERIFY(fmSearchHelp && fmSearchHelp->isVisible());
-        QCOMPARE(fmSearchHelp->windowTitle(), QString("Varnel"));
-        QCOMPARE(fmSearchHelp->size(), QSize(600, 421));
-        QCOMPARE(fmSearchHelp->Panel1->height(), 33);
-        QCOMPARE(fmSearchHelp->Label1->text(), QString("Helpful Information"));
-        QVERIFY(fmSearchHelp->Memo1->isReadOnly());
-        const QString text = fmSearchHelp->Memo1->toPlainText();
+        auto *help = named<TfmSearchHelp>(dialog(), "fmSearchHelp");
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->windowTitle(), QString("Varnel"));
+        QCOMPARE(help->size(), QSize(600, 421));
+        QCOMPARE(named<QFrame>(help, "Panel1")->height(), 33);
+        QCOMPARE(named<QLabel>(help, "Label1")->text(), QString("Helpful Information"));
+        auto *memo = named<QPlainTextEdit>(help, "Memo1");
+        QVERIFY(memo->isReadOnly());
+        const QString text = memo->toPlainText();
         QVERIFY(text.startsWith("HELP FOR SEARCH BOX\n\n"));
         QVERIFY(text.contains("\"Enter the word in the box below.\""));
         QCOMPARE(text.count("\n\n"), 6);
         // It says what the program does: letter case does not matter.
         QVERIFY(!text.contains("case sensitive", Qt::CaseInsensitive));
         QVERIFY(text.contains("Capital and small letters make no difference"));
-        fmSearchHelp->close();
-        QVERIFY(!fmSearchHelp->isVisible());
+        help->close();
+        QVERIFY(!help->isVisible());
     }
 
     // The statement each action leaves in the main query, line by line.
@@ -405,18 +461,18 @@ private slots:
         if (action.startsWith("letter "))
             QTest::mouseClick(letter(action.mid(7).toInt()), Qt::LeftButton);
         else if (action == "reset")
-            QTest::mouseClick(fmHomeAddMain->sqRetryBtn, Qt::LeftButton);
+            QTest::mouseClick(named<QPushButton>(mainWindow(), "sqRetryBtn"), Qt::LeftButton);
         else if (action == "dialog reset") {
             dialog()->show();
-            QTest::mouseClick(dialog()->sqRetryBtn, Qt::LeftButton);
+            QTest::mouseClick(dialogButton("sqRetryBtn"), Qt::LeftButton);
         } else if (action.startsWith("search ") || action.startsWith("exclude ")) {
             const QStringList words = action.split(' ');
             searchFor(words.mid(1, words.size() - 2).join(' '), words.last(),
                       action.startsWith("exclude"));
         }
-        QCOMPARE(fmHomeAddMain->book()->query()->sql(), lines);
+        QCOMPARE(mainQuery()->sql(), lines);
         QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
-        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Browse);
+        QCOMPARE(mainQuery()->state(), DataSetState::Browse);
     }
 
     // "How the actions combine": after a run of actions, what the letter
@@ -468,22 +524,22 @@ private slots:
             if (w.first() == "letter")
                 QTest::mouseClick(letter(w.at(1).toInt()), Qt::LeftButton);
             else if (w.first() == "sort")
-                fmHomeAddMain->dbGrid1TitleClick(w.at(1).toInt());
+                clickTitle(w.at(1).toInt());
             else if (w.first() == "type")
-                dialog()->sqEditBox->setText(w.at(1));
+                wordBox()->setText(w.at(1));
             else if (w.first() == "search")
                 searchFor(w.at(1), w.at(2));
             else if (a == "reset")
-                QTest::mouseClick(fmHomeAddMain->sqRetryBtn, Qt::LeftButton);
+                QTest::mouseClick(named<QPushButton>(mainWindow(), "sqRetryBtn"), Qt::LeftButton);
             else if (a == "dialog reset") {
                 dialog()->show();
-                QTest::mouseClick(dialog()->sqRetryBtn, Qt::LeftButton);
+                QTest::mouseClick(dialogButton("sqRetryBtn"), Qt::LeftButton);
             }
         }
-        QCOMPARE(fmHomeAddMain->RadioGroup1Items->checkedId(), letterShown);
-        QCOMPARE(fmHomeAddMain->book()->query()->sort(), sort);
-        QCOMPARE(dialog()->sqEditBox->text(), word);
-        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(0), firstLine);
+        QCOMPARE(checkedLetter(), letterShown);
+        QCOMPARE(mainQuery()->sort(), sort);
+        QCOMPARE(wordBox()->text(), word);
+        QCOMPARE(mainQuery()->sql().value(0), firstLine);
         QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
     }
 
@@ -491,7 +547,7 @@ private slots:
     {
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        QCOMPARE(fmHomeAddMain->RadioGroup1Items->checkedId(), -1);
+        QCOMPARE(checkedLetter(), -1);
         QTest::mouseClick(letter(0), Qt::LeftButton);
         QCOMPARE(surnamesShown(), (QStringList{"Abbot", "adams"}));
         QTest::mouseClick(letter(4), Qt::LeftButton);
@@ -510,12 +566,12 @@ private slots:
         QTest::mouseClick(letter(1), Qt::LeftButton);
         QVERIFY(surnamesShown().contains("Baker"));
         // F4 resets as the button does: everyone, in name order.
-        dialog()->sqEditBox->setText("son");
-        QTest::keyClick(fmHomeAddMain, Qt::Key_F4);
+        wordBox()->setText("son");
+        QTest::keyClick(mainWindow(), Qt::Key_F4);
         QCOMPARE(surnamesShown().size(), everyone(book, "Surname").size());
         QCOMPARE(surnamesShown().mid(0, 3), (QStringList{"Abbot", "adams", "Baker"}));
-        QCOMPARE(fmHomeAddMain->RadioGroup1Items->checkedId(), 26);
-        QCOMPARE(dialog()->sqEditBox->text(), QString());
+        QCOMPARE(checkedLetter(), 26);
+        QCOMPARE(wordBox()->text(), QString());
         // The two columns: A to N, then O to Z and All.
         QCOMPARE(letter(13)->x(), letter(0)->x());
         QVERIFY(letter(14)->x() > letter(13)->x());
@@ -526,29 +582,28 @@ private slots:
     void titleClicksSort()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
-        GridModel *model = w->dbGrid1->gridModel();
+        TfmHomeAddMain *w = mainWindow();
+        GridModel *model = grid()->gridModel();
         const QStringList expected{"Surname ASC", "Surname DESC", "Surname ASC", "Town ASC",
                                    "A3_Village ASC"};
         const QList<int> columns{0, 0, 0, 5, 4};
         for (int i = 0; i < columns.size(); ++i) {
-            w->dbGrid1->horizontalHeader()->sectionClicked(columns.at(i));
+            clickTitle(columns.at(i));
             QCOMPARE(w->book()->query()->sort(), expected.at(i));
             QCOMPARE(model->boldColumn(), columns.at(i));
-            QCOMPARE(w->LastSortColumn, columns.at(i));
         }
         QCOMPARE(model->headerData(4, Qt::Horizontal, Qt::FontRole).value<QFont>().bold(), true);
         QCOMPARE(model->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold(), false);
         // Town descending, then a letter: name order again, the title stays
         // bold, and the next click on Town sorts it ascending.
-        w->dbGrid1TitleClick(5);
-        w->dbGrid1TitleClick(5);
+        clickTitle(5);
+        clickTitle(5);
         QCOMPARE(w->book()->query()->sort(), QString("Town DESC"));
         QTest::mouseClick(letter(1), Qt::LeftButton);
         QCOMPARE(w->book()->query()->sort(), QString());
         QCOMPARE(model->boldColumn(), 5);
         QCOMPARE(surnamesShown().first(), QString("Baker"));
-        w->dbGrid1TitleClick(5);
+        clickTitle(5);
         QCOMPARE(w->book()->query()->sort(), QString("Town ASC"));
         // The rows follow the sort text, letter case ignored.
         const QStringList towns = [&] {
@@ -562,7 +617,7 @@ private slots:
                 QVERIFY(TextOrder::compare(towns.at(r - 1), towns.at(r)) <= 0);
         // Closed: the title turns bold, then the standard error.
         w->book()->query()->close();
-        w->dbGrid1TitleClick(1);
+        clickTitle(1);
         QCOMPARE(model->boldColumn(), 1);
         QCOMPARE(program.log(),
                  QStringList{"Varnel: Cannot perform this operation on a closed dataset."});
@@ -571,47 +626,52 @@ private slots:
     // The highlight rule: the lowest highlighted entry is searched.
     void lowestHighlightedEntryWins()
     {
-        RunningProgram program;
+        ScriptedPlatform platform;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
         dialog()->show();
         clickEntry("County");
         clickEntry("Town");
-        QCOMPARE(dialog()->sqListBox->selectedItems().size(), 2);
-        QCOMPARE(sqFieldName, QString("County"));
+        QCOMPARE(fieldList()->selectedItems().size(), 2);
+        QCOMPARE(dialog()->fieldName(), QString("County"));
         clickEntry("Town"); // un-highlight both: the choice stays
         clickEntry("County");
-        QCOMPARE(dialog()->sqListBox->selectedItems().size(), 0);
-        QCOMPARE(sqFieldName, QString("County"));
-        dialog()->sqEditBox->setText("york");
-        QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(2), QString("County"));
+        QCOMPARE(fieldList()->selectedItems().size(), 0);
+        QCOMPARE(dialog()->fieldName(), QString("County"));
+        wordBox()->setText("york");
+        QTest::mouseClick(dialogButton("sqOKBtn"), Qt::LeftButton);
+        QCOMPARE(sample.query()->sql().value(2), QString("County"));
         QVERIFY(!dialog()->isVisible());
         // Shift-click toggles the one entry, no range.
         dialog()->show();
         clickEntry("Surname");
-        auto *list = dialog()->sqListBox;
+        auto *list = fieldList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier,
                           list->visualItemRect(list->item(3)).center());
         QCOMPARE(list->selectedItems().size(), 2);
-        QCOMPARE(sqFieldName, QString("Address1"));
+        QCOMPARE(dialog()->fieldName(), QString("Address1"));
     }
 
     void firstSearchWithoutAFieldAsksOnce()
     {
-        RunningProgram program;
+        ScriptedPlatform platform;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
         dialog()->show();
-        dialog()->sqEditBox->setText("a");
-        QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
-        QCOMPARE(program.log(), QStringList{"Information: Please select a field first -> OK"});
-        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(2), QString("Midname"));
-        QCOMPARE(sqFieldName, QString("Midname"));
+        wordBox()->setText("a");
+        QTest::mouseClick(dialogButton("sqOKBtn"), Qt::LeftButton);
+        QCOMPARE(platform.dialogs.log,
+                 QStringList{"Information: Please select a field first -> OK"});
+        QCOMPARE(sample.query()->sql().value(2), QString("Midname"));
+        QCOMPARE(dialog()->fieldName(), QString("Midname"));
         dialog()->show();
-        QTest::mouseClick(dialog()->sqOKBtn, Qt::LeftButton);
-        QCOMPARE(program.log().size(), 1);
+        QTest::mouseClick(dialogButton("sqOKBtn"), Qt::LeftButton);
+        QCOMPARE(platform.dialogs.log.size(), 1);
         // The dialog's state carries over to the next opening.
-        dialog()->cboxNot->setChecked(true);
+        notBox()->setChecked(true);
         dialog()->show();
-        QCOMPARE(dialog()->sqEditBox->text(), QString("a"));
-        QVERIFY(dialog()->cboxNot->isChecked());
+        QCOMPARE(wordBox()->text(), QString("a"));
+        QVERIFY(notBox()->isChecked());
     }
 
     void dialogResetKeepsTheNotBox()
@@ -621,31 +681,33 @@ private slots:
         searchFor("Town", "o", true);
         dialog()->show();
         QSignalSpy finished(dialog(), &QDialog::finished);
-        QTest::mouseClick(dialog()->sqRetryBtn, Qt::LeftButton);
+        QTest::mouseClick(dialogButton("sqRetryBtn"), Qt::LeftButton);
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().toInt(), int(TfmSQLSearchDialog::mrRetry));
         QVERIFY(!dialog()->isVisible());
-        QVERIFY(dialog()->cboxNot->isChecked());
-        QCOMPARE(dialog()->sqEditBox->text(), QString());
-        QCOMPARE(sqFieldName, QString("Town"));
-        QCOMPARE(dialog()->sqListBox->selectedItems().first()->text(), QString("Town"));
-        QCOMPARE(fmHomeAddMain->RadioGroup1Items->checkedId(), 3);
+        QVERIFY(notBox()->isChecked());
+        QCOMPARE(wordBox()->text(), QString());
+        QCOMPARE(dialog()->fieldName(), QString("Town"));
+        QCOMPARE(fieldList()->selectedItems().first()->text(), QString("Town"));
+        QCOMPARE(checkedLetter(), 3);
         QCOMPARE(surnamesShown().mid(0, 2), (QStringList{"Abbot", "adams"}));
         // Cancel changes nothing.
-        const QStringList before = fmHomeAddMain->book()->query()->sql();
+        const QStringList before = mainQuery()->sql();
         dialog()->show();
-        dialog()->sqEditBox->setText("zzz");
-        QTest::mouseClick(dialog()->sqCancelBtn, Qt::LeftButton);
+        wordBox()->setText("zzz");
+        QTest::mouseClick(dialogButton("sqCancelBtn"), Qt::LeftButton);
         QVERIFY(!dialog()->isVisible());
-        QCOMPARE(fmHomeAddMain->book()->query()->sql(), before);
+        QCOMPARE(mainQuery()->sql(), before);
     }
 
     void searchResults()
     {
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        ScriptedPlatform platform;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
+        const QString book = sample.path;
         searchFor("Surname", "SON"); // letter case is no matter
-        QStringList found = surnamesShown();
+        QStringList found = surnamesShown(sample.query());
         QVERIFY(found.contains("Robinson") && found.contains("Jackson"));
         for (const QString &s : found)
             QVERIFY(s.contains("son", Qt::CaseInsensitive));
@@ -654,15 +716,15 @@ private slots:
         int filled = 0;
         for (const auto &row : everyone(book, "Work Tel"))
             filled += row.second.isNull() ? 0 : 1;
-        QCOMPARE(surnamesShown().size(), filled);
+        QCOMPARE(surnamesShown(sample.query()).size(), filled);
         searchFor("Work Tel", "", true);
-        QCOMPARE(surnamesShown().size(), 0);
+        QCOMPARE(surnamesShown(sample.query()).size(), 0);
         // Wildcards keep their meaning.
         searchFor("Surname", "J_c");
-        QCOMPARE(surnamesShown(), QStringList{"Jackson"});
+        QCOMPARE(surnamesShown(sample.query()), QStringList{"Jackson"});
         searchFor("Cap", "z");
-        QCOMPARE(surnamesShown(), QStringList{"Zielinski"});
-        QVERIFY(program.log().isEmpty());
+        QCOMPARE(surnamesShown(sample.query()), QStringList{"Zielinski"});
+        QVERIFY(platform.dialogs.log.isEmpty());
     }
 
     // Whatever is typed is searched for as it stands: each word below is in
@@ -689,8 +751,10 @@ private slots:
     void hostileWordsAreFoundLiterally()
     {
         QFETCH(QString, word);
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        ScriptedPlatform platform;
+        SampleBook sample;
+        TfmSQLSearchDialog dialogAlone(&sample.book, nullptr);
+        const QString book = sample.path;
         addPerson(book, "Holder", "before " + word + " after");
         addPerson(book, "Nearly",
                   "before " + (word.size() > 2 ? word.chopped(1) : QString("near")) + " after");
@@ -704,11 +768,11 @@ private slots:
         }
         QCOMPARE(holders, QStringList{"Holder"});
         searchFor("Notes", word);
-        QCOMPARE(sortedNames(surnamesShown()), holders);
+        QCOMPARE(sortedNames(surnamesShown(sample.query())), holders);
         searchFor("Notes", word, true);
-        QCOMPARE(sortedNames(surnamesShown()), sortedNames(others));
-        QCOMPARE(fmHomeAddMain->book()->query()->sql().value(4), "\"%" + word + "%\"");
-        QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
+        QCOMPARE(sortedNames(surnamesShown(sample.query())), sortedNames(others));
+        QCOMPARE(sample.query()->sql().value(4), "\"%" + word + "%\"");
+        QVERIFY2(platform.dialogs.log.isEmpty(), qPrintable(platform.dialogs.log.join('\n')));
         QCOMPARE(everyone(book, "Notes"), notes);
     }
 
@@ -716,20 +780,20 @@ private slots:
     {
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        fmHomeAddMain->book()->connection()->close();
+        mainWindow()->book()->connection()->close();
         QFile::remove(book);
         searchFor("Town", "a");
         QVERIFY(!dialog()->isVisible());
         QCOMPARE(program.log(), QStringList{QString("Varnel: Could not find file '%1'").arg(book)});
-        QVERIFY(!fmHomeAddMain->book()->query()->active());
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), 0);
+        QVERIFY(!mainQuery()->active());
+        QCOMPARE(grid()->model()->rowCount(), 0);
     }
 
     void theListIsFilledWhenTheStartUpOpenFails()
     {
         RunningProgram program({"Varnel.vdf"});
         QCOMPARE(program.log().size(), 1);
-        QCOMPARE(dialog()->sqListBox->count(), 19);
+        QCOMPARE(fieldList()->count(), 19);
     }
 
     // F3 and the Search button show the dialog modally; the menu keys wait
@@ -737,16 +801,17 @@ private slots:
     void searchButtonAndF3ShowTheDialogModally()
     {
         RunningProgram program;
-        QVERIFY(fmHomeAddMain->HomeSearch->isEnabled() && fmHomeAddMain->miOpenSearch->isEnabled());
+        QVERIFY(named<QPushButton>(mainWindow(), "HomeSearch")->isEnabled() &&
+                named<QAction>(mainWindow(), "miOpenSearch")->isEnabled());
         bool wasModal = false, f4Waited = false;
         QTimer::singleShot(0, [&] {
             wasModal = QApplication::activeModalWidget() == dialog();
-            dialog()->sqEditBox->setText("son");
+            wordBox()->setText("son");
             QTest::keyClick(dialog(), Qt::Key_F4); // the main window's reset waits
-            f4Waited = dialog()->sqEditBox->text() == "son";
+            f4Waited = wordBox()->text() == "son";
             dialog()->reject();
         });
-        QTest::keyClick(fmHomeAddMain, Qt::Key_F3);
+        QTest::keyClick(mainWindow(), Qt::Key_F3);
         QVERIFY(wasModal);
         QVERIFY(f4Waited);
         QTimer::singleShot(0, [&] {
@@ -754,7 +819,7 @@ private slots:
             dialog()->reject();
         });
         wasModal = false;
-        QTest::mouseClick(fmHomeAddMain->HomeSearch, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(mainWindow(), "HomeSearch"), Qt::LeftButton);
         QVERIFY(wasModal);
     }
 };

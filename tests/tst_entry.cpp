@@ -1,14 +1,19 @@
 #include "TestSupport.h"
 
-#include "widgets/ClickPanel.h"
 #include "app/HomeGrid.h"
-#include "platform/IniFile.h"
 #include "browse/CountLook.h"
+#include "dbaware/DBEdit.h"
+#include "dbaware/DBMemo.h"
+#include "dbaware/DBNavigator.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
+#include "widgets/ClickPanel.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,8 +31,76 @@ const QString kClosed =
 
 AdoQuery *query()
 {
-    return fmHomeAddMain->book()->query();
+    return mainWindow()->book()->query();
 }
+
+TfmRecCard *card()
+{
+    return topLevel<TfmRecCard>("fmRecCard");
+}
+
+DBEdit *cardField(const char *name)
+{
+    return named<DBEdit>(card(), name);
+}
+
+DBMemo *cardNotes()
+{
+    return named<DBMemo>(card(), "DBMemo2");
+}
+
+TfmHomeForm *form()
+{
+    return topLevel<TfmHomeForm>("fmHomeForm");
+}
+
+DBEdit *formField(const char *name)
+{
+    return named<DBEdit>(form(), name);
+}
+
+QTabWidget *formPages()
+{
+    return named<QTabWidget>(form(), "PageControl1");
+}
+
+TfmCountyListEdit *countyEditor()
+{
+    return topLevel<TfmCountyListEdit>("fmCountyListEdit");
+}
+
+QLineEdit *newCountyBox()
+{
+    return named<QLineEdit>(countyEditor(), "edCountyList");
+}
+
+QPushButton *countyButton(const char *name)
+{
+    return named<QPushButton>(countyEditor(), name);
+}
+
+QPushButton *mainButton(const char *name)
+{
+    return named<QPushButton>(mainWindow(), name);
+}
+
+DBGrid *mainGrid()
+{
+    return named<DBGrid>(mainWindow(), "dbGrid1");
+}
+
+// A copy of the sample book with the desktop's dialogs, sound and shell
+// scripted, and a scratch program folder for the settings file: enough to
+// build one window on its own.
+struct OneWindow
+{
+    ScratchProgramFolder folder;
+    ScriptedPlatform platform;
+    SampleBook sample;
+    OneWindow() { ProgramFolder::set(folder.path()); }
+    QStringList &log() { return platform.dialogs.log; }
+    AdoQuery *query() const { return sample.query(); }
+};
 
 int rowsInFile(const QString &path, const QString &where = QString())
 {
@@ -43,12 +116,12 @@ void click(ClickPanel *panel)
 
 ClickPanel *cardPanel(const char *name)
 {
-    return fmRecCard->findChild<ClickPanel *>(name);
+    return named<ClickPanel>(card(), name);
 }
 
 QToolButton *navButton(const char *name)
 {
-    return fmHomeForm->DBNavigator1->findChild<QToolButton *>(name);
+    return named<QToolButton>(named<DBNavigator>(form(), "DBNavigator1"), name);
 }
 
 void showActive(QWidget *w)
@@ -75,17 +148,17 @@ void putFile(const QString &path, const QByteArray &bytes)
 // window's button open it.
 void withCountyEditor(const std::function<void()> &inside)
 {
-    QTimer::singleShot(0, fmCountyListEdit, [inside] {
+    QTimer::singleShot(0, countyEditor(), [inside] {
         inside();
-        if (fmCountyListEdit->isVisible())
-            fmCountyListEdit->reject();
+        if (countyEditor()->isVisible())
+            countyEditor()->reject();
     });
-    QTest::mouseClick(fmHomeAddMain->btEditCounty, Qt::LeftButton);
+    QTest::mouseClick(mainButton("btEditCounty"), Qt::LeftButton);
 }
 
 QStringList listItems()
 {
-    return fmCountyListEdit->entries();
+    return countyEditor()->entries();
 }
 
 // Where Tab goes from `w`: the next widget in the focus chain that takes Tab.
@@ -125,72 +198,75 @@ private slots:
     {
         RunningProgram program;
         query()->moveTo(2);
-        QVERIFY(fmHomeAddMain->btnRecCard->isEnabled());
-        QTest::mouseClick(fmHomeAddMain->btnRecCard, Qt::LeftButton);
-        QVERIFY(fmRecCard->isVisible());
-        QCOMPARE(fmRecCard->windowTitle(), QString("Record Card"));
-        QCOMPARE(fmRecCard->size(), QSize(574, 358));
-        QCOMPARE(fmRecCard->DBEdit3->text(), query()->displayText(AddressFields::Surname));
-        QCOMPARE(fmRecCard->DBEdit12->text(), query()->displayText(AddressFields::Email));
-        QCOMPARE(fmRecCard->focusWidget(), fmRecCard->DBEdit1);
+        QVERIFY(mainButton("btnRecCard")->isEnabled());
+        QTest::mouseClick(mainButton("btnRecCard"), Qt::LeftButton);
+        QVERIFY(card()->isVisible());
+        QCOMPARE(card()->windowTitle(), QString("Record Card"));
+        QCOMPARE(card()->size(), QSize(574, 358));
+        QCOMPARE(cardField("DBEdit3")->text(), query()->displayText(AddressFields::Surname));
+        QCOMPARE(cardField("DBEdit12")->text(), query()->displayText(AddressFields::Email));
+        QCOMPARE(card()->focusWidget(), cardField("DBEdit1"));
 
         // A move in the grid moves the card with it.
-        fmHomeAddMain->dbGrid1->setCurrentIndex(fmHomeAddMain->dbGrid1->model()->index(5, 0));
+        mainGrid()->setCurrentIndex(mainGrid()->model()->index(5, 0));
         QCOMPARE(query()->recNo(), 5);
-        QCOMPARE(fmRecCard->DBEdit1->text(), query()->displayText(AddressFields::Firstname));
+        QCOMPARE(cardField("DBEdit1")->text(), query()->displayText(AddressFields::Firstname));
 
         // Every one-line field stands on one of the picture's rules.
-        const QImage card = TfmRecCard::ruledCard();
-        QCOMPARE(card.size(), QSize(583, 413));
+        const QImage ruled = TfmRecCard::ruledCard();
+        QCOMPARE(ruled.size(), QSize(583, 413));
         QList<int> rules;
-        for (int y = 0; y < card.height(); ++y)
-            if (card.pixelColor(10, y) != QColor(Qt::white))
-                rules << y + fmRecCard->Image1->y();
+        for (int y = 0; y < ruled.height(); ++y)
+            if (ruled.pixelColor(10, y) != QColor(Qt::white))
+                rules << y + named<QLabel>(card(), "Image1")->y();
         QCOMPARE(rules.size(), 14);
         QVERIFY(qAbs(rules.at(13) - rules.at(0) - 13 * 23.6) < 1.0);
-        for (DBEdit *e : fmRecCard->Panel1->findChildren<DBEdit *>()) {
+        for (DBEdit *e : named<QWidget>(card(), "Panel1")->findChildren<DBEdit *>()) {
             const int bottom = e->geometry().bottom() + 1;
             bool onRule = false;
             for (int r : rules)
                 onRule |= qAbs(bottom - r) <= 1;
             QVERIFY2(onRule, qPrintable(e->objectName()));
         }
-        QCOMPARE(fmRecCard->Panel2->geometry(), QRect(93, 0, 3, fmRecCard->Panel1->height()));
-        QCOMPARE(fmRecCard->Panel10->x(), 368);
-        QCOMPARE(fmRecCard->Panel10->y(), 185);
+        const int faceHeight = named<QWidget>(card(), "Panel1")->height();
+        QCOMPARE(named<QWidget>(card(), "Panel2")->geometry(), QRect(93, 0, 3, faceHeight));
+        QCOMPARE(named<QWidget>(card(), "Panel10")->x(), 368);
+        QCOMPARE(named<QWidget>(card(), "Panel10")->y(), 185);
     }
 
     void cardTabOrderAndFieldLengths()
     {
-        RunningProgram program;
-        TfmRecCard *c = fmRecCard;
-        const QList<QWidget *> order{c->DBEdit1,  c->DBEdit2,  c->DBEdit3, c->DBEdit4,  c->DBEdit5,
-                                     c->DBEdit6,  c->DBEdit7,  c->DBEdit8, c->DBEdit9,  c->DBEdit10,
-                                     c->DBEdit11, c->DBEdit12, c->DBMemo2, c->DBEdit20, c->DBEdit13,
-                                     c->DBEdit21, c->DBEdit19, c->DBEdit17};
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        const QList<QWidget *> order{
+            cardField("DBEdit1"),  cardField("DBEdit2"),  cardField("DBEdit3"),
+            cardField("DBEdit4"),  cardField("DBEdit5"),  cardField("DBEdit6"),
+            cardField("DBEdit7"),  cardField("DBEdit8"),  cardField("DBEdit9"),
+            cardField("DBEdit10"), cardField("DBEdit11"), cardField("DBEdit12"),
+            cardNotes(),           cardField("DBEdit20"), cardField("DBEdit13"),
+            cardField("DBEdit21"), cardField("DBEdit19"), cardField("DBEdit17")};
         for (int i = 1; i < order.size(); ++i)
             QCOMPARE(nextTabStop(order.at(i - 1))->objectName(), order.at(i)->objectName());
         for (QWidget *w : order)
             if (auto *e = qobject_cast<DBEdit *>(w); e && e->field() != AddressFields::Birthday)
-                QCOMPARE(e->maxLength(), query()->fields().at(e->field()).size);
-        c->DBEdit20->selectAll();
-        QTest::keyClicks(c->DBEdit20, "ABCDEFGHIJ");
-        QCOMPARE(c->DBEdit20->text(), QString("ABCDEF"));
-        QCOMPARE(query()->displayText(AddressFields::Flag), QString("ABCDEF"));
+                QCOMPARE(e->maxLength(), program.query()->fields().at(e->field()).size);
+        cardField("DBEdit20")->selectAll();
+        QTest::keyClicks(cardField("DBEdit20"), "ABCDEFGHIJ");
+        QCOMPARE(cardField("DBEdit20")->text(), QString("ABCDEF"));
+        QCOMPARE(program.query()->displayText(AddressFields::Flag), QString("ABCDEF"));
     }
 
     void nextAfterAnEditSavesWithTheSound()
     {
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        fmHomeAddMain->btnRecCard->click();
+        mainButton("btnRecCard")->click();
         query()->moveTo(1);
-        fmRecCard->DBEdit7->selectAll();
-        QTest::keyClicks(fmRecCard->DBEdit7, "Tewkesbury");
+        cardField("DBEdit7")->selectAll();
+        QTest::keyClicks(cardField("DBEdit7"), "Tewkesbury");
         QCOMPARE(query()->state(), DataSetState::Edit);
         // The grid shows the typing at once.
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(1, 5).data().toString(),
-                 QString("Tewkesbury"));
+        QCOMPARE(mainGrid()->model()->index(1, 5).data().toString(), QString("Tewkesbury"));
         click(cardPanel("Panel4"));
         QCOMPARE(query()->recNo(), 2);
         QCOMPARE(query()->state(), DataSetState::Browse);
@@ -198,7 +274,7 @@ private slots:
         QCOMPARE(rowsInFile(book, "WHERE Town = 'Tewkesbury'"), 1);
         click(cardPanel("Panel5"));
         QCOMPARE(query()->recNo(), 1);
-        QCOMPARE(fmRecCard->DBEdit7->text(), QString("Tewkesbury"));
+        QCOMPARE(cardField("DBEdit7")->text(), QString("Tewkesbury"));
         QVERIFY(program.log().isEmpty());
     }
 
@@ -215,13 +291,13 @@ private slots:
         other.setSql({"SELECT * FROM HomeAd", "ORDER BY Surname"});
         other.open();
         other.moveTo(1);
-        fmHomeAddMain->btnRecCard->click();
+        mainButton("btnRecCard")->click();
         query()->moveTo(1);
         QCOMPARE(query()->displayText(AddressFields::Surname),
                  other.displayText(AddressFields::Surname));
 
-        fmRecCard->DBEdit7->selectAll();
-        QTest::keyClicks(fmRecCard->DBEdit7, "Tewkesbury");
+        cardField("DBEdit7")->selectAll();
+        QTest::keyClicks(cardField("DBEdit7"), "Tewkesbury");
         other.setFieldText(AddressFields::Town, "Pershore");
         other.post();
         click(cardPanel("Panel4")); // Next >> saves first
@@ -232,7 +308,7 @@ private slots:
                         "as it is now."});
         QCOMPARE(query()->recNo(), 1);
         QCOMPARE(query()->state(), DataSetState::Edit);
-        QCOMPARE(fmRecCard->DBEdit7->text(), QString("Tewkesbury"));
+        QCOMPARE(cardField("DBEdit7")->text(), QString("Tewkesbury"));
         QCOMPARE(rowsInFile(book, "WHERE Town = 'Pershore'"), 1);
         QCOMPARE(rowsInFile(book, "WHERE Town = 'Tewkesbury'"), 0);
 
@@ -243,20 +319,21 @@ private slots:
 
     void newRecordThenNextLeavesNothing()
     {
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        const QString book = program.sample.path;
         const int before = rowsInFile(book);
-        showActive(fmRecCard);
-        query()->moveTo(3);
-        fmRecCard->DBEdit3->setFocus();
+        showActive(card());
+        program.query()->moveTo(3);
+        cardField("DBEdit3")->setFocus();
         click(cardPanel("Panel7"));
-        QCOMPARE(query()->state(), DataSetState::Insert);
-        QCOMPARE(query()->recNo(), 3);
-        QCOMPARE(fmRecCard->DBEdit3->text(), QString());
-        QCOMPARE(QApplication::focusWidget(), fmRecCard->DBEdit1);
+        QCOMPARE(program.query()->state(), DataSetState::Insert);
+        QCOMPARE(program.query()->recNo(), 3);
+        QCOMPARE(cardField("DBEdit3")->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), cardField("DBEdit1"));
         click(cardPanel("Panel4"));
-        QCOMPARE(query()->state(), DataSetState::Browse);
-        QCOMPARE(query()->recordCount(), before);
+        QCOMPARE(program.query()->state(), DataSetState::Browse);
+        QCOMPARE(program.query()->recordCount(), before);
         QCOMPARE(rowsInFile(book), before);
         QVERIFY(program.platform.sound.played.isEmpty());
     }
@@ -266,14 +343,14 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        fmHomeAddMain->btnRecCard->click();
+        mainButton("btnRecCard")->click();
         click(cardPanel("Panel7"));
-        QTest::keyClicks(fmRecCard->DBEdit3, "Zebedee");
+        QTest::keyClicks(cardField("DBEdit3"), "Zebedee");
         click(cardPanel("Panel9"));
         QCOMPARE(query()->recordCount(), before);
         click(cardPanel("Panel7"));
-        QTest::keyClicks(fmRecCard->DBEdit3, "Zebedee");
-        QTest::keyClicks(fmRecCard->DBMemo2, "line one");
+        QTest::keyClicks(cardField("DBEdit3"), "Zebedee");
+        QTest::keyClicks(cardNotes(), "line one");
         click(cardPanel("Panel5"));
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Zebedee' AND Notes = 'line one'"), 1);
     }
@@ -289,38 +366,39 @@ private slots:
         QFETCH(QString, typed);
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        fmHomeAddMain->btnRecCard->click();
+        mainButton("btnRecCard")->click();
         query()->moveTo(4);
         const QString town = query()->displayText(AddressFields::Town);
         if (!typed.isEmpty()) {
-            fmRecCard->DBEdit7->selectAll();
-            QTest::keyClicks(fmRecCard->DBEdit7, typed);
+            cardField("DBEdit7")->selectAll();
+            QTest::keyClicks(cardField("DBEdit7"), typed);
         }
         click(cardPanel("Panel6"));
-        QVERIFY(!fmRecCard->isVisible());
+        QVERIFY(!card()->isVisible());
         QCOMPARE(query()->state(), DataSetState::Edit);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         const QString shown = typed.isEmpty() ? town : typed;
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(4, 5).data().toString(), shown);
+        QCOMPARE(mainGrid()->model()->index(4, 5).data().toString(), shown);
         // Nothing is written until the record is left in the grid.
         QCOMPARE(rowsInFile(book, "WHERE Town = 'Penzance'"), 0);
-        fmHomeAddMain->dbGrid1->setCurrentIndex(fmHomeAddMain->dbGrid1->model()->index(0, 0));
+        mainGrid()->setCurrentIndex(mainGrid()->model()->index(0, 0));
         QCOMPARE(rowsInFile(book, "WHERE Town = 'Penzance'"), typed.isEmpty() ? 0 : 1);
     }
 
     void deleteAsksFirst()
     {
-        RunningProgram program;
-        const QString book = program.folder.file("Varnel.vdf");
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        const QString book = program.sample.path;
         const int before = rowsInFile(book);
-        fmHomeAddMain->btnRecCard->click();
-        query()->moveTo(2);
-        const QString surname = query()->displayText(AddressFields::Surname);
+        showActive(card());
+        program.query()->moveTo(2);
+        const QString surname = program.query()->displayText(AddressFields::Surname);
         program.platform.dialogs.answers << "Cancel";
         click(cardPanel("Panel8"));
         QCOMPARE(program.log(), QStringList{"Confirm: You are about to delete a record -> Cancel"});
         QCOMPARE(rowsInFile(book), before);
-        QCOMPARE(query()->recordCount(), before);
+        QCOMPARE(program.query()->recordCount(), before);
         program.platform.dialogs.answers << "OK";
         click(cardPanel("Panel8"));
         QCOMPARE(rowsInFile(book), before - 1);
@@ -339,15 +417,16 @@ private slots:
     void closedQueryMessages()
     {
         QFETCH(QString, panel);
-        RunningProgram program;
-        fmHomeAddMain->btnRecCard->click();
-        query()->close();
-        QCOMPARE(fmRecCard->DBEdit3->text(), QString());
-        QVERIFY(fmRecCard->DBEdit3->isReadOnly());
-        QVERIFY(fmRecCard->DBMemo2->isReadOnly());
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        showActive(card());
+        program.query()->close();
+        QCOMPARE(cardField("DBEdit3")->text(), QString());
+        QVERIFY(cardField("DBEdit3")->isReadOnly());
+        QVERIFY(cardNotes()->isReadOnly());
         click(cardPanel(panel.toLatin1().constData()));
         QCOMPARE(program.log().last(), kClosed);
-        QVERIFY(fmRecCard->isVisible()); // "Close" fails before it closes
+        QVERIFY(card()->isVisible()); // "Close" fails before it closes
         QVERIFY(program.platform.sound.played.isEmpty());
         // Cancel has nothing to cancel and says nothing.
         const int logged = program.log().size();
@@ -357,11 +436,12 @@ private slots:
 
     void emptySelection()
     {
-        RunningProgram program;
-        query()->close();
-        query()->setSql({"SELECT * FROM HomeAd WHERE Surname = 'nobody'"});
-        query()->open();
-        fmHomeAddMain->btnRecCard->click();
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        program.query()->close();
+        program.query()->setSql({"SELECT * FROM HomeAd WHERE Surname = 'nobody'"});
+        program.query()->open();
+        showActive(card());
         click(cardPanel("Panel5"));
         click(cardPanel("Panel4"));
         QVERIFY(program.log().isEmpty());
@@ -369,25 +449,25 @@ private slots:
         QCOMPARE(program.log().last(),
                  QString("Varnel: Cannot perform this operation on an empty dataset."));
         // Typing into an empty selection starts a new record.
-        QTest::keyClicks(fmRecCard->DBEdit3, "Nobody");
-        QCOMPARE(query()->state(), DataSetState::Insert);
-        QCOMPARE(fmRecCard->DBEdit3->text(), QString("Nobody"));
+        QTest::keyClicks(cardField("DBEdit3"), "Nobody");
+        QCOMPARE(program.query()->state(), DataSetState::Insert);
+        QCOMPARE(cardField("DBEdit3")->text(), QString("Nobody"));
     }
 
     void birthdayThatIsNoDateIsRefused()
     {
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
-        showActive(fmRecCard);
+        showActive(card());
         query()->moveTo(1);
         const QString before = query()->displayText(AddressFields::Birthday);
-        fmRecCard->DBEdit21->setFocus();
-        fmRecCard->DBEdit21->selectAll();
-        QTest::keyClicks(fmRecCard->DBEdit21, "notadate");
+        cardField("DBEdit21")->setFocus();
+        cardField("DBEdit21")->selectAll();
+        QTest::keyClicks(cardField("DBEdit21"), "notadate");
         QCOMPARE(query()->state(), DataSetState::Edit);
-        fmRecCard->DBEdit1->setFocus(); // focus out hands the text over
+        cardField("DBEdit1")->setFocus(); // focus out hands the text over
         QCOMPARE(program.log().last(), QString("Varnel: 'notadate' is not a valid date and time."));
-        QTRY_COMPARE(QApplication::focusWidget(), fmRecCard->DBEdit21);
+        QTRY_COMPARE(QApplication::focusWidget(), cardField("DBEdit21"));
         // Next hands it over again, is refused again, and stays.
         click(cardPanel("Panel4"));
         QCOMPARE(program.log().size(), 2);
@@ -395,18 +475,18 @@ private slots:
         QCOMPARE(query()->state(), DataSetState::Edit);
         QCOMPARE(query()->displayText(AddressFields::Birthday), before);
         QVERIFY(program.platform.sound.played.isEmpty());
-        QCOMPARE(fmRecCard->DBEdit21->text(), QString("notadate"));
+        QCOMPARE(cardField("DBEdit21")->text(), QString("notadate"));
 
         // A real date typed there is saved by Next.
         const QString date = AdoQuery::dateTimeText(QDateTime(QDate(1970, 1, 2), QTime(0, 0)));
-        fmRecCard->DBEdit21->selectAll();
-        QTest::keyClicks(fmRecCard->DBEdit21, date);
+        cardField("DBEdit21")->selectAll();
+        QTest::keyClicks(cardField("DBEdit21"), date);
         click(cardPanel("Panel4"));
         QCOMPARE(query()->recNo(), 2);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         query()->moveTo(1);
-        QCOMPARE(fmRecCard->DBEdit21->text(), date);
-        QCOMPARE(fmHomeForm->DBEdit14->text(), date);
+        QCOMPARE(cardField("DBEdit21")->text(), date);
+        QCOMPARE(formField("DBEdit14")->text(), date);
     }
 
     // The link carries the address alone: whatever would add fields to the
@@ -447,12 +527,13 @@ private slots:
     {
         QFETCH(QString, address);
         QFETCH(QString, link);
-        RunningProgram program;
-        fmHomeAddMain->btnRecCard->click();
-        query()->setFieldText(AddressFields::Email, address);
-        QCOMPARE(fmRecCard->DBEdit12->cursor().shape(), Qt::PointingHandCursor);
-        QVERIFY(fmRecCard->DBEdit12->font().underline());
-        QTest::mouseDClick(fmRecCard->DBEdit12, Qt::LeftButton);
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        showActive(card());
+        program.query()->setFieldText(AddressFields::Email, address);
+        QCOMPARE(cardField("DBEdit12")->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(cardField("DBEdit12")->font().underline());
+        QTest::mouseDClick(cardField("DBEdit12"), Qt::LeftButton);
         if (link.isEmpty()) {
             QVERIFY(program.platform.shell.opened.isEmpty());
             QCOMPARE(program.log(),
@@ -469,32 +550,33 @@ private slots:
     // wrapping at word boundaries.
     void aNoteOfOneHugeWordIsShownWholeAndWrapsAnywhere()
     {
-        RunningProgram program;
-        fmHomeAddMain->btnRecCard->click();
-        DBMemo *notes = fmRecCard->DBMemo2;
+        OneWindow program;
+        TfmRecCard cardAlone(program.query());
+        showActive(card());
+        DBMemo *notes = cardNotes();
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
         QString word(2 * 1024 * 1024, QChar('x'));
         word[12345] = QChar('y');
-        query()->setFieldText(AddressFields::Notes, word);
+        program.query()->setFieldText(AddressFields::Notes, word);
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAnywhere);
         QCOMPARE(notes->toPlainText(), word);
         QCOMPARE(notes->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 
         const QString ordinary = "Met at the village fete; " + QString(80, 'w') + " likes roses";
-        query()->setFieldText(AddressFields::Notes, ordinary);
+        program.query()->setFieldText(AddressFields::Notes, ordinary);
         QCOMPARE(notes->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
         QCOMPARE(notes->toPlainText(), ordinary);
-        query()->cancelUpdates();
+        program.query()->cancelUpdates();
     }
 
     void doubleClickInTheGridOpensTheCard()
     {
         RunningProgram program;
-        auto *grid = fmHomeAddMain->dbGrid1;
+        auto *grid = mainGrid();
         const QRect cell = grid->visualRect(grid->model()->index(3, 1));
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-        QVERIFY(fmRecCard->isVisible());
-        QCOMPARE(fmRecCard->DBEdit1->text(), grid->model()->index(3, 1).data().toString());
+        QVERIFY(card()->isVisible());
+        QCOMPARE(cardField("DBEdit1")->text(), grid->model()->index(3, 1).data().toString());
     }
 
     // --- Placement, shared between the card and the form view ---
@@ -504,28 +586,27 @@ private slots:
         RunningProgram program;
         IniFile ini(IniFile::settingsPath());
         // No FormView section: both keep their places.
-        fmRecCard->move(40, 50);
-        fmHomeAddMain->btnRecCard->click();
-        QCOMPARE(fmRecCard->frameGeometry().topLeft(), QPoint(40, 50));
-        fmRecCard->move(120, 130);
-        showActive(fmRecCard);
-        fmRecCard->close();
+        card()->move(40, 50);
+        mainButton("btnRecCard")->click();
+        QCOMPARE(card()->frameGeometry().topLeft(), QPoint(40, 50));
+        card()->move(120, 130);
+        showActive(card());
+        card()->close();
         QCOMPARE(ini.readInteger("FormView", "Status", -1), 1);
-        QCOMPARE(ini.readInteger("RecCard", "Left", -1), fmRecCard->frameGeometry().left());
-        QCOMPARE(ini.readInteger("RecCard", "Top", -1), fmRecCard->frameGeometry().top());
-        fmRecCard->move(0, 0);
-        fmHomeAddMain->btnRecCard->click();
-        QCOMPARE(
-            fmRecCard->frameGeometry().topLeft(),
-            QPoint(ini.readInteger("RecCard", "Left", -1), ini.readInteger("RecCard", "Top", -1)));
+        QCOMPARE(ini.readInteger("RecCard", "Left", -1), card()->frameGeometry().left());
+        QCOMPARE(ini.readInteger("RecCard", "Top", -1), card()->frameGeometry().top());
+        card()->move(0, 0);
+        mainButton("btnRecCard")->click();
+        QCOMPARE(card()->frameGeometry().topLeft(), QPoint(ini.readInteger("RecCard", "Left", -1),
+                                                           ini.readInteger("RecCard", "Top", -1)));
         // The card's close lets the form view restore its own keys.
         ini.writeInteger("FormView", "Left", 210);
         ini.writeInteger("FormView", "Top", 220);
-        fmHomeForm->show();
-        QCOMPARE(fmHomeForm->frameGeometry().topLeft(), QPoint(210, 220));
+        form()->show();
+        QCOMPARE(form()->frameGeometry().topLeft(), QPoint(210, 220));
         // Closed while another window is active: 2.
-        showActive(fmHomeAddMain);
-        fmHomeForm->close();
+        showActive(mainWindow());
+        form()->close();
         QCOMPARE(ini.readInteger("FormView", "Status", -1), 2);
     }
 
@@ -534,15 +615,15 @@ private slots:
         RunningProgram program;
         IniFile ini(IniFile::settingsPath());
         ini.writeInteger("FormView", "Status", 3);
-        QVERIFY(fmHomeAddMain->miRecordForm->isEnabled());
-        fmHomeAddMain->miRecordForm->trigger();
-        QVERIFY(fmHomeForm->isVisible());
-        QVERIFY(fmHomeForm->windowState() & Qt::WindowMaximized);
-        fmHomeForm->close();
+        QVERIFY(named<QAction>(mainWindow(), "miRecordForm")->isEnabled());
+        named<QAction>(mainWindow(), "miRecordForm")->trigger();
+        QVERIFY(form()->isVisible());
+        QVERIFY(form()->windowState() & Qt::WindowMaximized);
+        form()->close();
         ini.writeInteger("FormView", "Status", 1);
         ini.writeInteger("FormView", "Left", 77);
-        fmHomeForm->showMinimized();
-        fmHomeForm->close();
+        form()->showMinimized();
+        form()->close();
         QCOMPARE(ini.readInteger("FormView", "Left", -1), 77);
         QCOMPARE(ini.readInteger("FormView", "Status", -1), 2);
     }
@@ -552,9 +633,9 @@ private slots:
         RunningProgram program;
         QFile::remove(IniFile::settingsPath());
         QVERIFY(QDir().mkpath(IniFile::settingsPath())); // a folder where the file should be
-        fmHomeAddMain->btnRecCard->click();
-        fmRecCard->close();
-        QVERIFY(!fmRecCard->isVisible());
+        mainButton("btnRecCard")->click();
+        card()->close();
+        QVERIFY(!card()->isVisible());
         QVERIFY(!program.log().isEmpty());
         QCOMPARE(program.log().last(),
                  "Varnel: Unable to write to " + IniFile::settingsPath() + ".");
@@ -565,8 +646,8 @@ private slots:
     void formViewNavigatorFollowsTheQuery()
     {
         RunningProgram program;
-        fmHomeAddMain->miRecordForm->trigger();
-        QCOMPARE(fmHomeForm->windowTitle(), QString("Varnel 3 Form View"));
+        named<QAction>(mainWindow(), "miRecordForm")->trigger();
+        QCOMPARE(form()->windowTitle(), QString("Varnel 3 Form View"));
         const QStringList names{"nbFirst",  "nbPrior", "nbNext", "nbLast",  "nbInsert",
                                 "nbDelete", "nbEdit",  "nbPost", "nbCancel"};
         const QStringList tips{"First record", "Prior record",  "Next record",
@@ -583,8 +664,8 @@ private slots:
         QCOMPARE(enabled(), QString("001111100")); // at the beginning
         QTest::mouseClick(navButton("nbNext"), Qt::LeftButton);
         QCOMPARE(query()->recNo(), 1);
-        QCOMPARE(fmHomeForm->DBEdit1->text(), query()->displayText(AddressFields::Surname));
-        QCOMPARE(fmHomeAddMain->dbGrid1->currentIndex().row(), 1);
+        QCOMPARE(formField("DBEdit1")->text(), query()->displayText(AddressFields::Surname));
+        QCOMPARE(mainGrid()->currentIndex().row(), 1);
         QCOMPARE(enabled(), QString("111111100"));
         QTest::mouseClick(navButton("nbLast"), Qt::LeftButton);
         QCOMPARE(enabled(), QString("110011100"));
@@ -594,9 +675,9 @@ private slots:
         QTest::mouseClick(navButton("nbCancel"), Qt::LeftButton);
         query()->close();
         QCOMPARE(enabled(), QString("000000000"));
-        QCOMPARE(fmHomeForm->DBEdit13->text(), QString());
-        QTest::mouseClick(fmHomeForm->BitBtn1, Qt::LeftButton);
-        QVERIFY(!fmHomeForm->isVisible());
+        QCOMPARE(formField("DBEdit13")->text(), QString());
+        QTest::mouseClick(named<QPushButton>(form(), "BitBtn1"), Qt::LeftButton);
+        QVERIFY(!form()->isVisible());
     }
 
     void formViewInsertShowsEverywhereAndDeleteAsks()
@@ -604,13 +685,13 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        fmHomeAddMain->miRecordForm->trigger();
-        fmHomeAddMain->btnRecCard->click();
+        named<QAction>(mainWindow(), "miRecordForm")->trigger();
+        mainButton("btnRecCard")->click();
         QTest::mouseClick(navButton("nbInsert"), Qt::LeftButton);
-        QTest::keyClicks(fmHomeForm->DBEdit1, "Quayle");
-        QTest::keyClicks(fmHomeForm->DBEdit10, "Isle of Man");
-        QCOMPARE(fmRecCard->DBEdit3->text(), QString("Quayle"));
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->index(query()->recNo(), 0).data().toString(),
+        QTest::keyClicks(formField("DBEdit1"), "Quayle");
+        QTest::keyClicks(formField("DBEdit10"), "Isle of Man");
+        QCOMPARE(cardField("DBEdit3")->text(), QString("Quayle"));
+        QCOMPARE(mainGrid()->model()->index(query()->recNo(), 0).data().toString(),
                  QString("Quayle"));
         QTest::mouseClick(navButton("nbPost"), Qt::LeftButton);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
@@ -626,45 +707,73 @@ private slots:
 
     void formViewRefusedBirthdayStaysInEdit()
     {
-        RunningProgram program;
-        fmHomeAddMain->miRecordForm->trigger();
-        fmHomeForm->PageControl1->setCurrentIndex(1);
-        fmHomeForm->DBEdit14->selectAll();
-        QTest::keyClicks(fmHomeForm->DBEdit14, "31/31/31x");
+        OneWindow program;
+        TfmHomeForm formAlone(program.query());
+        showActive(form());
+        formPages()->setCurrentIndex(1);
+        formField("DBEdit14")->selectAll();
+        QTest::keyClicks(formField("DBEdit14"), "31/31/31x");
         QTest::mouseClick(navButton("nbPost"), Qt::LeftButton);
         QCOMPARE(program.log().last(),
                  QString("Varnel: '31/31/31x' is not a valid date and time."));
-        QCOMPARE(query()->state(), DataSetState::Edit);
+        QCOMPARE(program.query()->state(), DataSetState::Edit);
         QVERIFY(program.platform.sound.played.isEmpty());
         QTest::mouseClick(navButton("nbCancel"), Qt::LeftButton);
-        QCOMPARE(fmHomeForm->DBEdit14->text(), query()->displayText(AddressFields::Birthday));
+        QCOMPARE(formField("DBEdit14")->text(),
+                 program.query()->displayText(AddressFields::Birthday));
     }
 
     void formViewShowsPageOneAtEveryActivation()
     {
         RunningProgram program;
-        fmHomeAddMain->miRecordForm->trigger();
-        QVERIFY(QTest::qWaitForWindowActive(fmHomeForm));
-        QCOMPARE(fmHomeForm->PageControl1->currentWidget(), fmHomeForm->TabSheet1);
-        QCOMPARE(fmHomeForm->PageControl1->tabText(0), QString("Name Address Phones"));
-        QCOMPARE(fmHomeForm->PageControl1->tabText(1), QString("More Info"));
-        fmHomeForm->PageControl1->setCurrentIndex(1);
-        showActive(fmHomeAddMain);
-        QCOMPARE(fmHomeForm->PageControl1->currentIndex(), 1);
-        fmHomeAddMain->miRecordForm->trigger();
-        QVERIFY(QTest::qWaitForWindowActive(fmHomeForm));
-        QCOMPARE(fmHomeForm->PageControl1->currentIndex(), 0);
+        named<QAction>(mainWindow(), "miRecordForm")->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(form()));
+        QCOMPARE(formPages()->currentWidget(), named<QWidget>(form(), "TabSheet1"));
+        QCOMPARE(formPages()->tabText(0), QString("Name Address Phones"));
+        QCOMPARE(formPages()->tabText(1), QString("More Info"));
+        formPages()->setCurrentIndex(1);
+        showActive(mainWindow());
+        QCOMPARE(formPages()->currentIndex(), 1);
+        named<QAction>(mainWindow(), "miRecordForm")->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(form()));
+        QCOMPARE(formPages()->currentIndex(), 0);
     }
 
     // --- County pick list ---
+
+    // The editor on its own: "OK" hands on the working copy in its sorted
+    // order and writes it; "&Close" hands on nothing.
+    void countyEditorHandsOnItsListOnlyOnOk()
+    {
+        OneWindow program;
+        TfmCountyListEdit editor;
+        QSignalSpy accepted(&editor, &TfmCountyListEdit::listAccepted);
+        editor.setEntries({"Tyne", "avon", "Berks"});
+        QCOMPARE(editor.entries(), (QStringList{"avon", "Berks", "Tyne"}));
+        editor.show();
+        QTest::mouseClick(countyButton("BitBtn1"), Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QVERIFY(accepted.isEmpty());
+        editor.show();
+        newCountyBox()->setText("Kent");
+        QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+        QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(accepted.size(), 1);
+        QCOMPARE(accepted.first().first().toStringList(),
+                 (QStringList{"avon", "Berks", "Kent", "Tyne"}));
+        QCOMPARE(contents(program.folder.file("ListFile.txt")),
+                 QByteArray("avon\r\nBerks\r\nKent\r\nTyne\r\n"));
+        QVERIFY(program.log().isEmpty());
+    }
 
     void pickListInFileOrderInTheGridSortedInTheEditor()
     {
         RunningProgram program;
         const QString list = program.folder.file("ListFile.txt");
         putFile(list, "Tyne\nAvon\nberks");
-        fmHomeAddMain->loadCountyPickList();
-        auto *grid = fmHomeAddMain->dbGrid1;
+        mainWindow()->loadCountyPickList();
+        auto *grid = mainGrid();
         QCOMPARE(grid->pickList(6), (QStringList{"Tyne", "Avon", "berks"}));
 
         const QModelIndex cell = grid->model()->index(0, 6);
@@ -689,14 +798,14 @@ private slots:
 
         withCountyEditor([] {
             QCOMPARE(listItems(), (QStringList{"Avon", "berks", "Tyne"}));
-            fmCountyListEdit->edCountyList->setText("avon");
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
-            fmCountyListEdit->edCountyList->clear();
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
+            newCountyBox()->setText("avon");
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+            newCountyBox()->clear();
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
             QCOMPARE(listItems(), (QStringList{"", "Avon", "avon", "avon", "berks", "Tyne"}));
-            QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton);
-            QVERIFY(!fmCountyListEdit->isVisible());
+            QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton);
+            QVERIFY(!countyEditor()->isVisible());
         });
         QCOMPARE(contents(list), QByteArray("\r\nAvon\r\navon\r\navon\r\nberks\r\nTyne\r\n"));
         QCOMPARE(grid->pickList(6), (QStringList{"", "Avon", "avon", "avon", "berks", "Tyne"}));
@@ -708,23 +817,23 @@ private slots:
         RunningProgram program;
         const QString list = program.folder.file("ListFile.txt");
         putFile(list, "Tyne\r\nAvon\r\nberks\r\n");
-        fmHomeAddMain->loadCountyPickList();
+        mainWindow()->loadCountyPickList();
         withCountyEditor([] {
-            fmCountyListEdit->lbCountyList->setCurrentRow(0);
-            QTest::mouseClick(fmCountyListEdit->btDeleteItem, Qt::LeftButton);
-            fmCountyListEdit->lbCountyList->clearSelection();
-            QTest::mouseClick(fmCountyListEdit->btDeleteItem,
+            named<QListWidget>(countyEditor(), "lbCountyList")->setCurrentRow(0);
+            QTest::mouseClick(countyButton("btDeleteItem"), Qt::LeftButton);
+            named<QListWidget>(countyEditor(), "lbCountyList")->clearSelection();
+            QTest::mouseClick(countyButton("btDeleteItem"),
                               Qt::LeftButton); // nothing highlighted
-            fmCountyListEdit->edCountyList->setText("Kent");
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
+            newCountyBox()->setText("Kent");
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
             QCOMPARE(listItems(), (QStringList{"berks", "Kent", "Tyne"}));
-            QTest::mouseClick(fmCountyListEdit->BitBtn1, Qt::LeftButton);
+            QTest::mouseClick(countyButton("BitBtn1"), Qt::LeftButton);
         });
         QCOMPARE(contents(list), QByteArray("Tyne\r\nAvon\r\nberks\r\n"));
-        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Tyne", "Avon", "berks"}));
+        QCOMPARE(mainGrid()->pickList(6), (QStringList{"Tyne", "Avon", "berks"}));
         withCountyEditor([] {
             QCOMPARE(listItems(), (QStringList{"Avon", "berks", "Tyne"}));
-            QCOMPARE(fmCountyListEdit->edCountyList->text(),
+            QCOMPARE(newCountyBox()->text(),
                      QString("Kent")); // the entry box keeps its text
         });
     }
@@ -734,15 +843,15 @@ private slots:
         RunningProgram program({"ListFile.txt"});
         const QString list = program.folder.file("ListFile.txt");
         QCOMPARE(program.log(), QStringList{"Varnel: Cannot open file " + list + "."});
-        auto *grid = fmHomeAddMain->dbGrid1;
+        auto *grid = mainGrid();
         QVERIFY(grid->pickList(6).isEmpty());
         grid->edit(grid->model()->index(0, 6));
         QVERIFY(!grid->viewport()->findChild<QComboBox *>("pickListEditor"));
         grid->discardEditor();
         withCountyEditor([] {
-            fmCountyListEdit->edCountyList->setText("Rutland");
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
-            QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton);
+            newCountyBox()->setText("Rutland");
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+            QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton);
         });
         QCOMPARE(contents(list), QByteArray("Rutland\r\n"));
     }
@@ -762,8 +871,8 @@ private slots:
         const QString list = program.folder.file("ListFile.txt");
         const QByteArray damaged("Kent\nAv\0on\nTyne\n", 16);
         putFile(list, damaged);
-        fmHomeAddMain->loadCountyPickList();
-        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Kent", "Tyne"}));
+        mainWindow()->loadCountyPickList();
+        QCOMPARE(mainGrid()->pickList(6), (QStringList{"Kent", "Tyne"}));
         QCOMPARE(program.log().size(), 1);
         QVERIFY2(
             program.log().first().startsWith("Varnel: Line 2 of " + list + " could not be read"),
@@ -771,10 +880,10 @@ private slots:
         program.log().clear();
         program.platform.dialogs.answers << answer;
         withCountyEditor([] {
-            fmCountyListEdit->edCountyList->setText("Rutland");
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
-            QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton);
-            QVERIFY(!fmCountyListEdit->isVisible());
+            newCountyBox()->setText("Rutland");
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+            QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton);
+            QVERIFY(!countyEditor()->isVisible());
         });
         QCOMPARE(program.log(), QStringList{"Confirm: " + list +
                                             " could not be read in full. Replace it with the "
@@ -782,7 +891,7 @@ private slots:
                                             answer});
         QCOMPARE(contents(list),
                  answer == "OK" ? QByteArray("Kent\r\nRutland\r\nTyne\r\n") : damaged);
-        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6), (QStringList{"Kent", "Rutland", "Tyne"}));
+        QCOMPARE(mainGrid()->pickList(6), (QStringList{"Kent", "Rutland", "Tyne"}));
     }
 
     void unicodeListLoadsAndIsRewrittenWithoutAQuestion()
@@ -790,10 +899,9 @@ private slots:
         RunningProgram program;
         const QString list = program.folder.file("ListFile.txt");
         putFile(list, QByteArray("\xFF\xFEK\0e\0n\0t\0\r\0\n\0M\0\xF4\0n\0", 20));
-        fmHomeAddMain->loadCountyPickList();
-        QCOMPARE(fmHomeAddMain->dbGrid1->pickList(6),
-                 (QStringList{"Kent", QString::fromUtf8("M\xC3\xB4n")}));
-        withCountyEditor([] { QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton); });
+        mainWindow()->loadCountyPickList();
+        QCOMPARE(mainGrid()->pickList(6), (QStringList{"Kent", QString::fromUtf8("M\xC3\xB4n")}));
+        withCountyEditor([] { QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton); });
         QVERIFY(program.log().isEmpty());
         QCOMPARE(contents(list), QByteArray("Kent\r\nM\xC3\xB4n\r\n"));
     }
@@ -805,13 +913,13 @@ private slots:
         QFile::remove(list);
         QDir().mkpath(list); // a folder in the file's place cannot be written over
         withCountyEditor([] {
-            fmCountyListEdit->edCountyList->setText("Rutland");
-            QTest::mouseClick(fmCountyListEdit->btAddEdit, Qt::LeftButton);
-            QTest::mouseClick(fmCountyListEdit->btOKEdit, Qt::LeftButton);
-            QVERIFY(!fmCountyListEdit->isVisible());
+            newCountyBox()->setText("Rutland");
+            QTest::mouseClick(countyButton("btAddEdit"), Qt::LeftButton);
+            QTest::mouseClick(countyButton("btOKEdit"), Qt::LeftButton);
+            QVERIFY(!countyEditor()->isVisible());
         });
         QVERIFY(program.log().last().startsWith("Varnel: Cannot create file " + list));
-        QVERIFY(fmHomeAddMain->dbGrid1->pickList(6).contains("Rutland"));
+        QVERIFY(mainGrid()->pickList(6).contains("Rutland"));
     }
 };
 

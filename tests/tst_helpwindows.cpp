@@ -2,24 +2,67 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
-#include "platform/IniFile.h"
 #include "app/Options.h"
-#include "widgets/Pictures.h"
 #include "app/SplashBox.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
+#include "platform/IniFile.h"
+#include "widgets/BringForward.h"
+#include "widgets/ClickPanel.h"
+#include "widgets/Pictures.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QImageReader>
 #include <QLabel>
+#include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
 
 namespace {
 
-void trigger(const char *name) { fmHomeAddMain->findChild<QAction *>(name)->trigger(); }
+void trigger(const char *name)
+{
+    named<QAction>(mainWindow(), name)->trigger();
+}
+
+// The main window while it is being made as well as after; null before.
+TfmHomeAddMain *mainWindowIfAny()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *main = qobject_cast<TfmHomeAddMain *>(w))
+            return main;
+    return nullptr;
+}
+
+bool optionsOnShow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<TfmStartOptions *>(w) && w->isVisible())
+            return true;
+    return false;
+}
+
+QList<TfmSplash *> splashes()
+{
+    QList<TfmSplash *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *s = qobject_cast<TfmSplash *>(w))
+            out << s;
+    return out;
+}
+
+// Chooses "&About" and returns the box it made.
+TfmSplash *about()
+{
+    const QList<TfmSplash *> before = splashes();
+    trigger("miAbout");
+    for (TfmSplash *s : splashes())
+        if (!before.contains(s))
+            return s;
+    return nullptr;
+}
 
 // What the options window showed when it came up, and what the user did.
 struct OptionsVisit
@@ -41,11 +84,13 @@ void visitOptions(OptionsVisit &visit, QStringList click = {})
         if (!w)
             return;
         visit.seen = true;
-        visit.box1 = w->CheckBox1->isChecked();
-        visit.box2 = w->CheckBox2->isChecked();
-        visit.mainVisible = fmHomeAddMain && fmHomeAddMain->isVisible() && fmHomeAddMain->windowHandle()
-                            && fmHomeAddMain->windowHandle()->isExposed();
-        visit.rowsAtThatMoment = fmHomeAddMain ? fmHomeAddMain->dbGrid1->model()->rowCount() : -1;
+        visit.box1 = named<QCheckBox>(w, "CheckBox1")->isChecked();
+        visit.box2 = named<QCheckBox>(w, "CheckBox2")->isChecked();
+        TfmHomeAddMain *main = mainWindowIfAny();
+        visit.mainVisible =
+            main && main->isVisible() && main->windowHandle() && main->windowHandle()->isExposed();
+        visit.rowsAtThatMoment =
+            main ? named<QTableView>(main, "dbGrid1")->model()->rowCount() : -1;
         visit.clientSize = w->size();
         visit.caption = w->windowTitle();
         for (const QString &name : click)
@@ -72,19 +117,19 @@ private slots:
         QCOMPARE(visit.rowsAtThatMoment, 0);
         QCOMPARE(visit.clientSize, QSize(465, 260));
         QCOMPARE(visit.caption, QString());
-        QVERIFY(!fmStartOptions);
+        QVERIFY(!optionsOnShow());
         // Closing wrote both keys, untouched.
         const IniFile ini(program.folder.file("VarnIni.ini"));
         QCOMPARE(ini.readInteger("Options", "Checked", -1), 1);
         QCOMPARE(ini.readInteger("Options", "Show Form", -1), 1);
-        QVERIFY(fmHomeAddMain->dbGrid1->model()->rowCount() > 0);
+        QVERIFY(named<QTableView>(mainWindow(), "dbGrid1")->model()->rowCount() > 0);
     }
 
     void choicesAreReadOnShowingAndWrittenOnClosing()
     {
         RunningProgram program({}, "[Options]\r\nChecked=0\r\nShow Form=0\r\n");
         const QString ini = program.folder.file("VarnIni.ini");
-        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file("NewFile.vdf"));
+        QCOMPARE(mainWindow()->book()->fileInUse(), program.folder.file("NewFile.vdf"));
         OptionsVisit visit;
         visitOptions(visit, {"CheckBox1", "CheckBox2"});
         trigger("miOptions");
@@ -93,7 +138,7 @@ private slots:
         QCOMPARE(IniFile(ini).readInteger("Options", "Checked", -1), 1);
         QCOMPARE(IniFile(ini).readInteger("Options", "Show Form", -1), 1);
         // The book in use does not change until the next start.
-        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file("NewFile.vdf"));
+        QCOMPARE(mainWindow()->book()->fileInUse(), program.folder.file("NewFile.vdf"));
         QVERIFY(program.log().isEmpty());
     }
 
@@ -107,48 +152,47 @@ private slots:
         visitOptions(visit, {"CheckBox1"});
         trigger("miOptions");
         QVERIFY(visit.seen);
-        QVERIFY(!fmStartOptions);
+        QVERIFY(!optionsOnShow());
         QCOMPARE(program.log(), QStringList{"Varnel: Unable to write to " + ini + "."});
     }
 
     void ctrlOOpensTheFileDialogNotTheOptions()
     {
         RunningProgram program;
-        QApplication::setActiveWindow(fmHomeAddMain);
+        QApplication::setActiveWindow(mainWindow());
         OptionsVisit visit;
         visitOptions(visit);
-        QTest::keyClick(fmHomeAddMain, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(mainWindow(), Qt::Key_O, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QVERIFY(!visit.seen);
         QCOMPARE(program.log(), QStringList{"Open:  -> Cancel"});
-        QCOMPARE(fmHomeAddMain->miOptions->text(), QString("Options\tCtrl+O"));
+        QCOMPARE(named<QAction>(mainWindow(), "miOptions")->text(), QString("Options\tCtrl+O"));
     }
 
     void splashClosesItselfAndCreditsStay()
     {
         RunningProgram program;
-        trigger("miAbout");
-        QPointer<TfmSplash> first = fmSplash;
+        QPointer<TfmSplash> first = about();
         QVERIFY(first && first->isVisible());
         QVERIFY(first->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(first->findChild<QLabel *>("Label4")->text(), QString("Varnel"));
         QVERIFY(first->findChild<QLabel *>("Label2")->text().endsWith("Version 3"));
         QVERIFY(!first->findChild<QLabel *>("Image1")->pixmap().isNull());
-        QVERIFY(fmHomeAddMain->isEnabled());
+        QVERIFY(mainWindow()->isEnabled());
 
         QTest::qWait(1000);
-        trigger("miAbout");
-        QPointer<TfmSplash> second = fmSplash;
+        QPointer<TfmSplash> second = about();
         QVERIFY(second && second != first);
-        QVERIFY(!fmCredits->isVisible());
-        QTest::mouseClick(first->Panel3, Qt::LeftButton);
-        QVERIFY(fmCredits->isVisible());
+        QWidget *credits = topLevel("fmCredits");
+        QVERIFY(!credits->isVisible());
+        QTest::mouseClick(named<ClickPanel>(first, "Panel3"), Qt::LeftButton);
+        QVERIFY(credits->isVisible());
 
         // Each goes 5 seconds after its own making; the credits stay.
         QTRY_VERIFY_WITH_TIMEOUT(!first, 4500);
         QVERIFY(second);
         QTRY_VERIFY_WITH_TIMEOUT(!second, 1500);
-        QVERIFY(fmCredits->isVisible());
+        QVERIFY(credits->isVisible());
     }
 
     void helpNoteIsOneWindow()
@@ -156,35 +200,38 @@ private slots:
         RunningProgram program;
         trigger("Help1");
         trigger("Help1");
-        QVERIFY(fmHelpMemo->isVisible());
+        QWidget *note = topLevel("fmHelpMemo");
+        QVERIFY(note->isVisible());
         int notes = 0;
         for (QWidget *w : QApplication::topLevelWidgets())
             notes += w->objectName() == "fmHelpMemo";
         QCOMPARE(notes, 1);
-        QCOMPARE(fmHelpMemo->windowTitle(), QString("Varnel"));
-        QCOMPARE(fmHelpMemo->size(), QSize(442, 339));
-        QVERIFY(fmHelpMemo->RichEdit1->isReadOnly());
-        const QString text = fmHelpMemo->RichEdit1->toPlainText();
+        QCOMPARE(note->windowTitle(), QString("Varnel"));
+        QCOMPARE(note->size(), QSize(442, 339));
+        auto *text1 = named<QTextEdit>(note, "RichEdit1");
+        QVERIFY(text1->isReadOnly());
+        const QString text = text1->toPlainText();
         QVERIFY(text.startsWith("GETTING STARTED\n\n"));
         QVERIFY(text.contains("\n\n\nIMPROVEMENTS\n\nWe welcome constructive comments and suggestions.\n\n"));
-        fmHelpMemo->close();
-        QVERIFY(!fmHelpMemo->isVisible());
+        note->close();
+        QVERIFY(!note->isVisible());
         trigger("Help1");
-        QVERIFY(fmHelpMemo->isVisible());
+        QVERIFY(note->isVisible());
     }
 
     void creditsKeepWhatWasTypedForTheRun()
     {
-        RunningProgram program;
-        QCOMPARE(fmCredits->windowTitle(), QString("Credits"));
-        QVERIFY(fmCredits->RichEdit1->toPlainText().startsWith("Thanks to \n\n"));
-        QCOMPARE(fmCredits->RichEdit1->toPlainText().count('\n'), 7);
-        fmCredits->showAndRaise();
-        fmCredits->RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(fmCredits->RichEdit1, " Cheers");
-        fmCredits->close();
-        fmCredits->showAndRaise();
-        QVERIFY(fmCredits->RichEdit1->toPlainText().endsWith(" Cheers"));
+        TfmCredits credits;
+        auto *thanks = named<QTextEdit>(&credits, "RichEdit1");
+        QCOMPARE(credits.windowTitle(), QString("Credits"));
+        QVERIFY(thanks->toPlainText().startsWith("Thanks to \n\n"));
+        QCOMPARE(thanks->toPlainText().count('\n'), 7);
+        bringForward(&credits);
+        thanks->moveCursor(QTextCursor::End);
+        QTest::keyClicks(thanks, " Cheers");
+        credits.close();
+        bringForward(&credits);
+        QVERIFY(thanks->toPlainText().endsWith(" Cheers"));
     }
 
     void helpHandsTheProgramFoldersManualToTheDesktop()
@@ -193,8 +240,8 @@ private slots:
         QTemporaryDir elsewhere;
         const QString before = QDir::currentPath();
         QDir::setCurrent(elsewhere.path());
-        QApplication::setActiveWindow(fmHomeAddMain);
-        QTest::keyClick(fmHomeAddMain, Qt::Key_F1);
+        QApplication::setActiveWindow(mainWindow());
+        QTest::keyClick(mainWindow(), Qt::Key_F1);
         QDir::setCurrent(before);
         QCOMPARE(program.platform.shell.opened, QStringList{program.folder.file("Manual.pdf")});
         // A missing manual or viewer is the desktop's to report.

@@ -98,18 +98,18 @@ QString current()
 void showCard()
 {
     click(named<QPushButton>(mainWindow(), "btnRecCard"));
-    QVERIFY(fmRecCard->isVisible());
+    QVERIFY(topLevel("fmRecCard")->isVisible());
 }
 
 void showForm()
 {
     named<QAction>(mainWindow(), "miRecordForm")->trigger();
-    QVERIFY(fmHomeForm->isVisible());
+    QVERIFY(topLevel("fmHomeForm")->isVisible());
 }
 
 QToolButton *formNavigator(DBNavigator::Button b)
 {
-    return widget<DBNavigator>(fmHomeForm, "DBNavigator1")->button(b);
+    return widget<DBNavigator>(topLevel("fmHomeForm"), "DBNavigator1")->button(b);
 }
 
 } // namespace
@@ -155,7 +155,7 @@ private slots:
             click(named<QPushButton>(mainWindow(), "BitBtn2")); // the second new record, untouched, goes again
         } else if (action == "card") {
             showCard();
-            click(widget(fmRecCard, "Panel4"));
+            click(widget(topLevel("fmRecCard"), "Panel4"));
         } else if (action == "form") {
             showForm();
             click(formNavigator(DBNavigator::Post));
@@ -274,9 +274,9 @@ private slots:
                 click(named<QPushButton>(mainWindow(), "BitBtn2"));
             }
         } else if (where == "card") {
-            click(widget(fmRecCard, how == "delete" ? "Panel8" : "Panel7"));
+            click(widget(topLevel("fmRecCard"), how == "delete" ? "Panel8" : "Panel7"));
             if (how != "delete")
-                click(widget(fmRecCard, "Panel9"));
+                click(widget(topLevel("fmRecCard"), "Panel9"));
         } else {
             click(formNavigator(how == "delete" ? DBNavigator::Delete : DBNavigator::Insert));
             if (how != "delete")
@@ -309,7 +309,7 @@ private slots:
         QVERIFY(query()->recNo() > 0 && query()->recNo() < n - 1);
         showForm();
         for (DBNavigator *nav :
-             {named<DBNavigator>(mainWindow(), "DBNavigator1"), widget<DBNavigator>(fmHomeForm, "DBNavigator1")})
+             {named<DBNavigator>(mainWindow(), "DBNavigator1"), widget<DBNavigator>(topLevel("fmHomeForm"), "DBNavigator1")})
             for (auto b :
                  {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last})
                 QVERIFY2(nav->button(b)->isEnabled(), qPrintable(nav->button(b)->objectName()));
@@ -433,12 +433,12 @@ private slots:
         RunningProgram program;
         bool checked = false;
         QTimer::singleShot(0, [&] {
-            auto *list = widget<QListWidget>(fmSQLSearchDialog, "sqListBox");
+            auto *list = widget<QListWidget>(topLevel("fmSQLSearchDialog"), "sqListBox");
             QVERIFY(list);
             QVERIFY(list->selectedItems().isEmpty());
             QVERIFY(!list->currentIndex().isValid());
             checked = true;
-            fmSQLSearchDialog->reject();
+            topLevel<QDialog>("fmSQLSearchDialog")->reject();
         });
         click(named<QPushButton>(mainWindow(), "HomeSearch"));
         QVERIFY(checked);
@@ -477,10 +477,10 @@ private slots:
         QWidget *w = mainWindow();
         if (window == "card") {
             showCard();
-            w = fmRecCard;
+            w = topLevel("fmRecCard");
         } else if (window == "form") {
             showForm();
-            w = fmHomeForm;
+            w = topLevel("fmHomeForm");
         }
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const QRect outer = WindowPlacement::outerGeometry(w);

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
+#include "reports/LabelSheet.h"
 #include "reports/PreparedReport.h"
 #include "reports/PrintCommand.h"
 #include "reports/ReportControls.h"
@@ -11,6 +12,7 @@
 #include "reports/RpLabel14.h"
 #include "reports/RpLabel16.h"
 #include "reports/RpLabels.h"
+#include "reports/RpPhoneList.h"
 #include "reports/RpPreview.h"
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
@@ -250,6 +252,7 @@ private slots:
     void longValuesKeepInside();
     void samplePdfsUnchanged_data();
     void samplePdfsUnchanged();
+    void holdersAloneOnABook();
     void menuItemsOpenTheirPreviews();
     void labelFontDialog();
 };
@@ -691,28 +694,70 @@ void tst_labels::samplePdfsUnchanged()
     QCOMPARE(words.size(), expected.size());
 }
 
+// Each holder made alone on a book stays hidden under its own name and runs
+// its report over the book's rows; a label holder's address font is that of
+// the report's address memo.
+void tst_labels::holdersAloneOnABook()
+{
+    SampleBook sample;
+    const int people = sample.query()->recordCount();
+    QVERIFY(people > 40);
+    TfmLabels labels21(sample.query());
+    TfmRpLabel16 labels16(sample.query());
+    TfmRpLabel14 labels14(sample.query());
+    TfmRpTel phoneList(sample.query());
+    TfmRpA5Diary a5Pages(sample.query());
+    struct Holder
+    {
+        TfmReportHolder *window;
+        QString name, reportName;
+        int pages;
+    };
+    for (const Holder &h :
+         QList<Holder>{{&labels21, "fmLabels", "RpLabel", (people + 20) / 21},
+                       {&labels16, "fmRpLabel16", "RpLabel16Rep", (people + 15) / 16},
+                       {&labels14, "fmRpLabel14", "RpLabel14Rep", (people + 13) / 14},
+                       {&phoneList, "fmRpTel", "Report1", 2},
+                       {&a5Pages, "fmRpA5Diary", "RpA5Diary", (people + 15) / 16}}) {
+        QCOMPARE(h.window->objectName(), h.name);
+        QVERIFY(!h.window->isVisible());
+        QCOMPARE(h.window->report()->objectName(), h.reportName);
+        QVERIFY(h.window->report()->run());
+        QCOMPARE(h.window->report()->preparedReport()->pages.size(), h.pages);
+    }
+
+    FontValue chosen = arial(14);
+    chosen.font.setBold(true);
+    chosen.color = Qt::blue;
+    labels16.setAddressFont(chosen);
+    QCOMPARE(LabelLayouts::addressMemo(*labels16.report())->font(), chosen);
+    QCOMPARE(labels16.addressFont(), chosen);
+    QCOMPARE(labels21.addressFont(), arial(10)); // each sheet has its own
+}
+
 // Reports > "&Address Labels" and the organiser pages, chosen as a user does,
 // each open their preview on the main query's rows.
 void tst_labels::menuItemsOpenTheirPreviews()
 {
     RunningProgram program;
-    TfmHomeAddMain *main = fmHomeAddMain;
+    TfmHomeAddMain *main = program.mainWindow();
     const int people = main->book()->query()->recordCount();
     QVERIFY(people > 0);
-    QCOMPARE(main->miLabels21->title(), QString("&Address Labels"));
-    QCOMPARE(main->miLabel21->toolTip(), QString("Avery L7160"));
-    QCOMPARE(main->miLabel16->toolTip(), QString("Avery L7162"));
+    auto command = [main](const char *name) { return named<QAction>(main, name); };
+    QCOMPARE(named<QMenu>(main, "miLabels21")->title(), QString("&Address Labels"));
+    QCOMPARE(command("miLabel21")->toolTip(), QString("Avery L7160"));
+    QCOMPARE(command("miLabel16")->toolTip(), QString("Avery L7162"));
     struct Item
     {
         QAction *action;
         QString caption;
         int perSheet;
     };
-    for (const Item &item : QList<Item>{{main->miLabel21, "Address Labels", 21},
-                                        {main->miLabel16, "Print Preview", 16},
-                                        {main->mi14perA4sheet1, "Print Preview", 14},
-                                        {main->FiloFaxPages1, "Print Preview", 10},
-                                        {main->miA5DiaryPages, "Print Preview", 16}}) {
+    for (const Item &item : QList<Item>{{command("miLabel21"), "Address Labels", 21},
+                                        {command("miLabel16"), "Print Preview", 16},
+                                        {command("mi14perA4sheet1"), "Print Preview", 14},
+                                        {command("FiloFaxPages1"), "Print Preview", 10},
+                                        {command("miA5DiaryPages"), "Print Preview", 16}}) {
         QVERIFY2(item.action->isEnabled(), qPrintable(item.action->objectName()));
         QString caption;
         int pages = -1;
@@ -736,7 +781,7 @@ void tst_labels::menuItemsOpenTheirPreviews()
         QCOMPARE(caption, item.caption);
         QCOMPARE(pages, (people + item.perSheet - 1) / item.perSheet);
     }
-    QVERIFY(main->Setfont1->isEnabled());
+    QVERIFY(command("Setfont1")->isEnabled());
 }
 
 // "Set labels font": Cancel changes nothing; OK gives the chosen font, with its
@@ -745,15 +790,21 @@ void tst_labels::menuItemsOpenTheirPreviews()
 void tst_labels::labelFontDialog()
 {
     RunningProgram program;
-    TfmHomeAddMain *main = fmHomeAddMain;
-    const QList<TRpExprMemo *> memos{fmLabels->RpExprMemo1, fmRpLabel16->RpExprMemo1,
-                                     fmRpLabel14->RpExprMemo1};
+    QAction *setFont = named<QAction>(program.mainWindow(), "Setfont1");
+    auto *labels14 = topLevel<TfmRpLabel14>("fmRpLabel14");
+    // The address memos as the reports hold them, not as their holders say.
+    const QList<TRpExprMemo *> memos{
+        LabelLayouts::addressMemo(*topLevel<TfmLabels>("fmLabels")->report()),
+        LabelLayouts::addressMemo(*topLevel<TfmRpLabel16>("fmRpLabel16")->report()),
+        LabelLayouts::addressMemo(*labels14->report())};
+    for (TRpExprMemo *memo : memos)
+        QVERIFY(memo);
     const QList<FontValue> before{arial(10), arial(9), arial(9)};
     for (int i = 0; i < 3; ++i)
         QCOMPARE(memos[i]->font(), before[i]);
 
     program.platform.dialogs.answers << "Cancel";
-    main->Setfont1->trigger();
+    setFont->trigger();
     QCOMPARE(program.log().last(), QString("Font: MS Sans Serif 8 -> Cancel"));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(memos[i]->font(), before[i]);
@@ -762,19 +813,19 @@ void tst_labels::labelFontDialog()
     chosen.font.setUnderline(true);
     chosen.color = QColor(0x80, 0, 0);
     program.platform.dialogs.answers << QVariant::fromValue(chosen);
-    main->Setfont1->trigger();
+    setFont->trigger();
     for (TRpExprMemo *memo : memos)
         QCOMPARE(memo->font(), chosen);
 
     program.platform.dialogs.answers << "Cancel";
-    main->Setfont1->trigger();
+    setFont->trigger();
     QCOMPARE(program.log().last(), QString("Font: Arial 12 -> Cancel"));
     for (TRpExprMemo *memo : memos)
         QCOMPARE(memo->font(), chosen);
 
     // The next run prints in it.
-    QVERIFY(fmRpLabel14->RpLabel14Rep->run());
-    const PreparedItem *line = textItems(fmRpLabel14->RpLabel14Rep->preparedReport()->pages[0])[0];
+    QVERIFY(labels14->report()->run());
+    const PreparedItem *line = textItems(labels14->report()->preparedReport()->pages[0])[0];
     QCOMPARE(line->font.pointSize, 12.0);
     QVERIFY(line->font.underline);
     QCOMPARE(line->color, QColor(0x80, 0, 0));

@@ -2,13 +2,15 @@
 #include "TestSupport.h"
 
 #include "app/HomeGrid.h"
+#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeEdit.h"
 #include "mailmerge/MailMergeInfo.h"
 #include "mailmerge/MailMergeRp.h"
-#include "browse/JSQLSEARCH.h"
 #include "mailmerge/MailMergeSetup.h"
 #include "reports/PrintCommand.h"
 #include "reports/Report.h"
+#include "reports/ReportBands.h"
+#include "reports/ReportControls.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportText.h"
 #include "reports/RpPreview.h"
@@ -18,11 +20,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextList>
@@ -65,36 +69,85 @@ QString dump(const PreparedPage &page)
     return out.join('\n');
 }
 
-// Narrows the main query as a search would.
-void select(const QString &where)
+// Narrows the query as a search would.
+void selectWhere(AdoQuery *q, const QString &where)
 {
-    AdoQuery *q = fmHomeAddMain->book()->query();
     q->close();
     q->setSql({"SELECT * FROM HomeAd", where, "ORDER BY Surname"});
     q->open();
 }
 
-std::shared_ptr<const PreparedReport> runMerge()
+std::shared_ptr<const PreparedReport> runMerge(TfmMailRp *letters)
 {
-    TReport *r = fmMailRp->Report1;
+    TReport *r = letters->report();
     if (!r->run())
         return nullptr;
     return r->preparedReport();
 }
 
-void setLetter(const QString &html)
+QTextEdit *letterEdit(QWidget *editor)
 {
-    fmMailMergeEdit->RichEdit1->setHtml(html);
+    return named<QTextEdit>(editor, "RichEdit1");
 }
 
-// Adds a person to the book in use, as the grid would.
-void addPerson(const QMap<QString, QString> &fields)
+// Adds a person to the book, as the grid would.
+void addPerson(AdoQuery *q, const QMap<QString, QString> &fields)
 {
-    AdoQuery *q = fmHomeAddMain->book()->query();
     q->insert();
     for (auto it = fields.begin(); it != fields.end(); ++it)
         q->setFieldValue(it.key(), it.value());
     q->post();
+}
+
+// The merged letters alone, on a copy of the sample book and the document of
+// an editor of their own, as the program makes them.
+struct Letters
+{
+    SampleBook sample;
+    TfmMailMergeEdit editor;
+    TfmMailRp letters{sample.query(), editor.document()};
+
+    AdoQuery *query() const { return sample.query(); }
+    void select(const QString &where) { selectWhere(query(), where); }
+    void setLetter(const QString &html) { letterEdit(&editor)->setHtml(html); }
+    std::shared_ptr<const PreparedReport> run() { return runMerge(&letters); }
+};
+
+// The windows of the running program's mail merge.
+TfmMailMergeSetup *mergeWindow()
+{
+    return topLevel<TfmMailMergeSetup>("fmMailMergeSetup");
+}
+
+TfmMailRp *mergedLetters()
+{
+    return topLevel<TfmMailRp>("fmMailRp");
+}
+
+QWidget *editorWindow()
+{
+    return topLevel("fmMailMergeEdit");
+}
+
+QPushButton *mergeButton(const char *name)
+{
+    return named<QPushButton>(mergeWindow(), name);
+}
+
+AdoQuery *mainQuery()
+{
+    return mainWindow()->book()->query();
+}
+
+// The letter in the running program's editor.
+void setLetter(const QString &html)
+{
+    letterEdit(editorWindow())->setHtml(html);
+}
+
+void chooseMailMerge()
+{
+    named<QAction>(mainWindow(), "miMailMerge")->trigger();
 }
 
 bool near(qreal a, qreal b)
@@ -102,9 +155,8 @@ bool near(qreal a, qreal b)
     return qAbs(a - b) < 0.01;
 }
 
-QStringList surnamesSelected()
+QStringList surnamesSelected(AdoQuery *q)
 {
-    AdoQuery *q = fmHomeAddMain->book()->query();
     QStringList out;
     for (q->first(); !q->eof(); q->next())
         out << q->displayText("Surname");
@@ -167,7 +219,7 @@ void mergeWith(const QList<PreviewStep> &steps)
             w->close();
     });
     watchdog.start(30000);
-    QTest::mouseClick(fmMailMergeSetup->btnMerge, Qt::LeftButton);
+    QTest::mouseClick(mergeButton("btnMerge"), Qt::LeftButton);
     QVERIFY2(watchdog.isActive(), "the preview had to be closed by the watchdog");
 }
 
@@ -220,22 +272,26 @@ class tst_mailmerge : public QObject
 private slots:
     void layout()
     {
-        RunningProgram program;
-        TfmMailRp *rp = fmMailRp;
-        QVERIFY(rp && !rp->isVisible());
+        Letters m;
+        TfmMailRp *rp = &m.letters;
+        QVERIFY(!rp->isVisible());
         QCOMPARE(rp->windowTitle(), QString("Mail Merged"));
-        TReport *r = rp->Report1;
-        QCOMPARE(r->dataSet(), static_cast<ReportDataSet *>(fmHomeAddMain->book()->query()));
+        TReport *r = rp->report();
+        QCOMPARE(r->dataSet(), static_cast<ReportDataSet *>(m.query()));
         QCOMPARE(r->font().font.family(), QString("Arial"));
         QCOMPARE(r->font().font.pointSizeF(), 10.0);
         QVERIFY(r->printIfEmpty());
         QVERIFY(r->options() & LastPageFooter);
         QCOMPARE(r->reportTitle(), QString());
         QCOMPARE(r->printerSettings().OutputBin, obAuto);
-        QCOMPARE(rp->RpRichText1->parentRichEdit(), fmMailMergeEdit->RichEdit1->document());
+        const TRpCustomBand *footer = r->findBand(rbPageFooter);
+        QVERIFY(footer && footer->controls().size() == 1);
+        auto *body = dynamic_cast<const TRpRichText *>(footer->controls().front().get());
+        QVERIFY(body);
+        QCOMPARE(body->parentRichEdit(),
+                 static_cast<const QTextDocument *>(letterEdit(&m.editor)->document()));
         // The footer's top, 297 - 10 - 227.277 mm, on the 0.1 mm grid.
-        QVERIFY(
-            near(r->page().paperLength() - r->page().BottomMargin - rp->RpBand2->height(), 59.723));
+        QVERIFY(near(r->page().paperLength() - r->page().BottomMargin - footer->height(), 59.723));
     }
 
     // A person whose every field is at its full length, in the capital W of
@@ -291,10 +347,10 @@ private slots:
     // letter body, and everything sits where the sheet's measures say.
     void threePeopleGiveThreeLetters()
     {
-        RunningProgram program;
-        select("WHERE Surname IN ('Abbot', 'Baker', 'Carter')");
-        setLetter("<p>We are holding the <b>summer fair</b> on Saturday.</p><p>Do come.</p>");
-        const auto report = runMerge();
+        Letters m;
+        m.select("WHERE Surname IN ('Abbot', 'Baker', 'Carter')");
+        m.setLetter("<p>We are holding the <b>summer fair</b> on Saturday.</p><p>Do come.</p>");
+        const auto report = m.run();
         QVERIFY(report);
         QCOMPARE(report->pages.size(), 3);
         const QStringList names{"Henry Abbot", "Margaret Baker", "Thomas Carter"};
@@ -347,15 +403,15 @@ private slots:
         QCOMPARE(baker.at(3).text, QString("Gloucestershire"));
         QCOMPARE(baker.size(), 6 + 2);
         // The run leaves the query on its last row.
-        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 2);
+        QCOMPARE(m.query()->recNo(), 2);
     }
 
     void blankFieldsInTheAddressAndTheSalutation()
     {
-        RunningProgram program;
-        addPerson({{"Surname", "Quill"}, {"Town", "Ely"}, {"PostCode", "CB7 4AA"}});
-        select("WHERE Surname = 'Quill'");
-        const auto report = runMerge();
+        Letters m;
+        addPerson(m.query(), {{"Surname", "Quill"}, {"Town", "Ely"}, {"PostCode", "CB7 4AA"}});
+        m.select("WHERE Surname = 'Quill'");
+        const auto report = m.run();
         QCOMPARE(report->pages.size(), 1);
         const QList<Line> lines = textLines(report->pages.at(0));
         QStringList texts;
@@ -370,10 +426,10 @@ private slots:
 
     void anEmptySelectionStillPrintsOneLetter()
     {
-        RunningProgram program;
-        select("WHERE 1 = 0");
-        setLetter("Body only");
-        const auto report = runMerge();
+        Letters m;
+        m.select("WHERE 1 = 0");
+        m.setLetter("Body only");
+        const auto report = m.run();
         QCOMPARE(report->pages.size(), 1);
         QStringList texts;
         for (const Line &l : textLines(report->pages.at(0)))
@@ -386,38 +442,38 @@ private slots:
     // saved or not. Pages already made keep what they had.
     void theBodyIsTheEditorsContentAtEachRun()
     {
-        RunningProgram program;
-        select("WHERE Surname = 'Abbot'");
-        const auto empty = runMerge();
+        Letters m;
+        m.select("WHERE Surname = 'Abbot'");
+        const auto empty = m.run();
         QVERIFY(!richText(empty->pages.at(0))->text.contains("First"));
-        QTextCursor c(fmMailMergeEdit->RichEdit1->document());
+        QTextCursor c(letterEdit(&m.editor)->document());
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
         bold.setFontFamilies({"Courier New"});
         c.insertText("First version", bold);
-        fmMailMergeEdit->FileClose->trigger();
-        const auto first = runMerge();
+        named<QAction>(&m.editor, "FileClose")->trigger();
+        const auto first = m.run();
         const QString html = richText(first->pages.at(0))->text;
         QVERIFY(html.contains("First version"));
         QVERIFY(html.contains("font-weight:700"));
         QVERIFY(html.contains("Courier New"));
-        fmMailMergeEdit->RichEdit1->setPlainText("Second version");
-        const auto second = runMerge();
+        letterEdit(&m.editor)->setPlainText("Second version");
+        const auto second = m.run();
         QVERIFY(richText(second->pages.at(0))->text.contains("Second version"));
         QVERIFY(richText(first->pages.at(0))->text.contains("First version"));
-        QCOMPARE(fmMailMergeEdit->RichEdit1->toPlainText(), QString("Second version"));
+        QCOMPARE(letterEdit(&m.editor)->toPlainText(), QString("Second version"));
     }
 
     void aLongLetterIsCutAtTheFootOfTheBoxOnEveryPage()
     {
-        RunningProgram program;
-        select("WHERE Surname IN ('Abbot', 'Baker')");
+        Letters m;
+        m.select("WHERE Surname IN ('Abbot', 'Baker')");
         QString html;
         for (int i = 1; i <= 120; ++i)
             html += QStringLiteral("<p style=\"margin:0\">Paragraph %1 of a very long letter.</p>")
                         .arg(i);
-        setLetter(html);
-        const auto report = runMerge();
+        m.setLetter(html);
+        const auto report = m.run();
         QCOMPARE(report->pages.size(), 2);
         for (const PreparedPage &page : report->pages) {
             const PreparedItem *body = richText(page);
@@ -432,15 +488,15 @@ private slots:
     {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext is not installed");
-        RunningProgram program;
-        select("WHERE Surname = 'Abbot'");
+        Letters m;
+        m.select("WHERE Surname = 'Abbot'");
         QString html;
         for (int i = 1; i <= 120; ++i)
             html +=
                 QStringLiteral("<p style=\"margin:0\">Paragraph P%1Q of a very long letter.</p>")
                     .arg(i);
-        setLetter(html);
-        const auto report = runMerge();
+        m.setLetter(html);
+        const auto report = m.run();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("long.pdf");
         exportPdf(*report, pdf);
@@ -465,10 +521,10 @@ private slots:
     {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext is not installed");
-        RunningProgram program;
-        select("WHERE Surname = 'Abbot'");
+        Letters m;
+        m.select("WHERE Surname = 'Abbot'");
         const qreal px = 96 / 25.4; // the editor's pixels to the millimetre
-        QTextDocument *doc = fmMailMergeEdit->RichEdit1->document();
+        QTextDocument *doc = letterEdit(&m.editor)->document();
         doc->clear();
         QTextCursor c(doc);
         QTextCharFormat plain;
@@ -506,7 +562,7 @@ private slots:
         marked.setBackground(QColor(255, 255, 0));
         c.insertText("Marked", marked);
 
-        const auto report = runMerge();
+        const auto report = m.run();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("look.pdf");
         exportPdf(*report, pdf);
@@ -590,13 +646,13 @@ private slots:
         QFETCH(int, points);
         QFETCH(bool, bold);
         QFETCH(int, addressLines);
-        RunningProgram program;
-        select("WHERE Surname = 'Abbot'");
+        Letters m;
+        m.select("WHERE Surname = 'Abbot'");
         FontValue f;
         f.font = QFont(family, points);
         f.font.setBold(bold);
-        fmMailRp->Report1->setFont(f);
-        const auto report = runMerge();
+        m.letters.report()->setFont(f);
+        const auto report = m.run();
         const QList<Line> lines = textLines(report->pages.at(0));
         QVERIFY2(lines.size() == addressLines + 2, qPrintable(dump(report->pages.at(0))));
         for (const Line &l : lines) {
@@ -613,11 +669,11 @@ private slots:
         const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
         if (pdftotext.isEmpty())
             QSKIP("pdftotext is not installed");
-        RunningProgram program;
-        select("WHERE Surname IN ('Abbot', 'Baker', 'Carter')");
-        setLetter("<p style=\"font-family:'Times New Roman'; font-size:12pt\">Lettertext begins "
-                  "here.</p>");
-        const auto report = runMerge();
+        Letters m;
+        m.select("WHERE Surname IN ('Abbot', 'Baker', 'Carter')");
+        m.setLetter("<p style=\"font-family:'Times New Roman'; font-size:12pt\">Lettertext begins "
+                    "here.</p>");
+        const auto report = m.run();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("letters.pdf");
         exportPdf(*report, pdf);
@@ -661,38 +717,41 @@ private slots:
     void mergeWindowLayout()
     {
         RunningProgram program;
-        TfmMailMergeSetup *w = fmMailMergeSetup;
+        TfmMailMergeSetup *w = mergeWindow();
         QVERIFY(w && !w->isVisible());
-        QVERIFY(fmHomeAddMain->miMailMerge->isEnabled());
-        QCOMPARE(fmHomeAddMain->miMailMerge->statusTip(),
+        QVERIFY(named<QAction>(mainWindow(), "miMailMerge")->isEnabled());
+        QCOMPARE(named<QAction>(mainWindow(), "miMailMerge")->statusTip(),
                  QString("Insert selected contacts for mailing"));
-        fmHomeAddMain->miMailMerge->trigger();
+        chooseMailMerge();
         QVERIFY(QTest::qWaitForWindowExposed(w));
+        const auto button = [w](const char *name) { return named<QPushButton>(w, name); };
+        const auto label = [w](const char *name) { return named<QLabel>(w, name); };
         QCOMPARE(w->windowTitle(), QString("Varnel Mail Merge"));
         QCOMPARE(w->size(), QSize(310, 231));
-        QCOMPARE(w->Label1->text(), QString("Setup Mail Merge"));
-        QVERIFY(w->Label1->font().bold());
-        QCOMPARE(w->Label1->font().pointSize(), 14);
-        QCOMPARE(w->Panel1->height(), 34);
-        QCOMPARE(w->Label2->text(), QString("Select, edit or create letter:"));
-        QCOMPARE(w->Label3->text(), QString("Select names & addresses:"));
-        QCOMPARE(w->Label4->text(), QString("Preview Merged Report:"));
-        QCOMPARE(w->Label2->font().pointSize(), 10);
-        QCOMPARE(w->btnDocument->text(), QString("&Document"));
-        QCOMPARE(w->btnMAilSearch->text(), QString("&Select Names"));
-        QCOMPARE(w->btnMerge->text(), QString("&Merge"));
-        QCOMPARE(w->btnChangeFont->text(), QString("Match Font"));
-        QCOMPARE(w->btnHelp->text(), QString("&Help"));
-        QCOMPARE(w->BitBtn1->text(), QString("&Close"));
-        QVERIFY(w->btnChangeFont->icon().isNull());
-        QVERIFY(!w->btnHelp->icon().isNull() && !w->BitBtn1->icon().isNull());
+        QCOMPARE(label("Label1")->text(), QString("Setup Mail Merge"));
+        QVERIFY(label("Label1")->font().bold());
+        QCOMPARE(label("Label1")->font().pointSize(), 14);
+        QCOMPARE(named<QWidget>(w, "Panel1")->height(), 34);
+        QCOMPARE(label("Label2")->text(), QString("Select, edit or create letter:"));
+        QCOMPARE(label("Label3")->text(), QString("Select names & addresses:"));
+        QCOMPARE(label("Label4")->text(), QString("Preview Merged Report:"));
+        QCOMPARE(label("Label2")->font().pointSize(), 10);
+        QCOMPARE(button("btnDocument")->text(), QString("&Document"));
+        QCOMPARE(button("btnMAilSearch")->text(), QString("&Select Names"));
+        QCOMPARE(button("btnMerge")->text(), QString("&Merge"));
+        QCOMPARE(button("btnChangeFont")->text(), QString("Match Font"));
+        QCOMPARE(button("btnHelp")->text(), QString("&Help"));
+        QCOMPARE(button("BitBtn1")->text(), QString("&Close"));
+        QVERIFY(button("btnChangeFont")->icon().isNull());
+        QVERIFY(!button("btnHelp")->icon().isNull() && !button("BitBtn1")->icon().isNull());
         // Each row's button sits to the right of its label.
-        QVERIFY(w->btnDocument->geometry().left() > w->Label2->geometry().right());
-        QVERIFY(w->btnMAilSearch->y() > w->btnDocument->y() &&
-                w->btnMerge->y() > w->btnMAilSearch->y());
-        QVERIFY(w->btnHelp->x() > w->btnChangeFont->x() && w->BitBtn1->x() > w->btnHelp->x());
+        QVERIFY(button("btnDocument")->geometry().left() > label("Label2")->geometry().right());
+        QVERIFY(button("btnMAilSearch")->y() > button("btnDocument")->y() &&
+                button("btnMerge")->y() > button("btnMAilSearch")->y());
+        QVERIFY(button("btnHelp")->x() > button("btnChangeFont")->x() &&
+                button("BitBtn1")->x() > button("btnHelp")->x());
         QStringList order;
-        QWidget *f = w->btnMAilSearch;
+        QWidget *f = button("btnMAilSearch");
         for (int i = 0; i < 6; ++i) {
             order << f->objectName();
             do
@@ -708,24 +767,25 @@ private slots:
     void documentHelpAndCloseEachStandAlone()
     {
         RunningProgram program;
-        TfmMailMergeSetup *w = fmMailMergeSetup;
-        fmHomeAddMain->miMailMerge->trigger();
-        QTest::mouseClick(w->btnDocument, Qt::LeftButton);
-        QVERIFY(fmMailMergeEdit->isVisible());
+        TfmMailMergeSetup *w = mergeWindow();
+        chooseMailMerge();
+        QTest::mouseClick(named<QPushButton>(w, "btnDocument"), Qt::LeftButton);
+        QVERIFY(editorWindow()->isVisible());
         QVERIFY(w->isVisible());
-        QTest::mouseClick(w->btnHelp, Qt::LeftButton);
-        TfmMailMergeHelp *h = fmMailMergeHelp;
+        QTest::mouseClick(named<QPushButton>(w, "btnHelp"), Qt::LeftButton);
+        auto *h = topLevel<TfmMailMergeHelp>("fmMailMergeHelp");
         QVERIFY(h->isVisible());
         QVERIFY(!h->isModal());
         QCOMPARE(h->windowTitle(), QString("i"));
         QCOMPARE(h->size(), QSize(466, 304));
         QCOMPARE(h->minimumSize(), h->maximumSize());
         QVERIFY(!(h->windowFlags() & Qt::WindowMinMaxButtonsHint));
-        QCOMPARE(h->Label1->text(), QString("Helpful Information"));
-        QCOMPARE(h->Panel1->height(), 41);
-        QVERIFY(h->RichEdit1->isReadOnly());
-        QCOMPARE(h->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        const QString text = h->RichEdit1->toPlainText();
+        QCOMPARE(named<QLabel>(h, "Label1")->text(), QString("Helpful Information"));
+        QCOMPARE(named<QWidget>(h, "Panel1")->height(), 41);
+        auto *note = named<QTextEdit>(h, "RichEdit1");
+        QVERIFY(note->isReadOnly());
+        QCOMPARE(note->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        const QString text = note->toPlainText();
         QCOMPARE(text.split("\n\n").size(), 6);
         for (const char *quoted :
              {"To perform a mail merge, you need a document, and a selected list of names (with "
@@ -735,13 +795,13 @@ private slots:
               "If you need to adjust margins etc, print out only one sheet."})
             QVERIFY2(text.contains(QLatin1String(quoted)), quoted);
         // Closing the merge window leaves the editor and the help open.
-        QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(w, "BitBtn1"), Qt::LeftButton);
         QVERIFY(!w->isVisible());
-        QVERIFY(fmMailMergeEdit->isVisible() && h->isVisible());
+        QVERIFY(editorWindow()->isVisible() && h->isVisible());
         // It comes back, the one instance.
-        fmHomeAddMain->miMailMerge->trigger();
+        chooseMailMerge();
         QVERIFY(w->isVisible());
-        QCOMPARE(fmMailMergeSetup, w);
+        QCOMPARE(mergeWindow(), w);
     }
 
     // Match Font gives the address block and the salutation the editor's
@@ -749,13 +809,13 @@ private slots:
     void matchFont()
     {
         RunningProgram program;
-        select("WHERE Surname = 'Abbot'");
+        selectWhere(mainQuery(), "WHERE Surname = 'Abbot'");
         setLetter("<p style=\"font-family:'Courier New'; font-size:9pt\">Body</p>");
-        TfmMailMergeSetup *w = fmMailMergeSetup;
-        fmHomeAddMain->miMailMerge->trigger();
+        TfmMailMergeSetup *w = mergeWindow();
+        chooseMailMerge();
         // The editor has never been active: Times New Roman 12 pt bold, six lines fit.
-        QTest::mouseClick(w->btnChangeFont, Qt::LeftButton);
-        auto report = runMerge();
+        QTest::mouseClick(named<QPushButton>(w, "btnChangeFont"), Qt::LeftButton);
+        auto report = runMerge(mergedLetters());
         QList<Line> lines = textLines(report->pages.at(0));
         QCOMPARE(lines.size(), 6 + 2);
         QCOMPARE(lines.first().font.family, QString("Times New Roman"));
@@ -764,19 +824,19 @@ private slots:
         QVERIFY(richText(report->pages.at(0))->text.contains("Courier New"));
 
         // A 14 pt font chosen in the editor: fewer lines again.
-        QTest::mouseClick(w->btnDocument, Qt::LeftButton);
-        QVERIFY(QTest::qWaitForWindowActive(fmMailMergeEdit));
+        QTest::mouseClick(named<QPushButton>(w, "btnDocument"), Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(editorWindow()));
         FontValue big;
         big.font = QFont("Arial", 14);
         program.platform.dialogs.answers << QVariant::fromValue(big);
-        fmMailMergeEdit->FontChange->trigger();
-        QTest::mouseClick(w->btnChangeFont, Qt::LeftButton);
-        report = runMerge();
+        named<QAction>(editorWindow(), "FontChange")->trigger();
+        QTest::mouseClick(named<QPushButton>(w, "btnChangeFont"), Qt::LeftButton);
+        report = runMerge(mergedLetters());
         lines = textLines(report->pages.at(0));
         QCOMPARE(lines.size(), 5 + 2);
         QCOMPARE(lines.first().font.family, QString("Arial"));
         QCOMPARE(lines.first().font.pointSize, 14.0);
-        QCOMPARE(fmMailRp->Report1->font(), big);
+        QCOMPARE(mergedLetters()->report()->font(), big);
     }
 
     void matchFontTakesTheCaretsFontAtTheLastActivation()
@@ -785,16 +845,16 @@ private slots:
         QTextCharFormat arial;
         arial.setFontFamilies({"Arial"});
         arial.setFontPointSize(12);
-        QTextCursor(fmMailMergeEdit->RichEdit1->document()).insertText("Arial twelve", arial);
-        fmMailMergeEdit->RichEdit1->moveCursor(QTextCursor::End);
-        fmHomeAddMain->Notepad1->trigger();
-        QVERIFY(QTest::qWaitForWindowActive(fmMailMergeEdit));
-        fmHomeAddMain->miMailMerge->trigger();
-        QVERIFY(QTest::qWaitForWindowActive(fmMailMergeSetup));
-        QTest::mouseClick(fmMailMergeSetup->btnChangeFont, Qt::LeftButton);
-        QCOMPARE(fmMailRp->Report1->font().font.family(), QString("Arial"));
-        QCOMPARE(fmMailRp->Report1->font().font.pointSizeF(), 12.0);
-        QVERIFY(!fmMailRp->Report1->font().font.bold());
+        QTextCursor(letterEdit(editorWindow())->document()).insertText("Arial twelve", arial);
+        letterEdit(editorWindow())->moveCursor(QTextCursor::End);
+        named<QAction>(mainWindow(), "Notepad1")->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(editorWindow()));
+        chooseMailMerge();
+        QVERIFY(QTest::qWaitForWindowActive(mergeWindow()));
+        QTest::mouseClick(mergeButton("btnChangeFont"), Qt::LeftButton);
+        QCOMPARE(mergedLetters()->report()->font().font.family(), QString("Arial"));
+        QCOMPARE(mergedLetters()->report()->font().font.pointSizeF(), 12.0);
+        QVERIFY(!mergedLetters()->report()->font().font.bold());
     }
 
     // "&Select Names" holds the program in the search dialog until it closes;
@@ -813,23 +873,28 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, recipients);
         RunningProgram program;
-        select("WHERE Surname LIKE 'B%'");
-        fmHomeAddMain->miMailMerge->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
+        selectWhere(mainQuery(), "WHERE Surname LIKE 'B%'");
+        chooseMailMerge();
+        QVERIFY(QTest::qWaitForWindowExposed(mergeWindow()));
         bool wasModal = false;
-        whenReady([] { return QApplication::activeModalWidget() == fmSQLSearchDialog; },
-                  [&] {
-                      wasModal = true;
-                      TfmSQLSearchDialog *d = fmSQLSearchDialog;
-                      clickEntry(d->sqListBox, "County");
-                      QTest::keyClicks(d->sqEditBox, "sussex");
-                      QTest::mouseClick(d->findChild<QPushButton *>(button), Qt::LeftButton);
-                  });
-        QTest::mouseClick(fmMailMergeSetup->btnMAilSearch, Qt::LeftButton);
+        whenReady(
+            [] {
+                return QApplication::activeModalWidget() ==
+                       topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
+            },
+            [&] {
+                wasModal = true;
+                auto *d = topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog");
+                clickEntry(named<QListWidget>(d, "sqListBox"), "County");
+                QTest::keyClicks(named<QLineEdit>(d, "sqEditBox"), "sussex");
+                QTest::mouseClick(d->findChild<QPushButton *>(button), Qt::LeftButton);
+            });
+        QTest::mouseClick(mergeButton("btnMAilSearch"), Qt::LeftButton);
         QVERIFY(wasModal);
-        QVERIFY(!fmSQLSearchDialog->isVisible());
-        QCOMPARE(surnamesSelected(), recipients);
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), recipients.size());
+        QVERIFY(!topLevel<TfmSQLSearchDialog>("fmSQLSearchDialog")->isVisible());
+        QCOMPARE(surnamesSelected(mainQuery()), recipients);
+        QCOMPARE(named<QTableView>(mainWindow(), "dbGrid1")->model()->rowCount(),
+                 recipients.size());
         QVERIFY(program.log().isEmpty());
     }
 
@@ -839,11 +904,11 @@ private slots:
     void mergeShowsOneLetterPerPerson()
     {
         RunningProgram program;
-        select("WHERE County LIKE '%Sussex%'");
+        selectWhere(mainQuery(), "WHERE County LIKE '%Sussex%'");
         setLetter("<p>The fair opens at ten.</p>");
-        fmHomeAddMain->miMailMerge->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
-        QVERIFY(fmMailMergeSetup->btnMerge->isEnabled());
+        chooseMailMerge();
+        QVERIFY(QTest::qWaitForWindowExposed(mergeWindow()));
+        QVERIFY(mergeButton("btnMerge")->isEnabled());
         QStringList seen;
         bool bodyOnEveryPage = true;
         QString caption;
@@ -862,7 +927,7 @@ private slots:
         QCOMPARE(seen, (QStringList{"Carter", "Shaw", "Young"}));
         QVERIFY(bodyOnEveryPage);
         QCOMPARE(previewWindows(), 0);
-        QVERIFY(!fmMailRp->Report1->isRunning());
+        QVERIFY(!mergedLetters()->report()->isRunning());
         QVERIFY(program.log().isEmpty());
     }
 
@@ -871,19 +936,19 @@ private slots:
     void mergeWhileRunningDoesNothing()
     {
         RunningProgram program;
-        select("");
-        const int people = fmHomeAddMain->book()->query()->recordCount();
+        selectWhere(mainQuery(), "");
+        const int people = mainQuery()->recordCount();
         QVERIFY(people > 20);
-        fmHomeAddMain->miMailMerge->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(fmMailMergeSetup));
+        chooseMailMerge();
+        QVERIFY(QTest::qWaitForWindowExposed(mergeWindow()));
         int windowsAfterSecondClick = -1;
         bool stillRunning = false;
         int pages = 0;
         mergeWith({{[](TRpStandardPreview *w) { return w->pageCount() >= 1 && !w->complete(); },
                     [&](TRpStandardPreview *) {
-                        QTest::mouseClick(fmMailMergeSetup->btnMerge, Qt::LeftButton);
+                        QTest::mouseClick(mergeButton("btnMerge"), Qt::LeftButton);
                         windowsAfterSecondClick = previewWindows();
-                        stillRunning = fmMailRp->Report1->isRunning();
+                        stillRunning = mergedLetters()->report()->isRunning();
                     }},
                    {[](TRpStandardPreview *w) { return w->complete(); },
                     [&](TRpStandardPreview *w) {

@@ -7,6 +7,7 @@
 #include "mailmerge/rtf/RtfWriter.h"
 #include "reports/PreparedReport.h"
 #include "reports/Report.h"
+#include "widgets/BringForward.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -41,33 +42,78 @@ void writeFile(const QString &path, const QByteArray &data)
     f.write(data);
 }
 
-// Opens the editor from the main menu, as the user does, and waits until it
-// is the active window with the caret in the text.
+// The editor alone, with the desktop's dialogs scripted.
+struct EditorAlone
+{
+    ScriptedPlatform platform;
+    TfmMailMergeEdit window;
+    QStringList &log() { return platform.dialogs.log; }
+};
+
+// The one editor there is, alone or in the running program.
+TfmMailMergeEdit *editor()
+{
+    return topLevel<TfmMailMergeEdit>("fmMailMergeEdit");
+}
+
+QTextEdit *letter()
+{
+    return named<QTextEdit>(editor(), "RichEdit1");
+}
+
+QAction *cmd(const char *name)
+{
+    return named<QAction>(editor(), name);
+}
+
+PersonalizedMenu *editorMenu(const char *name)
+{
+    return named<PersonalizedMenu>(editor(), name);
+}
+
+QToolBar *toolBar()
+{
+    return named<QToolBar>(editor(), "ActionToolBar1");
+}
+
+bool programRuns()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<TfmHomeAddMain *>(w))
+            return true;
+    return false;
+}
+
+// Opens the editor as the user does (from the main menu when the program
+// runs), and waits until it is the active window with the caret in the text.
 void openEditor()
 {
-    fmHomeAddMain->Notepad1->trigger();
-    QVERIFY(QTest::qWaitForWindowActive(fmMailMergeEdit));
-    fmMailMergeEdit->RichEdit1->setFocus();
+    if (programRuns())
+        named<QAction>(mainWindow(), "Notepad1")->trigger();
+    else
+        bringForward(editor());
+    QVERIFY(QTest::qWaitForWindowActive(editor()));
+    letter()->setFocus();
     QApplication::processEvents();
 }
 
 void typeText(const QString &text)
 {
-    QTest::keyClicks(fmMailMergeEdit->RichEdit1, text);
+    QTest::keyClicks(letter(), text);
 }
 
 // Selects [from, to) of the editor's text.
 void select(int from, int to)
 {
-    QTextCursor c = fmMailMergeEdit->RichEdit1->textCursor();
+    QTextCursor c = letter()->textCursor();
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
-    fmMailMergeEdit->RichEdit1->setTextCursor(c);
+    letter()->setTextCursor(c);
 }
 
 QTextCharFormat formatAt(int position)
 {
-    QTextCursor c(fmMailMergeEdit->RichEdit1->document());
+    QTextCursor c(letter()->document());
     c.setPosition(position);
     return c.charFormat();
 }
@@ -85,7 +131,7 @@ QStringList visibleItems(QMenu *menu)
 // Opens a menu of the editor's menu bar with the mouse, as the user does.
 void openMenu(QMenu *menu)
 {
-    QMenuBar *bar = fmMailMergeEdit->ActionMainMenuBar1;
+    auto *bar = named<QMenuBar>(editor(), "ActionMainMenuBar1");
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     QTRY_VERIFY(menu->isVisible());
 }
@@ -199,16 +245,16 @@ private slots:
         QFETCH(QString, toolbarCaption);
         QFETCH(QString, tooltip);
         QFETCH(QString, statusTip);
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        TfmMailMergeEdit *ed = &alone.window;
         QVERIFY(ed && !ed->isVisible());
         QCOMPARE(ed->windowTitle(), QString("Text Editor"));
         QCOMPARE(ed->size(), QSize(731, 382));
-        QCOMPARE(ed->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(ed->RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(ed->RichEdit1->lineWrapMode(), QTextEdit::WidgetWidth);
+        QCOMPARE(letter()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(letter()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(letter()->lineWrapMode(), QTextEdit::WidgetWidth);
         QStringList menus;
-        for (QAction *m : ed->ActionMainMenuBar1->actions())
+        for (QAction *m : named<QMenuBar>(ed, "ActionMainMenuBar1")->actions())
             menus << m->text();
         QCOMPARE(menus, (QStringList{"&File", "&Edit", "F&ormat"}));
 
@@ -216,8 +262,9 @@ private slots:
         QVERIFY(command);
         QVERIFY(!command->icon().isNull());
         if (menu.isEmpty()) {
-            for (QMenu *m : {static_cast<QMenu *>(ed->File1), static_cast<QMenu *>(ed->Edit1),
-                             static_cast<QMenu *>(ed->Format1)})
+            for (QMenu *m : {static_cast<QMenu *>(editorMenu("File1")),
+                             static_cast<QMenu *>(editorMenu("Edit1")),
+                             static_cast<QMenu *>(editorMenu("Format1"))})
                 QVERIFY(!itemOf(m, command));
         } else {
             QAction *item = itemOf(ed->findChild<QMenu *>(menu), command);
@@ -226,10 +273,10 @@ private slots:
             QCOMPARE(item->statusTip(), statusTip);
             QCOMPARE(item->icon().cacheKey(), command->icon().cacheKey());
         }
-        const QList<QAction *> onBar = ed->ActionToolBar1->actions();
+        const QList<QAction *> onBar = toolBar()->actions();
         QCOMPARE(onBar.indexOf(command) + 1, toolbarPlace);
         if (toolbarPlace) {
-            auto *b = qobject_cast<QToolButton *>(ed->ActionToolBar1->widgetForAction(command));
+            auto *b = qobject_cast<QToolButton *>(toolBar()->widgetForAction(command));
             QCOMPARE(b->text(), toolbarCaption);
             QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
             // A command without a hint shows no tooltip at all.
@@ -247,44 +294,42 @@ private slots:
     {
         RunningProgram program;
         openEditor();
-        QWidget *open =
-            fmMailMergeEdit->ActionToolBar1->widgetForAction(fmMailMergeEdit->FileOpen1);
+        QWidget *open = toolBar()->widgetForAction(cmd("FileOpen1"));
         QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), open->mapToGlobal(QPointF(2, 2)));
         QApplication::sendEvent(open, &enter);
-        QCOMPARE(fmHomeAddMain->statusPanel(0), QString("Opens an existing file"));
-        QCOMPARE(fmMailMergeEdit->statusText(), QString("untitled.txt"));
+        QCOMPARE(mainWindow()->statusPanel(0), QString("Opens an existing file"));
+        QCOMPARE(editor()->statusText(), QString("untitled.txt"));
     }
 
     void enablingFollowsSelectionClipboardAndFocus()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
         openEditor();
         typeText("Dear friend");
-        QVERIFY(!ed->EditCut1->isEnabled());
-        QVERIFY(!ed->EditCopy1->isEnabled());
-        QVERIFY(!ed->EditPaste1->isEnabled());
-        QVERIFY(ed->RichEditBold1->isEnabled());
+        QVERIFY(!cmd("EditCut1")->isEnabled());
+        QVERIFY(!cmd("EditCopy1")->isEnabled());
+        QVERIFY(!cmd("EditPaste1")->isEnabled());
+        QVERIFY(cmd("RichEditBold1")->isEnabled());
         select(0, 4);
-        QVERIFY(ed->EditCut1->isEnabled());
-        QVERIFY(ed->EditCopy1->isEnabled());
-        QVERIFY(itemOf(ed->Edit1, ed->EditCopy1)->isEnabled());
-        QTest::keyClick(ed->RichEdit1, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(cmd("EditCut1")->isEnabled());
+        QVERIFY(cmd("EditCopy1")->isEnabled());
+        QVERIFY(itemOf(editorMenu("Edit1"), cmd("EditCopy1"))->isEnabled());
+        QTest::keyClick(letter(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("Dear"));
-        QVERIFY(ed->EditPaste1->isEnabled());
-        QTest::keyClick(ed->RichEdit1, Qt::Key_End);
-        ed->EditPaste1->trigger();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("Dear friendDear"));
+        QVERIFY(cmd("EditPaste1")->isEnabled());
+        QTest::keyClick(letter(), Qt::Key_End);
+        cmd("EditPaste1")->trigger();
+        QCOMPARE(letter()->toPlainText(), QString("Dear friendDear"));
         select(0, 5);
-        ed->EditCut1->trigger();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("friendDear"));
-        QVERIFY(!ed->EditCut1->isEnabled());
+        cmd("EditCut1")->trigger();
+        QCOMPARE(letter()->toPlainText(), QString("friendDear"));
+        QVERIFY(!cmd("EditCut1")->isEnabled());
         // The style commands work on the text control only.
-        ed->ActionToolBar1->setFocus();
-        QTRY_VERIFY(!ed->RichEditBold1->isEnabled());
-        QVERIFY(!itemOf(ed->Format1, ed->RichEditBold1)->isEnabled());
-        ed->RichEdit1->setFocus();
-        QTRY_VERIFY(ed->RichEditUnderline1->isEnabled());
+        toolBar()->setFocus();
+        QTRY_VERIFY(!cmd("RichEditBold1")->isEnabled());
+        QVERIFY(!itemOf(editorMenu("Format1"), cmd("RichEditBold1"))->isEnabled());
+        letter()->setFocus();
+        QTRY_VERIFY(cmd("RichEditUnderline1")->isEnabled());
     }
 
     // A web page on the clipboard brings its words and the pictures it holds
@@ -292,8 +337,7 @@ private slots:
     // beyond reason arrive as plain words.
     void pasteReadsNoFileTheTextNames()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
         openEditor();
         QTemporaryDir dir;
         QImage red(60, 60, QImage::Format_RGB32);
@@ -314,10 +358,10 @@ private slots:
                                QString::fromLatin1(inline_.toBase64())));
         page->setText("Hello");
         QGuiApplication::clipboard()->setMimeData(page);
-        ed->RichEdit1->setFocus();
-        QTest::keyClick(ed->RichEdit1, Qt::Key_V, Qt::ControlModifier);
-        QVERIFY(ed->RichEdit1->toPlainText().startsWith("Hello"));
-        const QImage shown = ed->RichEdit1->viewport()->grab().toImage();
+        letter()->setFocus();
+        QTest::keyClick(letter(), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(letter()->toPlainText().startsWith("Hello"));
+        const QImage shown = letter()->viewport()->grab().toImage();
         int redPixels = 0, bluePixels = 0;
         for (int y = 0; y < shown.height(); ++y)
             for (int x = 0; x < shown.width(); ++x) {
@@ -328,126 +372,124 @@ private slots:
         QCOMPARE(redPixels, 0);
         QVERIFY(bluePixels > 1000);
 
-        ed->RichEdit1->clear();
+        letter()->clear();
         auto *deep = new QMimeData;
         deep->setHtml(QString("<table><tr><td>").repeated(3000) + "deep" +
                       QString("</td></tr></table>").repeated(3000));
         deep->setText("deep");
         QGuiApplication::clipboard()->setMimeData(deep);
-        QTest::keyClick(ed->RichEdit1, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("deep"));
-        QVERIFY(ed->RichEdit1->document()->rootFrame()->childFrames().isEmpty());
+        QTest::keyClick(letter(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(letter()->toPlainText(), QString("deep"));
+        QVERIFY(letter()->document()->rootFrame()->childFrames().isEmpty());
     }
 
     void styleCommandsToggleAndFollowTheSelection()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
         openEditor();
         typeText("plain words");
         select(0, 5);
-        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
-        QTest::keyClick(ed->RichEdit1, Qt::Key_I, Qt::ControlModifier);
-        ed->RichEditUnderline1->trigger();
+        QTest::keyClick(letter(), Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(letter(), Qt::Key_I, Qt::ControlModifier);
+        cmd("RichEditUnderline1")->trigger();
         QVERIFY(formatAt(1).font().bold() && formatAt(1).fontItalic() &&
                 formatAt(1).fontUnderline());
         QVERIFY(!formatAt(7).font().bold());
-        QVERIFY(ed->RichEditBold1->isChecked() && ed->RichEditItalic1->isChecked());
-        QVERIFY(itemOf(ed->Format1, ed->RichEditBold1)->isChecked());
+        QVERIFY(cmd("RichEditBold1")->isChecked() && cmd("RichEditItalic1")->isChecked());
+        QVERIFY(itemOf(editorMenu("Format1"), cmd("RichEditBold1"))->isChecked());
         // Moving into plain text clears the checks; back in, they return.
         select(8, 8);
-        QVERIFY(!ed->RichEditBold1->isChecked() && !ed->RichEditUnderline1->isChecked());
+        QVERIFY(!cmd("RichEditBold1")->isChecked() && !cmd("RichEditUnderline1")->isChecked());
         select(0, 5);
-        QVERIFY(ed->RichEditUnderline1->isChecked());
+        QVERIFY(cmd("RichEditUnderline1")->isChecked());
         // A second use removes the style again.
-        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(letter(), Qt::Key_B, Qt::ControlModifier);
         QVERIFY(!formatAt(1).font().bold());
         QVERIFY(formatAt(1).fontItalic());
-        QVERIFY(!ed->RichEditBold1->isChecked());
+        QVERIFY(!cmd("RichEditBold1")->isChecked());
         // With no selection the style applies to what is typed at the caret.
-        QTest::keyClick(ed->RichEdit1, Qt::Key_End);
-        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(letter(), Qt::Key_End);
+        QTest::keyClick(letter(), Qt::Key_B, Qt::ControlModifier);
         typeText("X");
-        QVERIFY(formatAt(ed->RichEdit1->toPlainText().size()).font().bold());
-        QVERIFY(!formatAt(ed->RichEdit1->toPlainText().size() - 1).font().bold());
+        QVERIFY(formatAt(letter()->toPlainText().size()).font().bold());
+        QVERIFY(!formatAt(letter()->toPlainText().size() - 1).font().bold());
     }
 
     void saveOnANewDocumentAsksForAName()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        TfmMailMergeEdit *ed = &alone.window;
         QTemporaryDir dir;
         openEditor();
         typeText("Hello");
         // Cancelled: nothing written, still untitled.
-        QTest::keyClick(ed->RichEdit1, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(program.log(), QStringList{"Save: Save As -> Cancel"});
-        QCOMPARE(program.platform.dialogs.lastFileRequest.folder, QString());
-        QVERIFY(!program.platform.dialogs.lastFileRequest.confirmOverwrite);
-        QCOMPARE(program.platform.dialogs.lastFileRequest.defaultSuffix, QString("txt"));
+        QTest::keyClick(letter(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(alone.log(), QStringList{"Save: Save As -> Cancel"});
+        QCOMPARE(alone.platform.dialogs.lastFileRequest.folder, QString());
+        QVERIFY(!alone.platform.dialogs.lastFileRequest.confirmOverwrite);
+        QCOMPARE(alone.platform.dialogs.lastFileRequest.defaultSuffix, QString("txt"));
         // Its content is RTF: a bare name gets ".rtf", whatever type is picked.
-        QCOMPARE(program.platform.dialogs.lastFileRequest.bareNameSuffix, QString("rtf"));
-        QCOMPARE(program.platform.dialogs.lastFileRequest.filters,
+        QCOMPARE(alone.platform.dialogs.lastFileRequest.bareNameSuffix, QString("rtf"));
+        QCOMPARE(alone.platform.dialogs.lastFileRequest.filters,
                  (QStringList{"Text Files (*.txt)", "Rich Text Format (*.rtf)", "All Files (*)"}));
         QCOMPARE(ed->statusText(), QString("untitled.txt"));
         QVERIFY(QDir(dir.path()).isEmpty());
 
         // A .txt name still gets RTF, and the name goes to the status bar.
         const QString letter = dir.filePath("letter.txt");
-        program.platform.dialogs.answers << letter;
-        ed->FileSave->trigger();
-        QCOMPARE(ed->CurrentFileName, letter);
+        alone.platform.dialogs.answers << letter;
+        cmd("FileSave")->trigger();
+        QCOMPARE(ed->fileName(), letter);
         QCOMPARE(ed->statusText(), letter);
         QVERIFY(fileBytes(letter).startsWith("{\\rtf1"));
         QVERIFY(fileBytes(letter).contains("Hello"));
 
         // From now on Save writes without a dialog; Save As starts in the file's folder.
-        program.log().clear();
+        alone.log().clear();
         typeText(" again");
-        ed->FileSave->trigger();
-        QVERIFY(program.log().isEmpty());
+        cmd("FileSave")->trigger();
+        QVERIFY(alone.log().isEmpty());
         QVERIFY(fileBytes(letter).contains("Hello again"));
-        ed->FileSaveAs1->trigger();
-        QCOMPARE(program.platform.dialogs.lastFileRequest.folder, dir.path() + '/');
+        cmd("FileSaveAs1")->trigger();
+        QCOMPARE(alone.platform.dialogs.lastFileRequest.folder, dir.path() + '/');
     }
 
     void saveAsReplacesAnExistingFileWithoutAsking()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
         QTemporaryDir dir;
         const QString target = dir.filePath("old.rtf");
         writeFile(target, "old contents");
         openEditor();
         typeText("New letter");
-        program.platform.dialogs.answers << target;
-        ed->FileSaveAs1->trigger();
-        QCOMPARE(program.log(), QStringList{"Save: Save As -> " + target});
+        alone.platform.dialogs.answers << target;
+        cmd("FileSaveAs1")->trigger();
+        QCOMPARE(alone.log(), QStringList{"Save: Save As -> " + target});
         QVERIFY(!fileBytes(target).contains("old contents"));
         QVERIFY(fileBytes(target).contains("New letter"));
     }
 
     void openReadsRtfOrPlainTextAndSaveWritesRtfBack()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        TfmMailMergeEdit *ed = &alone.window;
         QTemporaryDir dir;
         const QString plain = dir.filePath("note.txt");
         writeFile(plain, "Caf\xc3\xa9 line one\nline two\n");
         openEditor();
         typeText("to be replaced");
-        program.platform.dialogs.answers << plain;
-        QTest::keyClick(ed->RichEdit1, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(program.log(), QStringList{"Open: Open file -> " + plain});
-        const FileDialogRequest &r = program.platform.dialogs.lastFileRequest;
+        alone.platform.dialogs.answers << plain;
+        QTest::keyClick(letter(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(alone.log(), QStringList{"Open: Open file -> " + plain});
+        const FileDialogRequest &r = alone.platform.dialogs.lastFileRequest;
         QVERIFY(!r.mustExist);
         QCOMPARE(r.filters, (QStringList{"Test Files (*.txt)", "Rich Test Format *.rtf) (*.rtf)",
                                          "All files (*)"}));
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString::fromUtf8("Café line one\nline two\n"));
+        QCOMPARE(letter()->toPlainText(), QString::fromUtf8("Café line one\nline two\n"));
         QCOMPARE(ed->statusText(), plain);
-        ed->FileSave->trigger();
+        cmd("FileSave")->trigger();
         QVERIFY(fileBytes(plain).startsWith("{\\rtf1"));
-        QCOMPARE(program.log().size(), 1); // no dialog
+        QCOMPARE(alone.log().size(), 1); // no dialog
 
         // An RTF letter keeps its formatting.
         QTextDocument doc;
@@ -459,63 +501,63 @@ private slots:
         c.insertText("Bold heading", bold);
         const QString rtf = dir.filePath("letter.doc");
         writeFile(rtf, RtfWriter::write(doc));
-        program.platform.dialogs.answers << rtf;
-        ed->FileOpen1->trigger();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("Bold heading"));
+        alone.platform.dialogs.answers << rtf;
+        cmd("FileOpen1")->trigger();
+        QCOMPARE(letter()->toPlainText(), QString("Bold heading"));
         QVERIFY(formatAt(3).font().bold());
         QCOMPARE(formatAt(3).fontPointSize(), 14.0);
-        QCOMPARE(ed->CurrentFileName, rtf);
+        QCOMPARE(ed->fileName(), rtf);
     }
 
     void openAndSaveErrorsKeepTheState()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        TfmMailMergeEdit *ed = &alone.window;
         QTemporaryDir dir;
         openEditor();
         typeText("precious");
         const QString missing = dir.filePath("nothere.txt");
-        program.platform.dialogs.answers << missing;
-        ed->FileOpen1->trigger();
-        QCOMPARE(program.log().last(), "Varnel: Cannot open file " + missing + ".");
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("precious"));
+        alone.platform.dialogs.answers << missing;
+        cmd("FileOpen1")->trigger();
+        QCOMPARE(alone.log().last(), "Varnel: Cannot open file " + missing + ".");
+        QCOMPARE(letter()->toPlainText(), QString("precious"));
         QCOMPARE(ed->statusText(), QString("untitled.txt"));
 
         const QString binary = dir.filePath("picture.bin");
         writeFile(binary, QByteArray("\x00\x01\x02\x03", 4));
-        program.platform.dialogs.answers << binary;
-        ed->FileOpen1->trigger();
-        QCOMPARE(program.log().last(), QString("Varnel: Failed to Load Stream."));
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("precious"));
-        QCOMPARE(ed->CurrentFileName, QString("untitled.txt"));
+        alone.platform.dialogs.answers << binary;
+        cmd("FileOpen1")->trigger();
+        QCOMPARE(alone.log().last(), QString("Varnel: Failed to Load Stream."));
+        QCOMPARE(letter()->toPlainText(), QString("precious"));
+        QCOMPARE(ed->fileName(), QString("untitled.txt"));
 
         const QString noFolder = dir.filePath("no/such/folder/x.rtf");
-        program.platform.dialogs.answers << noFolder;
-        ed->FileSaveAs1->trigger();
-        QCOMPARE(program.log().last(), "Varnel: Cannot create file " + noFolder + ".");
-        QCOMPARE(ed->CurrentFileName, QString("untitled.txt"));
+        alone.platform.dialogs.answers << noFolder;
+        cmd("FileSaveAs1")->trigger();
+        QCOMPARE(alone.log().last(), "Varnel: Cannot create file " + noFolder + ".");
+        QCOMPARE(ed->fileName(), QString("untitled.txt"));
         QVERIFY(ed->isVisible());
     }
 
     void newAndCloseDropOrKeepWithoutAsking()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        TfmMailMergeEdit *ed = &alone.window;
         QTemporaryDir dir;
         openEditor();
         typeText("kept");
-        program.platform.dialogs.answers << dir.filePath("a.rtf");
-        ed->FileSaveAs1->trigger();
+        alone.platform.dialogs.answers << dir.filePath("a.rtf");
+        cmd("FileSaveAs1")->trigger();
         typeText(" unsaved");
-        ed->FileClose->trigger();
+        cmd("FileClose")->trigger();
         QVERIFY(!ed->isVisible());
         openEditor();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("kept unsaved"));
+        QCOMPARE(letter()->toPlainText(), QString("kept unsaved"));
         QCOMPARE(ed->statusText(), dir.filePath("a.rtf"));
-        ed->FileNew->trigger();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString());
+        cmd("FileNew")->trigger();
+        QCOMPARE(letter()->toPlainText(), QString());
         QCOMPARE(ed->statusText(), QString("untitled.txt"));
-        QCOMPARE(program.log().size(), 1); // only the Save As
+        QCOMPARE(alone.log().size(), 1); // only the Save As
     }
 
     // Closing the program with letter text that was never saved asks first;
@@ -550,17 +592,16 @@ private slots:
         QFETCH(bool, closes);
         QFETCH(QStringList, log);
         RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
         QTemporaryDir dir;
         const QString file = dir.filePath("letter.rtf");
         openEditor();
         typeText("Dear all");
         if (typed.startsWith("<saved>")) {
             program.platform.dialogs.answers << file;
-            ed->FileSaveAs1->trigger();
+            cmd("FileSaveAs1")->trigger();
             typeText(typed.mid(7));
         }
-        ed->FileClose->trigger(); // hidden, as the user may have left it
+        cmd("FileClose")->trigger(); // hidden, as the user may have left it
         program.log().clear();
         for (QString &a : answers)
             a.replace("FILE", file);
@@ -570,10 +611,10 @@ private slots:
             program.platform.dialogs.answers << a;
         const QByteArray settings = fileBytes(program.folder.file("VarnIni.ini"));
 
-        fmHomeAddMain->close();
+        mainWindow()->close();
         QCOMPARE(program.log(), log);
-        QCOMPARE(fmHomeAddMain->isVisible(), !closes);
-        QCOMPARE(ed->RichEdit1->toPlainText(), "Dear all" + typed.mid(7));
+        QCOMPARE(mainWindow()->isVisible(), !closes);
+        QCOMPARE(letter()->toPlainText(), "Dear all" + typed.mid(7));
         if (!closes) // nothing of the closing ran
             QCOMPARE(fileBytes(program.folder.file("VarnIni.ini")), settings);
         if (answers.value(1) == file || typed == "<saved> more")
@@ -583,58 +624,58 @@ private slots:
     void fontDialogTakesTheSelectionsFont()
     {
         RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        TfmMailMergeEdit *ed = editor();
         // Never active yet: Times New Roman 12 pt bold.
-        QCOMPARE(ed->FontDialog1.Font.font.family(), QString("Times New Roman"));
-        QCOMPARE(ed->FontDialog1.Font.font.pointSizeF(), 12.0);
-        QVERIFY(ed->FontDialog1.Font.font.bold());
+        QCOMPARE(ed->dialogFont().font.family(), QString("Times New Roman"));
+        QCOMPARE(ed->dialogFont().font.pointSizeF(), 12.0);
+        QVERIFY(ed->dialogFont().font.bold());
 
         QTextCharFormat arial;
         arial.setFontFamilies({"Arial"});
         arial.setFontPointSize(12);
-        QTextCursor(ed->RichEdit1->document()).insertText("Arial text", arial);
-        ed->RichEdit1->moveCursor(QTextCursor::End);
+        QTextCursor(letter()->document()).insertText("Arial text", arial);
+        letter()->moveCursor(QTextCursor::End);
         openEditor();
-        QCOMPARE(ed->FontDialog1.Font.font.family(), QString("Arial"));
-        QCOMPARE(ed->FontDialog1.Font.font.pointSizeF(), 12.0);
-        QVERIFY(!ed->FontDialog1.Font.font.bold());
+        QCOMPARE(ed->dialogFont().font.family(), QString("Arial"));
+        QCOMPARE(ed->dialogFont().font.pointSizeF(), 12.0);
+        QVERIFY(!ed->dialogFont().font.bold());
 
         // Moving the caret changes nothing until the window is activated again.
-        QTextCursor c(ed->RichEdit1->document());
+        QTextCursor c(letter()->document());
         c.movePosition(QTextCursor::End);
         QTextCharFormat big;
         big.setFontFamilies({"Courier New"});
         big.setFontPointSize(20);
         c.insertText(" courier", big);
-        ed->RichEdit1->moveCursor(QTextCursor::End);
-        QCOMPARE(ed->FontDialog1.Font.font.family(), QString("Arial"));
-        fmHomeAddMain->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(fmHomeAddMain));
+        letter()->moveCursor(QTextCursor::End);
+        QCOMPARE(ed->dialogFont().font.family(), QString("Arial"));
+        mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
         ed->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(ed));
-        QCOMPARE(ed->FontDialog1.Font.font.family(), QString("Courier New"));
-        QCOMPARE(ed->FontDialog1.Font.font.pointSizeF(), 20.0);
+        QCOMPARE(ed->dialogFont().font.family(), QString("Courier New"));
+        QCOMPARE(ed->dialogFont().font.pointSizeF(), 20.0);
     }
 
     void fontChange()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        TfmMailMergeEdit *ed = &alone.window;
         openEditor();
         QTextCharFormat italic;
         italic.setFontFamilies({"Arial"});
         italic.setFontPointSize(12);
         italic.setFontItalic(true);
-        QTextCursor(ed->RichEdit1->document()).insertText("Hello world", italic);
+        QTextCursor(letter()->document()).insertText("Hello world", italic);
         select(0, 5);
 
         // Cancel: the selection stays as it was, the default format becomes its font.
-        program.platform.dialogs.answers << "Cancel";
-        ed->FontChange->trigger();
-        QCOMPARE(program.log(), QStringList{"Font: Arial 12 -> Cancel"});
+        alone.platform.dialogs.answers << "Cancel";
+        cmd("FontChange")->trigger();
+        QCOMPARE(alone.log(), QStringList{"Font: Arial 12 -> Cancel"});
         QCOMPARE(formatAt(2).fontFamilies().toStringList(), QStringList{"Arial"});
         QVERIFY(formatAt(2).fontItalic());
-        QFont def = ed->RichEdit1->document()->defaultFont();
+        QFont def = letter()->document()->defaultFont();
         QCOMPARE(def.family(), QString("Arial"));
         QCOMPARE(def.pointSizeF(), 12.0);
         QVERIFY(def.italic());
@@ -645,8 +686,8 @@ private slots:
         chosen.font.setBold(true);
         chosen.font.setStrikeOut(true);
         chosen.color = Qt::red;
-        program.platform.dialogs.answers << QVariant::fromValue(chosen);
-        ed->FontChange->trigger();
+        alone.platform.dialogs.answers << QVariant::fromValue(chosen);
+        cmd("FontChange")->trigger();
         const QTextCharFormat f = formatAt(2);
         QCOMPARE(f.font().family(), QString("Courier New"));
         QCOMPARE(f.fontPointSize(), 16.0);
@@ -654,11 +695,11 @@ private slots:
         QCOMPARE(f.foreground().color(), QColor(Qt::red));
         QCOMPARE(formatAt(7).fontFamilies().toStringList(),
                  QStringList{"Arial"}); // outside the selection
-        QCOMPARE(ed->RichEdit1->document()->defaultFont().family(), QString("Courier New"));
-        QCOMPARE(ed->FontDialog1.Font, chosen);
+        QCOMPARE(letter()->document()->defaultFont().family(), QString("Courier New"));
+        QCOMPARE(ed->dialogFont(), chosen);
 
         // Text that carries no format of its own takes the default format.
-        ed->FileNew->trigger();
+        cmd("FileNew")->trigger();
         typeText("fresh");
         QCOMPARE(ed->selectionFont().font.family(), QString("Courier New"));
     }
@@ -668,8 +709,7 @@ private slots:
     // toggled by Ctrl+B.
     void boldFromTheFontDialogIsBoldEverywhere()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
         openEditor();
         // All of the text: Font Change makes the chosen font the default for
         // text without a format of its own as well.
@@ -678,20 +718,20 @@ private slots:
         FontValue chosen;
         chosen.font = QFontDatabase::font("Liberation Serif", "Bold", 14);
         QCOMPARE(chosen.font.styleName(), QString("Bold")); // as the dialog gives it
-        program.platform.dialogs.answers << QVariant::fromValue(chosen);
-        ed->FontChange->trigger();
-        QTextDocument *doc = ed->RichEdit1->document();
+        alone.platform.dialogs.answers << QVariant::fromValue(chosen);
+        cmd("FontChange")->trigger();
+        QTextDocument *doc = letter()->document();
         QVERIFY(showsBold(formatAt(2).font().resolve(doc->defaultFont())));
-        QVERIFY(ed->RichEditBold1->isChecked());
+        QVERIFY(cmd("RichEditBold1")->isChecked());
         QVERIFY(writesBold(*doc));
         QVERIFY(doc->toHtml().contains("font-weight:700"));
 
         select(0, 5);
-        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(letter(), Qt::Key_B, Qt::ControlModifier);
         QVERIFY(!showsBold(formatAt(2).font().resolve(doc->defaultFont())));
-        QVERIFY(!ed->RichEditBold1->isChecked());
+        QVERIFY(!cmd("RichEditBold1")->isChecked());
         QVERIFY(!writesBold(*doc));
-        QTest::keyClick(ed->RichEdit1, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(letter(), Qt::Key_B, Qt::ControlModifier);
         QVERIFY(showsBold(formatAt(2).font().resolve(doc->defaultFont())));
         QVERIFY(writesBold(*doc));
     }
@@ -714,8 +754,10 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, after);
         QFETCH(int, caretAt);
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        SampleBook sample;
+        EditorAlone alone;
+        TfmMailRp mergedLetters(sample.query(), alone.window.document());
+        QTemporaryDir dir;
         openEditor();
         typeText(before);
         select(0, before.size());
@@ -724,96 +766,94 @@ private slots:
         FontValue chosen;
         chosen.font = QFont("Liberation Sans", 12);
         chosen.color = QColor(0x80, 0, 0); // maroon
-        program.platform.dialogs.answers << QVariant::fromValue(chosen);
-        ed->FontChange->trigger();
+        alone.platform.dialogs.answers << QVariant::fromValue(chosen);
+        cmd("FontChange")->trigger();
         if (!before.isEmpty() && !after.isEmpty())
             select(caretAt, caretAt);
         typeText(after);
         // The merged letter prints it in that colour too.
-        QVERIFY(fmMailRp->Report1->run());
+        QVERIFY(mergedLetters.report()->run());
         bool printedInColour = false;
-        for (const PreparedItem &item : fmMailRp->Report1->preparedReport()->pages.at(0).items)
+        for (const PreparedItem &item : mergedLetters.report()->preparedReport()->pages.at(0).items)
             printedInColour = printedInColour || (item.kind == PreparedItem::RichText &&
                                                   item.text.contains("#800000"));
         QVERIFY(printedInColour);
-        const QString path = program.folder.file("letter.rtf");
-        program.platform.dialogs.answers << path;
-        ed->FileSave->trigger();
-        ed->FileNew->trigger();
-        program.platform.dialogs.answers << path;
-        ed->FileOpen1->trigger();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("Red words"));
+        const QString path = dir.filePath("letter.rtf");
+        alone.platform.dialogs.answers << path;
+        cmd("FileSave")->trigger();
+        cmd("FileNew")->trigger();
+        alone.platform.dialogs.answers << path;
+        cmd("FileOpen1")->trigger();
+        QCOMPARE(letter()->toPlainText(), QString("Red words"));
         QCOMPARE(formatAt(4).foreground().color(), chosen.color);
     }
 
     void openingALetterWithPicturesSaysSoOnce()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
+        QTemporaryDir dir;
         openEditor();
         // Two pictures in the file; one message.
-        const QString path = program.folder.file("map.rtf");
+        const QString path = dir.filePath("map.rtf");
         writeFile(path, "{\\rtf1 Map: {\\pict\\pngblip 89504e47} and {\\*\\shppict{\\pict\\pngblip "
                         "89504e47}}{\\nonshppict{\\pict\\wmetafile8 0100}} done.}");
-        program.platform.dialogs.answers << path;
-        ed->FileOpen1->trigger();
-        QCOMPARE(ed->RichEdit1->toPlainText(), QString("Map:  and  done."));
+        alone.platform.dialogs.answers << path;
+        cmd("FileOpen1")->trigger();
+        QCOMPARE(letter()->toPlainText(), QString("Map:  and  done."));
         QCOMPARE(
-            program.log(),
+            alone.log(),
             (QStringList{"Open: Open file -> " + path,
                          "Information: " + TfmMailMergeEdit::picturesLeftOutText() + " -> OK"}));
         // A letter without pictures opens without a word.
-        const QString plain = program.folder.file("plain.rtf");
+        const QString plain = dir.filePath("plain.rtf");
         writeFile(plain, "{\\rtf1 Just text.}");
-        program.log().clear();
-        program.platform.dialogs.answers << plain;
-        ed->FileOpen1->trigger();
-        QCOMPARE(program.log(), QStringList{"Open: Open file -> " + plain});
+        alone.log().clear();
+        alone.platform.dialogs.answers << plain;
+        cmd("FileOpen1")->trigger();
+        QCOMPARE(alone.log(), QStringList{"Open: Open file -> " + plain});
     }
 
     void personalisedMenus()
     {
-        RunningProgram program;
-        TfmMailMergeEdit *ed = fmMailMergeEdit;
+        EditorAlone alone;
         openEditor();
         const QStringList fullFile{"&New", "&Open...", "&Save", "Save &As..."};
-        openMenu(ed->File1);
-        QCOMPARE(visibleItems(ed->File1), fullFile);
+        openMenu(editorMenu("File1"));
+        QCOMPARE(visibleItems(editorMenu("File1")), fullFile);
         // Picked with the mouse.
-        QAction *newItem = itemOf(ed->File1, ed->FileNew);
-        QTest::mouseClick(ed->File1, Qt::LeftButton, {},
-                          ed->File1->actionGeometry(newItem).center());
-        QTRY_VERIFY(!ed->File1->isVisible());
-        QVERIFY(ed->File1->wasPicked(newItem));
+        QAction *newItem = itemOf(editorMenu("File1"), cmd("FileNew"));
+        QTest::mouseClick(editorMenu("File1"), Qt::LeftButton, {},
+                          editorMenu("File1")->actionGeometry(newItem).center());
+        QTRY_VERIFY(!editorMenu("File1")->isVisible());
+        QVERIFY(editorMenu("File1")->wasPicked(newItem));
 
         // Shortcuts and toolbar buttons do not count as picks.
-        program.platform.dialogs.answers << ""
-                                         << "";
-        QTest::keyClick(ed->RichEdit1, Qt::Key_O, Qt::ControlModifier);
-        QTest::mouseClick(ed->ActionToolBar1->widgetForAction(ed->FileSave), Qt::LeftButton);
-        QCOMPARE(program.log(),
+        alone.platform.dialogs.answers << ""
+                                       << "";
+        QTest::keyClick(letter(), Qt::Key_O, Qt::ControlModifier);
+        QTest::mouseClick(toolBar()->widgetForAction(cmd("FileSave")), Qt::LeftButton);
+        QCOMPARE(alone.log(),
                  (QStringList{"Open: Open file -> Cancel", "Save: Save As -> Cancel"}));
-        openMenu(ed->File1);
-        QCOMPARE(visibleItems(ed->File1), (QStringList{"&New", "<Expand>"}));
-        QCOMPARE(ed->File1->expandButton()->toolTip(), QString("Expand"));
+        openMenu(editorMenu("File1"));
+        QCOMPARE(visibleItems(editorMenu("File1")), (QStringList{"&New", "<Expand>"}));
+        QCOMPARE(editorMenu("File1")->expandButton()->toolTip(), QString("Expand"));
         // The expand button shows the rest, in place.
-        QTest::mouseClick(ed->File1->expandButton(), Qt::LeftButton);
-        QVERIFY(ed->File1->isVisible());
-        QCOMPARE(visibleItems(ed->File1), fullFile);
+        QTest::mouseClick(editorMenu("File1")->expandButton(), Qt::LeftButton);
+        QVERIFY(editorMenu("File1")->isVisible());
+        QCOMPARE(visibleItems(editorMenu("File1")), fullFile);
         // Picked with the keyboard: Save's access key.
-        QTest::keyClick(ed->File1, Qt::Key_S);
-        QTRY_VERIFY(!ed->File1->isVisible());
-        QCOMPARE(program.log().last(), QString("Save: Save As -> Cancel"));
-        openMenu(ed->File1);
-        QCOMPARE(visibleItems(ed->File1), (QStringList{"&New", "&Save", "<Expand>"}));
-        ed->File1->hide();
+        QTest::keyClick(editorMenu("File1"), Qt::Key_S);
+        QTRY_VERIFY(!editorMenu("File1")->isVisible());
+        QCOMPARE(alone.log().last(), QString("Save: Save As -> Cancel"));
+        openMenu(editorMenu("File1"));
+        QCOMPARE(visibleItems(editorMenu("File1")), (QStringList{"&New", "&Save", "<Expand>"}));
+        editorMenu("File1")->hide();
 
         // Each menu keeps its own picks: the others still open in full.
-        openMenu(ed->Format1);
-        QCOMPARE(visibleItems(ed->Format1),
+        openMenu(editorMenu("Format1"));
+        QCOMPARE(visibleItems(editorMenu("Format1")),
                  (QStringList{"&Font Change", "&Bold", "&Italic", "&Underline"}));
-        ed->Format1->hide();
-
+        editorMenu("Format1")->hide();
     }
 
     // The editor's Ctrl+O and Ctrl+S are its own; keys it does not claim run
@@ -844,7 +884,7 @@ private slots:
         QFETCH(QString, editorLog);
         QTest::failOnWarning(QRegularExpression("mbiguous"));
         RunningProgram program;
-        QAction *a = fmHomeAddMain->findChild<QAction *>(mainAction);
+        QAction *a = mainWindow()->findChild<QAction *>(mainAction);
         QVERIFY(a);
         // Only whether the key reaches the item matters here, not what the item does.
         a->setEnabled(true);
@@ -852,28 +892,29 @@ private slots:
         QSignalSpy spy(a, &QAction::triggered);
         openEditor();
         const QKeyCombination k = key[0];
-        QTest::keyClick(fmMailMergeEdit->RichEdit1, k.key(), k.keyboardModifiers());
+        QTest::keyClick(letter(), k.key(), k.keyboardModifiers());
         QCOMPARE(spy.count(), mainRuns ? 1 : 0);
         QCOMPARE(program.log(), editorLog.isEmpty() ? QStringList() : QStringList{editorLog});
-        QCOMPARE(fmMailMergeEdit->RichEdit1->toPlainText(), QString());
+        QCOMPARE(letter()->toPlainText(), QString());
         // With the main window active the same key is the main menu's.
-        fmHomeAddMain->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(fmHomeAddMain));
-        QTest::keyClick(fmHomeAddMain, k.key(), k.keyboardModifiers());
+        mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
+        QTest::keyClick(mainWindow(), k.key(), k.keyboardModifiers());
         QCOMPARE(spy.count(), mainRuns ? 2 : 1);
     }
 
     void notepadBringsTheOneEditorForward()
     {
         RunningProgram program;
-        QVERIFY(fmHomeAddMain->Notepad1->isEnabled());
-        QCOMPARE(fmHomeAddMain->Notepad1->statusTip(), QString("Opens Text Editor"));
+        QVERIFY(named<QAction>(mainWindow(), "Notepad1")->isEnabled());
+        QCOMPARE(named<QAction>(mainWindow(), "Notepad1")->statusTip(),
+                 QString("Opens Text Editor"));
         openEditor();
         typeText("x");
-        fmHomeAddMain->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(fmHomeAddMain));
+        mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
         openEditor();
-        QCOMPARE(fmMailMergeEdit->RichEdit1->toPlainText(), QString("x"));
+        QCOMPARE(letter()->toPlainText(), QString("x"));
         const QWidgetList windows = QApplication::topLevelWidgets();
         QCOMPARE(std::count_if(
                      windows.begin(), windows.end(),

@@ -70,7 +70,7 @@ private slots:
 
         RunningProgram program;
         // Windows that exist only while they are on show.
-        TfmStartOptions options(fmHomeAddMain);
+        TfmStartOptions options(program.mainWindow());
         TRpStandardPreview preview(nullptr);
         const QPointer<TfmSplash> about = new TfmSplash; // the about box, with its Credits
 

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "app/HomeGrid.h"
 #include "reports/PreparedReport.h"
 #include "reports/PrintCommand.h"
 #include "reports/ReportPainter.h"

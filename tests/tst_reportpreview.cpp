@@ -48,7 +48,7 @@ QString makeBook(const QTemporaryDir &dir, int people)
 // Points the running program's main query at another book.
 void openBook(const QString &path)
 {
-    TfmHomeAddMain *main = fmHomeAddMain;
+    TfmHomeAddMain *main = mainWindow();
     main->book()->query()->close();
     main->book()->connection()->close();
     main->book()->connection()->setConnectionString(AdoConnection::connectionStringFor(path));
@@ -58,9 +58,21 @@ void openBook(const QString &path)
 
 void select(const QStringList &statement)
 {
-    fmHomeAddMain->book()->query()->close();
-    fmHomeAddMain->book()->query()->setSql(statement);
-    fmHomeAddMain->book()->query()->open();
+    AdoQuery *query = mainWindow()->book()->query();
+    query->close();
+    query->setSql(statement);
+    query->open();
+}
+
+QAction *phoneListCommand()
+{
+    return named<QAction>(mainWindow(), "miPhoneList");
+}
+
+// The phone list's holder in the running program.
+TfmRpTel *phoneList()
+{
+    return topLevel<TfmRpTel>("fmRpTel");
 }
 
 using Ready = std::function<bool(TRpStandardPreview *)>;
@@ -96,7 +108,7 @@ void previewPhoneList(const Ready &ready, const Step &step)
             w->close();
     });
     watchdog.start(30000);
-    fmHomeAddMain->miPhoneList->trigger();
+    phoneListCommand()->trigger();
     QVERIFY(watchdog.isActive());
 }
 
@@ -193,9 +205,9 @@ void tst_reportpreview::init()
 void tst_reportpreview::windowAsItOpens()
 {
     RunningProgram program;
-    QVERIFY(fmHomeAddMain->miPhoneList->isEnabled());
-    QVERIFY(fmRpTel && !fmRpTel->isVisible());
-    const int rows = fmHomeAddMain->book()->query()->recordCount();
+    QVERIFY(phoneListCommand()->isEnabled());
+    QVERIFY(!phoneList()->isVisible());
+    const int rows = mainWindow()->book()->query()->recordCount();
     QVERIFY(rows > 40); // two pages of the sample
     bool checked = false;
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
@@ -228,8 +240,8 @@ void tst_reportpreview::windowAsItOpens()
 
         // Not modal: the main window works while the preview waits.
         QVERIFY(!QApplication::activeModalWidget());
-        fmHomeAddMain->book()->query()->first();
-        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 0);
+        mainWindow()->book()->query()->first();
+        QCOMPARE(mainWindow()->book()->query()->recNo(), 0);
         QTest::mouseClick(w->ExitButton, Qt::LeftButton);
     });
     QVERIFY(checked);
@@ -246,7 +258,7 @@ void tst_reportpreview::turningPagesAndZooming()
     RunningProgram program;
     QTemporaryDir dir;
     openBook(makeBook(dir, 200)); // 38 + 40 + 40 + 40 + 40 + 2: six pages
-    const int rows = fmHomeAddMain->book()->query()->recordCount();
+    const int rows = mainWindow()->book()->query()->recordCount();
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         QCOMPARE(w->pageCount(), 6);
         struct Move
@@ -309,7 +321,7 @@ void tst_reportpreview::turningPagesAndZooming()
         key(w, Qt::Key_Escape);
     });
     QCOMPARE(previewWindows(), 0);
-    QCOMPARE(fmHomeAddMain->book()->query()->recNo(), rows - 1); // the run leaves the last row current
+    QCOMPARE(mainWindow()->book()->query()->recNo(), rows - 1); // the run leaves the last row current
 }
 
 // The run's pages appear while it goes on, and closing the window stops it
@@ -332,10 +344,10 @@ void tst_reportpreview::pagesShowWhileTheRunGoesOnAndCloseStopsIt()
     QVERIFY(statusWhileRunning.startsWith("Page 1 of "));
     QVERIFY(!printWhileRunning);
     QCOMPARE(previewWindows(), 0);
-    const auto pages = fmRpTel->Report1->preparedReport();
+    const auto pages = phoneList()->report()->preparedReport();
     QVERIFY2(pages->pages.size() < 20, qPrintable(QString::number(pages->pages.size())));
-    QVERIFY(!fmRpTel->Report1->isRunning());
-    QVERIFY(fmHomeAddMain->book()->query()->recNo() < 1000);
+    QVERIFY(!phoneList()->report()->isRunning());
+    QVERIFY(mainWindow()->book()->query()->recNo() < 1000);
 }
 
 void tst_reportpreview::progressPanel_data()
@@ -362,7 +374,7 @@ void tst_reportpreview::progressPanel()
     QPointer<TRpStandardPreview> window;
     // Watch the panel after the preview has taken each step.
     auto conn = connect(
-        fmRpTel->Report1, &TCustomReport::progress, this,
+        phoneList()->report(), &TCustomReport::progress, this,
         [&] {
             TRpStandardPreview *w = openPreview();
             if (!w)
@@ -386,7 +398,7 @@ void tst_reportpreview::secondChoiceWhileRunningDoesNothing()
     int windowsDuringSecondChoice = -1;
     previewPhoneList([](TRpStandardPreview *w) { return w->pageCount() >= 1 && !w->complete(); },
                      [&](TRpStandardPreview *w) {
-                         fmHomeAddMain->miPhoneList->trigger(); // returns at once
+                         phoneListCommand()->trigger(); // returns at once
                          windowsDuringSecondChoice = previewWindows();
                          w->close();
                      });
@@ -398,7 +410,7 @@ void tst_reportpreview::emptySelectionGivesNoPage()
 {
     RunningProgram program;
     select(SelectionStatements::search("Surname", "no such name", false));
-    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), 0);
+    QCOMPARE(mainWindow()->book()->query()->recordCount(), 0);
     previewPhoneList(whenComplete, [](TRpStandardPreview *w) {
         QCOMPARE(w->pageCount(), 0);
         QCOMPARE(w->statusPanel(1), QString("Page 0 of 0"));
@@ -420,7 +432,7 @@ void tst_reportpreview::printingFollowsTheReportsSettings()
     QTemporaryDir dir;
     const QString pdf = dir.filePath("printed.pdf");
     PdfPrinter printer(pdf);
-    TRpPrinterSettings &settings = fmRpTel->Report1->printerSettings();
+    TRpPrinterSettings &settings = phoneList()->report()->printerSettings();
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         printer.installed = false;
         QTest::mouseClick(w->Print, Qt::LeftButton);
@@ -476,7 +488,7 @@ void tst_reportpreview::printerSetupKeepsChoicesInTheReport()
     QTemporaryDir dir;
     const QString pdf = dir.filePath("printed.pdf");
     PdfPrinter printer(pdf);
-    TReport *report = fmRpTel->Report1;
+    TReport *report = phoneList()->report();
     auto &dialogs = program.platform.dialogs;
     dialogs.onPrinterDialog = [](QPrinter *p) {
         QCOMPARE(p->pageLayout().orientation(), QPageLayout::Portrait); // preset from the report
@@ -621,9 +633,9 @@ void tst_reportpreview::saveAndLoad()
         QVERIFY(w->Print->isEnabled());
 
         // Printing loaded pages prints them, not a new run of the selection.
-        fmRpTel->Report1->printerSettings().FirstPage = 2;
+        phoneList()->report()->printerSettings().FirstPage = 2;
         QTest::mouseClick(w->Print, Qt::LeftButton);
-        fmRpTel->Report1->printerSettings().FirstPage = 0;
+        phoneList()->report()->printerSettings().FirstPage = 0;
         const QStringList pages = pdfPages(dir.filePath("printed.pdf"));
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains("Page 2"));

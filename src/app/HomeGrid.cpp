@@ -28,8 +28,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-TfmHomeAddMain *fmHomeAddMain = nullptr;
-
 namespace {
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
@@ -82,7 +80,6 @@ const QVector<GridColumn> &TfmHomeAddMain::gridColumns()
 TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *parent)
     : QMainWindow(parent), m_book(book), m_state(state)
 {
-    fmHomeAddMain = this;
     setObjectName(QStringLiteral("fmHomeAddMain"));
     setWindowTitle(QStringLiteral("Varnel 3"));
     setFont(windowFont());
@@ -101,8 +98,6 @@ TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *
 TfmHomeAddMain::~TfmHomeAddMain()
 {
     HintHandler::uninstall();
-    if (fmHomeAddMain == this)
-        fmHomeAddMain = nullptr;
 }
 
 void TfmHomeAddMain::buildControls()

@@ -174,4 +174,3 @@ private:
     QAction *m_manualAction, *m_helpNoteAction, *m_aboutAction;
 };
 
-extern TfmHomeAddMain *fmHomeAddMain;

@@ -9,6 +9,30 @@
 
 #include <QFileInfo>
 
+namespace {
+// The import window on `file`, into the book in use; the grid shows the new
+// people once they are in.
+void importInto(TfmHomeAddMain *window, const QString &file)
+{
+    if (!window->book()->connection()->connected()) {
+        Platform::dialogs().message(window, MsgKind::Information,
+                                    QStringLiteral("No address book is open. Open the book the people are "
+                                                   "to go into, then import them."),
+                                    false);
+        return;
+    }
+    AdoQuery *query = window->book()->query();
+    query->checkBrowseMode();
+    ImportWindow import(window->book()->connection(), file, window);
+    QObject::connect(&import, &ImportWindow::imported, window, [query] {
+        // The new people take their places in the selection's order.
+        query->close();
+        query->open();
+    });
+    import.exec();
+}
+} // namespace
+
 void TfmHomeAddMain::importContacts()
 {
     FileDialogRequest request;
@@ -18,14 +42,7 @@ void TfmHomeAddMain::importContacts()
     const QString chosen = Platform::dialogs().openFile(this, request);
     if (chosen.isEmpty())
         return;
-    query()->checkBrowseMode();
-    ImportWindow window(m_book->connection(), chosen, this);
-    connect(&window, &ImportWindow::imported, this, [this] {
-        // The new people take their places in the selection's order.
-        query()->close();
-        query()->open();
-    });
-    window.exec();
+    importInto(this, chosen);
 }
 
 void TfmHomeAddMain::exportContacts()
@@ -37,6 +54,19 @@ void TfmHomeAddMain::exportContacts()
 
 QString TfmHomeAddMain::offerConversion(const QString &accessFile)
 {
+    // A database that is no address book may still hold people in one of
+    // its tables: they can come into the book in use.
+    if (!AccessBook(accessFile).tables().contains(QStringLiteral("HomeAd"), Qt::CaseInsensitive)) {
+        const int answer = Platform::dialogs().ask(
+            this, MsgKind::Confirm,
+            QStringLiteral("%1 is a database in the older Access format, but not an address book. Import "
+                           "people from one of its tables into %2?")
+                .arg(QFileInfo(accessFile).fileName(), QFileInfo(m_book->fileInUse()).fileName()),
+            {QStringLiteral("Import"), QStringLiteral("Cancel")});
+        if (answer == 0)
+            importInto(this, accessFile);
+        return QString();
+    }
     const QString target = Exchange::convertedName(accessFile);
     const int answer = Platform::dialogs().ask(
         this, MsgKind::Confirm,

@@ -10,8 +10,6 @@
 #include <QLabel>
 #include <QTextEdit>
 
-TfmStartOptions *fmStartOptions = nullptr;
-
 namespace {
 const QString kSection = QStringLiteral("Options");
 const QString kChecked = QStringLiteral("Checked");
@@ -32,64 +30,68 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry((465 - 260) / 2, 8, 260, 71);
-    Image1->setScaledContents(true);
-    Image1->setPixmap(Pictures::banner());
+    m_banner = new QLabel(this);
+    m_banner->setObjectName(QStringLiteral("Image1"));
+    m_banner->setGeometry((465 - 260) / 2, 8, 260, 71);
+    m_banner->setScaledContents(true);
+    m_banner->setPixmap(Pictures::banner());
 
-    Memo1 = new QTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(4, 88, 457, 92);
-    Memo1->setFrameShape(QFrame::NoFrame);
-    Memo1->setAcceptRichText(false);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_introduction = new QTextEdit(this);
+    m_introduction->setObjectName(QStringLiteral("Memo1"));
+    m_introduction->setGeometry(4, 88, 457, 92);
+    m_introduction->setFrameShape(QFrame::NoFrame);
+    m_introduction->setAcceptRichText(false);
+    m_introduction->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_introduction->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette memoPal = pal;
     memoPal.setColor(QPalette::Base, pal.color(QPalette::Window));
     memoPal.setColor(QPalette::Text, pal.color(QPalette::WindowText));
-    Memo1->setPalette(memoPal);
-    Memo1->setFont(windowFont(10));
-    Memo1->setPlainText(QStringLiteral("Simple to use database for home or office\n"
-                                       "Store details of your friends, relatives, colleagues, customers, members\n"
-                                       "Find, sort, group; produce reports, labels and more.\n"));
-    QTextCursor all(Memo1->document());
+    m_introduction->setPalette(memoPal);
+    m_introduction->setFont(windowFont(10));
+    m_introduction->setPlainText(
+        QStringLiteral("Simple to use database for home or office\n"
+                       "Store details of your friends, relatives, colleagues, customers, members\n"
+                       "Find, sort, group; produce reports, labels and more.\n"));
+    QTextCursor all(m_introduction->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     all.mergeBlockFormat(centred);
 
-    CheckBox1 = new QCheckBox(
-        QStringLiteral("un-check this box if you don't want to see the sample Varnel table at start-up."), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setGeometry(16, 192, 433, 20);
-    CheckBox2 = new QCheckBox(QStringLiteral("un-check this to stop seeing this window at start-up."), this);
-    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    CheckBox2->setGeometry(16, 222, 433, 20);
-    CheckBox1->setChecked(true);
-    CheckBox2->setChecked(true);
+    m_showSampleBox = new QCheckBox(
+        QStringLiteral(
+            "un-check this box if you don't want to see the sample Varnel table at start-up."),
+        this);
+    m_showSampleBox->setObjectName(QStringLiteral("CheckBox1"));
+    m_showSampleBox->setGeometry(16, 192, 433, 20);
+    m_showThisWindowBox = new QCheckBox(
+        QStringLiteral("un-check this to stop seeing this window at start-up."), this);
+    m_showThisWindowBox->setObjectName(QStringLiteral("CheckBox2"));
+    m_showThisWindowBox->setGeometry(16, 222, 433, 20);
+    m_showSampleBox->setChecked(true);
+    m_showThisWindowBox->setChecked(true);
 
-    setTabOrder(CheckBox1, Memo1);
-    setTabOrder(Memo1, CheckBox2);
-    Memo1->setTabChangesFocus(true);
+    setTabOrder(m_showSampleBox, m_introduction);
+    setTabOrder(m_introduction, m_showThisWindowBox);
+    m_introduction->setTabChangesFocus(true);
 }
 
-void TfmStartOptions::FormActivate()
+void TfmStartOptions::loadChoices()
 {
     const IniFile ini(IniFile::settingsPath());
-    CheckBox1->setChecked(ini.readBool(kSection, kChecked, true));
-    CheckBox2->setChecked(ini.readBool(kSection, kShowForm, true));
+    m_showSampleBox->setChecked(ini.readBool(kSection, kChecked, true));
+    m_showThisWindowBox->setChecked(ini.readBool(kSection, kShowForm, true));
     m_loaded = true;
 }
 
-void TfmStartOptions::FormDeactivate()
+void TfmStartOptions::saveChoices()
 {
     if (!m_loaded)
         return;
     m_loaded = false;
     IniFile ini(IniFile::settingsPath());
-    ini.writeBool(kSection, kChecked, CheckBox1->isChecked());
-    ini.writeBool(kSection, kShowForm, CheckBox2->isChecked());
+    ini.writeBool(kSection, kChecked, m_showSampleBox->isChecked());
+    ini.writeBool(kSection, kShowForm, m_showThisWindowBox->isChecked());
 }
 
 void TfmStartOptions::changeEvent(QEvent *e)
@@ -98,27 +100,24 @@ void TfmStartOptions::changeEvent(QEvent *e)
     if (e->type() != QEvent::ActivationChange || !isVisible())
         return;
     if (isActiveWindow())
-        guarded(this, [this] { FormActivate(); });
+        guarded(this, [this] { loadChoices(); });
     else
-        guarded(this, [this] { FormDeactivate(); });
+        guarded(this, [this] { saveChoices(); });
 }
 
 void TfmStartOptions::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
-    fmStartOptions = this;
     // The desktop may hand over activation late, or not at all: the check
     // boxes show the file's values from the start either way.
     if (!m_loaded)
-        guarded(this, [this] { FormActivate(); });
+        guarded(this, [this] { loadChoices(); });
 }
 
 void TfmStartOptions::hideEvent(QHideEvent *e)
 {
     // Closing deactivates the window; write here so that the choices are
     // saved whether or not the desktop reports that deactivation.
-    guarded(this, [this] { FormDeactivate(); });
-    if (fmStartOptions == this)
-        fmStartOptions = nullptr;
+    guarded(this, [this] { saveChoices(); });
     QDialog::hideEvent(e);
 }

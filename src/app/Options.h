@@ -15,23 +15,20 @@ class TfmStartOptions : public QDialog
 public:
     explicit TfmStartOptions(QWidget *owner = nullptr);
 
-    QLabel *Image1;
-    QTextEdit *Memo1;
-    QCheckBox *CheckBox1, *CheckBox2;
-
-    void FormActivate();
-    void FormDeactivate();
-
 protected:
     void changeEvent(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
     void hideEvent(QHideEvent *e) override;
 
 private:
+    // The check boxes take the settings file's values, and give them back.
+    void loadChoices();
+    void saveChoices();
+
+    QLabel *m_banner;
+    QTextEdit *m_introduction;
+    QCheckBox *m_showSampleBox, *m_showThisWindowBox;
     // Set once the check boxes hold the file's values, cleared when they are
     // written back: a window that never took them over writes nothing.
     bool m_loaded = false;
 };
-
-// Only while the window is shown.
-extern TfmStartOptions *fmStartOptions;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mailmerge/MailMergeEdit.h"
+#include "platform/FontDialog.h"
 
 #include <QObject>
 #include <memory>

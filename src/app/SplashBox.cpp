@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TfmSplash *fmSplash = nullptr;
-
 namespace {
 QLabel *centredLabel(QWidget *parent, const char *name, const QString &text, int points, bool bold = false)
 {
@@ -38,71 +36,63 @@ TfmSplash::TfmSplash()
     border->setGeometry(rect());
 
     // A raised panel in the light 3-D face colour fills the window.
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(1, 1, 359, 204);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setLineWidth(1);
-    QPalette pal = Panel1->palette();
+    m_face = new QFrame(this);
+    m_face->setObjectName(QStringLiteral("Panel1"));
+    m_face->setGeometry(1, 1, 359, 204);
+    m_face->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_face->setLineWidth(1);
+    QPalette pal = m_face->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button).lighter(105));
-    Panel1->setPalette(pal);
-    Panel1->setAutoFillBackground(true);
+    m_face->setPalette(pal);
+    m_face->setAutoFillBackground(true);
 
-    Image1 = new QLabel(Panel1);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(8, 8, 65, 65);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(Pictures::programIconPixmap());
+    m_icon = new QLabel(m_face);
+    m_icon->setObjectName(QStringLiteral("Image1"));
+    m_icon->setGeometry(8, 8, 65, 65);
+    m_icon->setAlignment(Qt::AlignCenter);
+    m_icon->setPixmap(Pictures::programIconPixmap());
 
     // Raised outer and lowered inner edge, 2 pixels each.
-    Panel2 = new QFrame(Panel1);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setGeometry(84, 8, 267, 188);
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setLineWidth(2);
-    auto *inner = new QFrame(Panel2);
+    m_namePanel = new QFrame(m_face);
+    m_namePanel->setObjectName(QStringLiteral("Panel2"));
+    m_namePanel->setGeometry(84, 8, 267, 188);
+    m_namePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_namePanel->setLineWidth(2);
+    auto *inner = new QFrame(m_namePanel);
     inner->setGeometry(2, 2, 263, 184);
     inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     inner->setLineWidth(2);
     auto *labels = new QVBoxLayout(inner);
     labels->setContentsMargins(10, 8, 10, 10);
-    Label4 = centredLabel(inner, "Label4", QStringLiteral("Varnel"), 24, true);
-    Label1 = centredLabel(inner, "Label1", QStringLiteral("Database for Home or Office"), 10);
-    Label3 = centredLabel(inner, "Label3", QStringLiteral("developed by"), 9);
-    Label2 = centredLabel(inner, "Label2",
-                          QStringLiteral("Harriet Calloway of Pennyford Software, Ludlow, "
-                                         "Shropshire. Version 3"),
-                          10);
-    Label2->setWordWrap(true);
-    labels->addWidget(Label4);
-    labels->addWidget(Label1);
+    m_programName = centredLabel(inner, "Label4", QStringLiteral("Varnel"), 24, true);
+    m_tagLine = centredLabel(inner, "Label1", QStringLiteral("Database for Home or Office"), 10);
+    m_developedBy = centredLabel(inner, "Label3", QStringLiteral("developed by"), 9);
+    m_author = centredLabel(inner, "Label2",
+                            QStringLiteral("Harriet Calloway of Pennyford Software, Ludlow, "
+                                           "Shropshire. Version 3"),
+                            10);
+    m_author->setWordWrap(true);
+    labels->addWidget(m_programName);
+    labels->addWidget(m_tagLine);
     labels->addSpacing(6);
-    labels->addWidget(Label3);
-    labels->addWidget(Label2);
+    labels->addWidget(m_developedBy);
+    labels->addWidget(m_author);
     labels->addStretch(1);
 
-    Panel3 = new ClickPanel(QStringLiteral("Credits"), Panel1);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setGeometry(8, 164, 68, 26);
-    Panel3->setCursor(Qt::PointingHandCursor);
-    connect(Panel3, &ClickPanel::clicked, this, &TfmSplash::creditsRequested);
+    m_creditsPanel = new ClickPanel(QStringLiteral("Credits"), m_face);
+    m_creditsPanel->setObjectName(QStringLiteral("Panel3"));
+    m_creditsPanel->setGeometry(8, 164, 68, 26);
+    m_creditsPanel->setCursor(Qt::PointingHandCursor);
+    connect(m_creditsPanel, &ClickPanel::clicked, this, &TfmSplash::creditsRequested);
 
     // The clock starts at creation, not at showing, and does not stop for the mouse.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(5000);
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TfmSplash::Timer1Timer);
-    Timer1->start();
+    m_closeTimer = new QTimer(this);
+    m_closeTimer->setObjectName(QStringLiteral("Timer1"));
+    m_closeTimer->setInterval(5000);
+    m_closeTimer->setSingleShot(true);
+    connect(m_closeTimer, &QTimer::timeout, this, &QWidget::close);
+    m_closeTimer->start();
 
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
-
-TfmSplash::~TfmSplash()
-{
-    if (fmSplash == this)
-        fmSplash = nullptr;
-}
-
-void TfmSplash::Timer1Timer() { close(); }

@@ -16,21 +16,16 @@ class TfmSplash : public QWidget
     Q_OBJECT
 public:
     TfmSplash();
-    ~TfmSplash() override;
-
-    QFrame *Panel1;
-    QLabel *Image1;
-    QFrame *Panel2;
-    QLabel *Label4, *Label1, *Label3, *Label2;
-    ClickPanel *Panel3;
-    QTimer *Timer1;
-
-    void Timer1Timer();
 
 signals:
     // "Credits" was clicked.
     void creditsRequested();
-};
 
-// The splash made last, while it is showing.
-extern TfmSplash *fmSplash;
+private:
+    QFrame *m_face;
+    QLabel *m_icon;
+    QFrame *m_namePanel;
+    QLabel *m_programName, *m_tagLine, *m_developedBy, *m_author;
+    ClickPanel *m_creditsPanel;
+    QTimer *m_closeTimer;
+};

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QPointer>
+#include <QTextEdit>
 #include <QWidget>
 
 int VarnelApp::run(QApplication &app)
@@ -69,7 +70,7 @@ void VarnelApp::createWindows()
     // as its windows exist.
     // 2. The search dialog: its creation opens the main query, which makes
     // the first connection to the address book.
-    m_search = new TfmSQLSearchDialog(m_book.get());
+    m_search = new TfmSQLSearchDialog(m_book.get(), m_main);
     wireBrowsing();
 
     // 3. to 6.: the record card, the county list editor, the help note and
@@ -77,7 +78,7 @@ void VarnelApp::createWindows()
     m_recordCard = new TfmRecCard(query);
     m_countyList = new TfmCountyListEdit;
     m_helpNote = new TfmHelpMemo;
-    m_recordForm = new TfmHomeForm(query);
+    m_recordForm = new TfmHomeForm(query, m_main);
     wireEntry();
 
     // 7. to 13.: the report holders (the Filofax report is its own holder and
@@ -97,7 +98,7 @@ void VarnelApp::createWindows()
     m_mergeSetup = new TfmMailMergeSetup;
     m_mergeHelp = new TfmMailMergeHelp;
     m_editor = new TfmMailMergeEdit;
-    m_mergedLetters = new TfmMailRp(query, m_editor->RichEdit1->document());
+    m_mergedLetters = new TfmMailRp(query, m_editor->document());
     wireMailMerge();
 }
 

@@ -4,11 +4,10 @@
 #include "app/HomeGrid.h"
 #include "browse/JSQLSEARCH.h"
 
-#include <QLineEdit>
-
 void VarnelApp::wireBrowsing()
 {
     m_main->enableBrowsing();
     m_main->serve(TfmHomeAddMain::Command::Search, [this] { m_search->exec(); });
-    connect(m_main, &TfmHomeAddMain::selectionReset, m_search, [this] { m_search->sqEditBox->clear(); });
+    connect(m_main, &TfmHomeAddMain::selectionReset, m_search,
+            &TfmSQLSearchDialog::clearSearchWord);
 }

@@ -5,25 +5,13 @@
 #include "browse/CountLook.h"
 #include "entry/HomeFormView.h"
 #include "entry/RecordCard.h"
-
-namespace {
-
-void bringUp(QWidget *w)
-{
-    if (w->isMinimized())
-        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
-
-} // namespace
+#include "widgets/BringForward.h"
 
 void VarnelApp::wireEntry()
 {
     using Command = TfmHomeAddMain::Command;
-    m_main->serve(Command::RecordCard, [this] { bringUp(m_recordCard); });
-    m_main->serve(Command::RecordForm, [this] { bringUp(m_recordForm); });
+    m_main->serve(Command::RecordCard, [this] { bringForward(m_recordCard); });
+    m_main->serve(Command::RecordForm, [this] { bringForward(m_recordForm); });
     m_main->serve(Command::CountyList, [this] {
         m_countyList->setEntries(m_main->countyPickList());
         m_countyList->exec();

@@ -5,15 +5,17 @@
 #include "app/SplashBox.h"
 #include "help/Credits.h"
 #include "help/HelpMemoBox.h"
+#include "widgets/BringForward.h"
 
 void VarnelApp::wireHelp()
 {
     using Command = TfmHomeAddMain::Command;
-    m_main->serve(Command::HelpNote, [this] { m_helpNote->showAndRaise(); });
+    m_main->serve(Command::HelpNote, [this] { bringForward(m_helpNote); });
     // Every "&About" makes a new box, which disposes of itself.
     m_main->serve(Command::About, [this] {
-        fmSplash = new TfmSplash;
-        connect(fmSplash, &TfmSplash::creditsRequested, m_credits, &TfmCredits::showAndRaise);
-        fmSplash->show();
+        auto *about = new TfmSplash;
+        connect(about, &TfmSplash::creditsRequested, m_credits,
+                [this] { bringForward(m_credits); });
+        about->show();
     });
 }

@@ -3,7 +3,6 @@
 
 #include "app/HomeGrid.h"
 #include "app/ProgramState.h"
-#include "reports/ReportControls.h"
 #include "reports/RpA5Diary.h"
 #include "reports/RpFilo2.h"
 #include "reports/RpLabel14.h"
@@ -14,19 +13,19 @@
 void VarnelApp::wireReports()
 {
     using Command = TfmHomeAddMain::Command;
-    m_main->serve(Command::PhoneList, [this] { m_phoneList->Report1->Preview(); });
-    m_main->serve(Command::Labels21, [this] { m_labels21->RpLabel->Preview(); });
-    m_main->serve(Command::Labels16, [this] { m_labels16->RpLabel16Rep->Preview(); });
-    m_main->serve(Command::Labels14, [this] { m_labels14->RpLabel14Rep->Preview(); });
+    m_main->serve(Command::PhoneList, [this] { m_phoneList->preview(); });
+    m_main->serve(Command::Labels21, [this] { m_labels21->preview(); });
+    m_main->serve(Command::Labels16, [this] { m_labels16->preview(); });
+    m_main->serve(Command::Labels14, [this] { m_labels14->preview(); });
     m_main->serve(Command::FiloPages, [this] { m_filoPages->Preview(); });
-    m_main->serve(Command::A5Pages, [this] { m_a5Pages->RpA5Diary->Preview(); });
+    m_main->serve(Command::A5Pages, [this] { m_a5Pages->preview(); });
     m_main->serve(Command::LabelFont, [this] {
         if (!m_state->labelFont.Execute(m_main))
             return;
         // The font lasts until the program ends; it is not written to the settings.
         const FontValue chosen = m_state->labelFont.Font;
-        m_labels21->RpExprMemo1->setFont(chosen);
-        m_labels16->RpExprMemo1->setFont(chosen);
-        m_labels14->RpExprMemo1->setFont(chosen);
+        m_labels21->setAddressFont(chosen);
+        m_labels16->setAddressFont(chosen);
+        m_labels14->setAddressFont(chosen);
     });
 }

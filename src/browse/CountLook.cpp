@@ -15,93 +15,85 @@
 #include <QPushButton>
 #include <QStyle>
 
-TfmCountyListEdit *fmCountyListEdit = nullptr;
-
 TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
 {
-    fmCountyListEdit = this;
     setObjectName(QStringLiteral("fmCountyListEdit"));
     setWindowTitle(QStringLiteral("Edit County Pick List"));
     setModal(true);
     setFont(windowFont());
     resize(295, 328);
 
-    lbCountyList = new QListWidget(this);
-    lbCountyList->setObjectName(QStringLiteral("lbCountyList"));
-    lbCountyList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lbCountyList"));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     // Kept in order by addSorted: the list widget's own sort heeds letter case.
-    lbCountyList->setSortingEnabled(false);
+    m_list->setSortingEnabled(false);
 
-    Label1 = new QLabel(QStringLiteral("Select here if amending or deleting a county name."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto *listHint =
+        new QLabel(QStringLiteral("Select here if amending or deleting a county name."), this);
+    listHint->setObjectName(QStringLiteral("Label1"));
+    listHint->setWordWrap(true);
+    listHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    btDeleteItem = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
-                                   QStringLiteral("Delete Item"), this);
-    btDeleteItem->setObjectName(QStringLiteral("btDeleteItem"));
-    btOKEdit = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                               QStringLiteral("OK"), this);
-    btOKEdit->setObjectName(QStringLiteral("btOKEdit"));
-    btOKEdit->setDefault(true);
-    Label2 = new QLabel(QStringLiteral("Enter new County here"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    edCountyList = new QLineEdit(this);
-    edCountyList->setObjectName(QStringLiteral("edCountyList"));
-    edCountyList->setToolTip(QStringLiteral("Enter new county name"));
-    Label2->setBuddy(edCountyList);
-    btAddEdit = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp),
-                                QStringLiteral("Add to List"), this);
-    btAddEdit->setObjectName(QStringLiteral("btAddEdit"));
+    auto *deleteButton = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
+                                         QStringLiteral("Delete Item"), this);
+    deleteButton->setObjectName(QStringLiteral("btDeleteItem"));
+    auto *okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                                     QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("btOKEdit"));
+    okButton->setDefault(true);
+    auto *newNameLabel = new QLabel(QStringLiteral("Enter new County here"), this);
+    newNameLabel->setObjectName(QStringLiteral("Label2"));
+    m_newNameEdit = new QLineEdit(this);
+    m_newNameEdit->setObjectName(QStringLiteral("edCountyList"));
+    m_newNameEdit->setToolTip(QStringLiteral("Enter new county name"));
+    newNameLabel->setBuddy(m_newNameEdit);
+    auto *addButton = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp),
+                                      QStringLiteral("Add to List"), this);
+    addButton->setObjectName(QStringLiteral("btAddEdit"));
     // Shown in the status bar only, not as a tooltip.
-    btAddEdit->setStatusTip(QStringLiteral("Adds new name to list above"));
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                              QStringLiteral("&Close"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    for (QPushButton *b : {btDeleteItem, btOKEdit, btAddEdit, BitBtn1}) {
+    addButton->setStatusTip(QStringLiteral("Adds new name to list above"));
+    auto *closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                        QStringLiteral("&Close"), this);
+    closeButton->setObjectName(QStringLiteral("BitBtn1"));
+    for (QPushButton *b : {deleteButton, okButton, addButton, closeButton}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(92);
     }
-    btOKEdit->setDefault(true);
+    okButton->setDefault(true);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(8, 8, 8, 8);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
-    grid->addWidget(lbCountyList, 0, 0, 3, 1);
-    grid->addWidget(Label1, 0, 1);
-    grid->addWidget(btDeleteItem, 1, 1, Qt::AlignVCenter);
-    grid->addWidget(btOKEdit, 2, 1, Qt::AlignBottom);
-    grid->addWidget(Label2, 3, 0);
-    grid->addWidget(edCountyList, 4, 0);
-    grid->addWidget(btAddEdit, 4, 1);
-    grid->addWidget(BitBtn1, 5, 1, Qt::AlignBottom);
+    grid->addWidget(m_list, 0, 0, 3, 1);
+    grid->addWidget(listHint, 0, 1);
+    grid->addWidget(deleteButton, 1, 1, Qt::AlignVCenter);
+    grid->addWidget(okButton, 2, 1, Qt::AlignBottom);
+    grid->addWidget(newNameLabel, 3, 0);
+    grid->addWidget(m_newNameEdit, 4, 0);
+    grid->addWidget(addButton, 4, 1);
+    grid->addWidget(closeButton, 5, 1, Qt::AlignBottom);
     grid->setRowStretch(0, 1);
     grid->setRowStretch(1, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(0, 1);
 
-    setTabOrder(lbCountyList, BitBtn1);
-    setTabOrder(BitBtn1, btAddEdit);
-    setTabOrder(btAddEdit, btOKEdit);
-    setTabOrder(btOKEdit, edCountyList);
-    setTabOrder(edCountyList, btDeleteItem);
+    setTabOrder(m_list, closeButton);
+    setTabOrder(closeButton, addButton);
+    setTabOrder(addButton, okButton);
+    setTabOrder(okButton, m_newNameEdit);
+    setTabOrder(m_newNameEdit, deleteButton);
 
-    connect(btAddEdit, &QPushButton::clicked, this, &TfmCountyListEdit::btAddEditClick);
-    connect(btDeleteItem, &QPushButton::clicked, this, &TfmCountyListEdit::btDeleteItemClick);
-    connect(btOKEdit, &QPushButton::clicked, this, &TfmCountyListEdit::btOKEditClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-TfmCountyListEdit::~TfmCountyListEdit()
-{
-    if (fmCountyListEdit == this)
-        fmCountyListEdit = nullptr;
+    connect(addButton, &QPushButton::clicked, this, &TfmCountyListEdit::addTypedName);
+    connect(deleteButton, &QPushButton::clicked, this, &TfmCountyListEdit::deleteHighlighted);
+    connect(okButton, &QPushButton::clicked, this, &TfmCountyListEdit::acceptList);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfmCountyListEdit::setEntries(const QStringList &entries)
 {
-    lbCountyList->clear();
+    m_list->clear();
     for (const QString &e : entries)
         addSorted(e);
 }
@@ -109,38 +101,38 @@ void TfmCountyListEdit::setEntries(const QStringList &entries)
 QStringList TfmCountyListEdit::entries() const
 {
     QStringList out;
-    for (int i = 0; i < lbCountyList->count(); ++i)
-        out << lbCountyList->item(i)->text();
+    for (int i = 0; i < m_list->count(); ++i)
+        out << m_list->item(i)->text();
     return out;
 }
 
 void TfmCountyListEdit::addSorted(const QString &entry)
 {
     // After every entry that does not sort after the new one.
-    int lo = 0, hi = lbCountyList->count();
+    int lo = 0, hi = m_list->count();
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (CountyListFile::lessThan(entry, lbCountyList->item(mid)->text()))
+        if (CountyListFile::lessThan(entry, m_list->item(mid)->text()))
             hi = mid;
         else
             lo = mid + 1;
     }
-    lbCountyList->insertItem(lo, entry);
+    m_list->insertItem(lo, entry);
 }
 
-void TfmCountyListEdit::btAddEditClick()
+void TfmCountyListEdit::addTypedName()
 {
-    addSorted(edCountyList->text());
+    addSorted(m_newNameEdit->text());
 }
 
-void TfmCountyListEdit::btDeleteItemClick()
+void TfmCountyListEdit::deleteHighlighted()
 {
-    for (int i = lbCountyList->count() - 1; i >= 0; --i)
-        if (lbCountyList->item(i)->isSelected())
-            delete lbCountyList->takeItem(i);
+    for (int i = m_list->count() - 1; i >= 0; --i)
+        if (m_list->item(i)->isSelected())
+            delete m_list->takeItem(i);
 }
 
-void TfmCountyListEdit::btOKEditClick()
+void TfmCountyListEdit::acceptList()
 {
     const QStringList list = entries();
     emit listAccepted(list);

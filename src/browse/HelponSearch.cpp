@@ -8,11 +8,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-TfmSearchHelp *fmSearchHelp = nullptr;
-
 TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
 {
-    fmSearchHelp = this;
     setObjectName(QStringLiteral("fmSearchHelp"));
     setWindowTitle(QStringLiteral("Varnel"));
     resize(600, 421);
@@ -23,43 +20,37 @@ TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
 
     // The band takes the colour of an active window's title bar, shading off
     // to the right as such title bars do.
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(33);
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
+    auto *band = new QFrame(this);
+    band->setObjectName(QStringLiteral("Panel1"));
+    band->setFixedHeight(33);
+    band->setFrameShape(QFrame::Panel);
+    band->setFrameShadow(QFrame::Sunken);
     const QColor caption = palette().color(QPalette::Active, QPalette::Highlight);
     QLinearGradient shade(0, 0, 1, 0);
     shade.setCoordinateMode(QGradient::ObjectMode);
     shade.setColorAt(0, caption);
     shade.setColorAt(1, caption.lighter(170));
-    QPalette band = Panel1->palette();
-    band.setBrush(QPalette::Window, shade);
-    Panel1->setPalette(band);
-    Panel1->setAutoFillBackground(true);
-    auto *bandLayout = new QHBoxLayout(Panel1);
+    QPalette shaded = band->palette();
+    shaded.setBrush(QPalette::Window, shade);
+    band->setPalette(shaded);
+    band->setAutoFillBackground(true);
+    auto *bandLayout = new QHBoxLayout(band);
     bandLayout->setContentsMargins(10, 0, 10, 0);
-    Label1 = new QLabel(QStringLiteral("Helpful Information"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(windowFont(12, true));
-    QPalette white = Label1->palette();
+    auto *title = new QLabel(QStringLiteral("Helpful Information"), band);
+    title->setObjectName(QStringLiteral("Label1"));
+    title->setFont(windowFont(12, true));
+    QPalette white = title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(white);
-    bandLayout->addWidget(Label1);
-    layout->addWidget(Panel1);
+    title->setPalette(white);
+    bandLayout->addWidget(title);
+    layout->addWidget(band);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setFont(windowFont(10));
-    Memo1->setPlainText(helpText());
-    layout->addWidget(Memo1, 1);
-}
-
-TfmSearchHelp::~TfmSearchHelp()
-{
-    if (fmSearchHelp == this)
-        fmSearchHelp = nullptr;
+    auto *text = new QPlainTextEdit(this);
+    text->setObjectName(QStringLiteral("Memo1"));
+    text->setReadOnly(true);
+    text->setFont(windowFont(10));
+    text->setPlainText(helpText());
+    layout->addWidget(text, 1);
 }
 
 QString TfmSearchHelp::helpText()

@@ -3,11 +3,10 @@
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
 
-#include "widgets/Hints.h"
-#include "app/HomeGrid.h"
 #include "browse/HelponSearch.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "widgets/Hints.h"
 #include "widgets/WindowFont.h"
 
 #include <QCheckBox>
@@ -19,9 +18,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-
-TfmSQLSearchDialog *fmSQLSearchDialog = nullptr;
-QString sqFieldName;
 
 namespace {
 
@@ -75,95 +71,92 @@ void ToggleListBox::focusInEvent(QFocusEvent *e)
         selectionModel()->clearCurrentIndex();
 }
 
-TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *parent)
+TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *startUpWindow, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_book(book)
 {
-    fmSQLSearchDialog = this;
     setObjectName(QStringLiteral("fmSQLSearchDialog"));
     setWindowTitle(QStringLiteral("Varnel 3 SQL Search"));
     setFont(windowFont());
     setFixedSize(333, 315);
 
     // Left: the sunken frame with the field list and the word box.
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::Panel);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 217, 299);
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Bevel1"));
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Sunken);
+    frame->setGeometry(8, 8, 217, 299);
 
-    Label2 = new QLabel(QStringLiteral("Select field to search in :"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(18, 14, 197, 16);
-    sqListBox = new ToggleListBox(this);
-    sqListBox->setObjectName(QStringLiteral("sqListBox"));
-    sqListBox->setSelectionMode(QAbstractItemView::MultiSelection);
-    sqListBox->setGeometry(18, 32, 197, 206);
-    Label1 = new QLabel(QStringLiteral("Enter Word or part-word :"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(18, 250, 197, 16);
-    sqEditBox = new QLineEdit(this);
-    sqEditBox->setObjectName(QStringLiteral("sqEditBox"));
-    sqEditBox->setGeometry(18, 270, 197, 24);
+    auto *fieldLabel = new QLabel(QStringLiteral("Select field to search in :"), this);
+    fieldLabel->setObjectName(QStringLiteral("Label2"));
+    fieldLabel->setGeometry(18, 14, 197, 16);
+    m_fieldList = new ToggleListBox(this);
+    m_fieldList->setObjectName(QStringLiteral("sqListBox"));
+    m_fieldList->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_fieldList->setGeometry(18, 32, 197, 206);
+    auto *wordLabel = new QLabel(QStringLiteral("Enter Word or part-word :"), this);
+    wordLabel->setObjectName(QStringLiteral("Label1"));
+    wordLabel->setGeometry(18, 250, 197, 16);
+    m_wordEdit = new QLineEdit(this);
+    m_wordEdit->setObjectName(QStringLiteral("sqEditBox"));
+    m_wordEdit->setGeometry(18, 270, 197, 24);
 
     // Right: the check box and the buttons, top to bottom.
-    cboxNot = new QCheckBox(QStringLiteral("NOT Search"), this);
-    cboxNot->setObjectName(QStringLiteral("cboxNot"));
-    setHint(cboxNot, QStringLiteral("Check to EXCLUDE a word from filtered table"));
-    cboxNot->setGeometry(236, 16, 90, 20);
-    sqRetryBtn =
+    m_excludeBox = new QCheckBox(QStringLiteral("NOT Search"), this);
+    m_excludeBox->setObjectName(QStringLiteral("cboxNot"));
+    setHint(m_excludeBox, QStringLiteral("Check to EXCLUDE a word from filtered table"));
+    m_excludeBox->setGeometry(236, 16, 90, 20);
+    m_resetButton =
         makeButton(this, "sqRetryBtn", QStringLiteral("&Reset"), QStringLiteral("Shows all names"),
                    QStyle::SP_BrowserReload, QRect(236, 64, 87, 27));
-    sqOKBtn = makeButton(this, "sqOKBtn", QStringLiteral("O&K"), QStringLiteral("Starts search"),
-                         QStyle::SP_DialogOkButton, QRect(236, 128, 87, 27));
-    sqCancelBtn = makeButton(this, "sqCancelBtn", QStringLiteral("&Cancel"),
-                             QStringLiteral("Cancels entry & closes this box"),
-                             QStyle::SP_DialogCancelButton, QRect(236, 176, 87, 27));
-    sqHelpBtn = makeButton(this, "sqHelpBtn", QStringLiteral("&Help"), QString(),
-                           QStyle::SP_DialogHelpButton, QRect(236, 224, 87, 27));
-    sqOKBtn->setDefault(true);
+    m_okButton = makeButton(this, "sqOKBtn", QStringLiteral("O&K"), QStringLiteral("Starts search"),
+                            QStyle::SP_DialogOkButton, QRect(236, 128, 87, 27));
+    m_cancelButton = makeButton(this, "sqCancelBtn", QStringLiteral("&Cancel"),
+                                QStringLiteral("Cancels entry & closes this box"),
+                                QStyle::SP_DialogCancelButton, QRect(236, 176, 87, 27));
+    m_helpButton = makeButton(this, "sqHelpBtn", QStringLiteral("&Help"), QString(),
+                              QStyle::SP_DialogHelpButton, QRect(236, 224, 87, 27));
+    m_okButton->setDefault(true);
 
-    setTabOrder(sqListBox, sqEditBox);
-    setTabOrder(sqEditBox, sqOKBtn);
-    setTabOrder(sqOKBtn, sqCancelBtn);
-    setTabOrder(sqCancelBtn, sqRetryBtn);
-    setTabOrder(sqRetryBtn, sqHelpBtn);
-    setTabOrder(sqHelpBtn, cboxNot);
+    setTabOrder(m_fieldList, m_wordEdit);
+    setTabOrder(m_wordEdit, m_okButton);
+    setTabOrder(m_okButton, m_cancelButton);
+    setTabOrder(m_cancelButton, m_resetButton);
+    setTabOrder(m_resetButton, m_helpButton);
+    setTabOrder(m_helpButton, m_excludeBox);
     // The first opening starts in the field list; later ones return to
     // wherever the focus was last.
-    sqListBox->setFocus();
+    m_fieldList->setFocus();
 
-    connect(sqListBox, &QListWidget::itemSelectionChanged, this,
-            &TfmSQLSearchDialog::sqListBoxClick);
-    connect(sqOKBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqOKBtnClick);
-    connect(sqRetryBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqRetryBtnClick);
-    connect(sqCancelBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqCancelBtnClick);
-    connect(sqHelpBtn, &QPushButton::clicked, this, &TfmSQLSearchDialog::sqHelpBtnClick);
+    connect(m_fieldList, &QListWidget::itemSelectionChanged, this, &TfmSQLSearchDialog::pickField);
+    connect(m_okButton, &QPushButton::clicked, this, &TfmSQLSearchDialog::search);
+    connect(m_resetButton, &QPushButton::clicked, this, &TfmSQLSearchDialog::showEveryone);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_helpButton, &QPushButton::clicked, this, &TfmSQLSearchDialog::showHelp);
 
     // Its own window so that it can be read and scrolled while the dialog
     // holds the rest of the program.
-    new TfmSearchHelp(this);
+    m_help = new TfmSearchHelp(this);
 
-    FormCreate();
-}
-
-TfmSQLSearchDialog::~TfmSQLSearchDialog()
-{
-    if (fmSQLSearchDialog == this)
-        fmSQLSearchDialog = nullptr;
-}
-
-void TfmSQLSearchDialog::FormCreate()
-{
-    AdoQuery *query = m_book->query();
-    for (const FieldDef &field : query->fields())
-        sqListBox->addItem(field.name);
-    delete sqListBox->takeItem(kLeftOutEntry);
+    fillFieldList();
     // The first open of the main query, and so the first connection to the
     // address book; a failure is shown and start-up goes on.
-    guarded(fmHomeAddMain, [query] { query->open(); });
+    AdoQuery *query = m_book->query();
+    guarded(startUpWindow, [query] { query->open(); });
+}
+
+void TfmSQLSearchDialog::clearSearchWord()
+{
+    m_wordEdit->clear();
+}
+
+void TfmSQLSearchDialog::fillFieldList()
+{
+    for (const FieldDef &field : m_book->query()->fields())
+        m_fieldList->addItem(field.name);
+    delete m_fieldList->takeItem(kLeftOutEntry);
 }
 
 void TfmSQLSearchDialog::showEvent(QShowEvent *e)
@@ -176,46 +169,41 @@ void TfmSQLSearchDialog::showEvent(QShowEvent *e)
     QDialog::showEvent(e);
 }
 
-void TfmSQLSearchDialog::sqListBoxClick()
+void TfmSQLSearchDialog::pickField()
 {
     // The lowest highlighted entry wins; with none, the choice stays.
-    for (int i = 0; i < sqListBox->count(); ++i)
-        if (sqListBox->item(i)->isSelected())
-            sqFieldName = sqListBox->item(i)->text();
+    for (int i = 0; i < m_fieldList->count(); ++i)
+        if (m_fieldList->item(i)->isSelected())
+            m_fieldName = m_fieldList->item(i)->text();
 }
 
-void TfmSQLSearchDialog::sqOKBtnClick()
+void TfmSQLSearchDialog::search()
 {
-    if (sqFieldName.isEmpty()) {
+    if (m_fieldName.isEmpty()) {
         Platform::dialogs().message(this, MsgKind::Information,
                                     QStringLiteral("Please select a field first"), false);
-        sqFieldName = sqListBox->item(kFallbackEntry)->text();
+        m_fieldName = m_fieldList->item(kFallbackEntry)->text();
     }
     guarded(this, [this] {
-        m_book->select(
-            SelectionStatements::search(sqFieldName, sqEditBox->text(), cboxNot->isChecked()));
+        m_book->select(SelectionStatements::search(m_fieldName, m_wordEdit->text(),
+                                                   m_excludeBox->isChecked()));
     });
     // Closes whether the search ran or the engine refused it.
     done(mrOk);
 }
 
-void TfmSQLSearchDialog::sqRetryBtnClick()
+void TfmSQLSearchDialog::showEveryone()
 {
     guarded(this, [this] {
         m_book->select(SelectionStatements::allOnRetry());
-        sqEditBox->clear();
+        m_wordEdit->clear();
         done(mrRetry);
     });
 }
 
-void TfmSQLSearchDialog::sqCancelBtnClick()
+void TfmSQLSearchDialog::showHelp()
 {
-    reject();
-}
-
-void TfmSQLSearchDialog::sqHelpBtnClick()
-{
-    fmSearchHelp->show();
-    fmSearchHelp->raise();
-    fmSearchHelp->activateWindow();
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }

@@ -6,10 +6,9 @@
 
 class AddressBook;
 class QCheckBox;
-class QFrame;
-class QLabel;
 class QLineEdit;
 class QPushButton;
+class TfmSearchHelp;
 
 // The field list of the search dialog: a click toggles the clicked entry's
 // highlight and leaves the others alone. Dragging over entries and Shift/Ctrl
@@ -45,32 +44,31 @@ public:
     };
 
     // Searches select the book's records; creating the dialog opens them.
-    explicit TfmSQLSearchDialog(AddressBook *book, QWidget *parent = nullptr);
-    ~TfmSQLSearchDialog() override;
+    // Should that first open fail, the error box stands over `startUpWindow`.
+    TfmSQLSearchDialog(AddressBook *book, QWidget *startUpWindow, QWidget *parent = nullptr);
 
-    QFrame *Bevel1;
-    QLabel *Label2, *Label1;
-    ToggleListBox *sqListBox;
-    QLineEdit *sqEditBox;
-    QCheckBox *cboxNot;
-    QPushButton *sqRetryBtn, *sqOKBtn, *sqCancelBtn, *sqHelpBtn;
-
-    // Handlers.
-    void FormCreate();
-    void sqListBoxClick();
-    void sqOKBtnClick();
-    void sqRetryBtnClick();
-    void sqCancelBtnClick();
-    void sqHelpBtnClick();
+    // Empties the word box, as the main window's reset does.
+    void clearSearchWord();
+    // The field the next search looks in: empty until the user picks one (or
+    // the first search without one falls back).
+    QString fieldName() const { return m_fieldName; }
 
 protected:
     void showEvent(QShowEvent *e) override;
 
 private:
-    AddressBook *m_book;
-};
+    void fillFieldList();
+    void pickField();
+    void search();
+    void showEveryone();
+    void showHelp();
 
-extern TfmSQLSearchDialog *fmSQLSearchDialog;
-// The field the next search looks in; one for the whole program, empty until
-// the user picks one (or the first search without one falls back).
-extern QString sqFieldName;
+    AddressBook *m_book;
+    QString m_fieldName;
+
+    ToggleListBox *m_fieldList;
+    QLineEdit *m_wordEdit;
+    QCheckBox *m_excludeBox;
+    QPushButton *m_resetButton, *m_okButton, *m_cancelButton, *m_helpButton;
+    TfmSearchHelp *m_help;
+};

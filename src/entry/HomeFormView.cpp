@@ -1,12 +1,16 @@
 #include "entry/HomeFormView.h"
 
-#include "widgets/Hints.h"
-#include "app/HomeGrid.h"
-#include "platform/IniFile.h"
+#include "dbaware/DBEdit.h"
+#include "dbaware/DBMemo.h"
+#include "dbaware/DBNavigator.h"
+#include "dbaware/DataSource.h"
+
 #include "platform/Guard.h"
+#include "platform/IniFile.h"
 #include "platform/Platform.h"
-#include "widgets/WindowPlacement.h"
+#include "widgets/Hints.h"
 #include "widgets/WindowFont.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -16,8 +20,6 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-TfmHomeForm *fmHomeForm = nullptr;
 
 namespace {
 
@@ -35,9 +37,9 @@ QLabel *label(QWidget *parent, const QString &text, const char *name)
 
 } // namespace
 
-TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
+TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *parent)
+    : QWidget(parent), m_frameStandIn(frameStandIn)
 {
-    fmHomeForm = this;
     setObjectName(QStringLiteral("fmHomeForm"));
     setWindowTitle(QStringLiteral("Varnel 3 Form View"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -46,11 +48,11 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
     setFont(windowFont(8, false, QStringLiteral("Arial")));
     setFixedSize(kClientWidth, kClientHeight);
 
-    dsFormView = new DataSource(query, this);
-    dsFormView->setObjectName(QStringLiteral("dsFormView"));
+    m_source = new DataSource(query, this);
+    m_source->setObjectName(QStringLiteral("dsFormView"));
     using namespace AddressFields;
     auto edit = [this](QWidget *parent, int field, const char *name) {
-        auto *e = new DBEdit(dsFormView, field, parent);
+        auto *e = new DBEdit(m_source, field, parent);
         e->setObjectName(QLatin1String(name));
         return e;
     };
@@ -60,34 +62,34 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
     outer->setSpacing(0);
 
     // Top band: the three name fields, each under its label.
-    Panel3 = new QWidget(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFixedHeight(46);
-    auto *names = new QGridLayout(Panel3);
+    auto *nameBand = new QWidget(this);
+    nameBand->setObjectName(QStringLiteral("Panel3"));
+    nameBand->setFixedHeight(46);
+    auto *names = new QGridLayout(nameBand);
     names->setContentsMargins(6, 3, 6, 3);
     names->setHorizontalSpacing(6);
     names->setVerticalSpacing(1);
-    DBEdit2 = edit(Panel3, Firstname, "DBEdit2");
-    DBEdit3 = edit(Panel3, Midname, "DBEdit3");
-    DBEdit1 = edit(Panel3, Surname, "DBEdit1");
-    setHint(DBEdit1, QStringLiteral("You must complete this field"));
-    const std::pair<QString, DBEdit *> top[] = {{QStringLiteral("Firstname"), DBEdit2},
-                                                {QStringLiteral("Midname"), DBEdit3},
-                                                {QStringLiteral("Surname"), DBEdit1}};
+    DBEdit *firstName = edit(nameBand, Firstname, "DBEdit2");
+    DBEdit *middleName = edit(nameBand, Midname, "DBEdit3");
+    DBEdit *surname = edit(nameBand, Surname, "DBEdit1");
+    setHint(surname, QStringLiteral("You must complete this field"));
+    const std::pair<QString, DBEdit *> top[] = {{QStringLiteral("Firstname"), firstName},
+                                                {QStringLiteral("Midname"), middleName},
+                                                {QStringLiteral("Surname"), surname}};
     for (int i = 0; i < 3; ++i) {
-        QLabel *l = label(Panel3, top[i].first, ("Label" + std::to_string(i + 1)).c_str());
+        QLabel *l = label(nameBand, top[i].first, ("Label" + std::to_string(i + 1)).c_str());
         l->setBuddy(top[i].second);
         names->addWidget(l, 0, i);
         names->addWidget(top[i].second, 1, i);
     }
-    outer->addWidget(Panel3);
+    outer->addWidget(nameBand);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
 
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    auto *p1 = new QGridLayout(TabSheet1);
+    auto *firstPage = new QWidget;
+    firstPage->setObjectName(QStringLiteral("TabSheet1"));
+    auto *p1 = new QGridLayout(firstPage);
     p1->setContentsMargins(8, 10, 8, 8);
     p1->setHorizontalSpacing(8);
     p1->setVerticalSpacing(5);
@@ -105,8 +107,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
         {"Country", Country, "DBEdit10", 30},   {"Tel", Tel, "DBEdit11", 18},
         {"Cell", Cell, "DBEdit12", 18},         {"Email", Email, "DBEdit13", 0},
     };
-    DBEdit **page1Edits[] = {&DBEdit4, &DBEdit5,  &DBEdit6,  &DBEdit7,  &DBEdit8,
-                             &DBEdit9, &DBEdit10, &DBEdit11, &DBEdit12, &DBEdit13};
+    QList<QWidget *> pageOneFields;
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('n'));
     int r = 0;
     for (int i = 0; i < 10; ++i) {
@@ -114,10 +115,10 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
             p1->setRowMinimumHeight(r, 8);
             ++r;
         }
-        QLabel *l = label(TabSheet1, QLatin1String(page1[i].text),
+        QLabel *l = label(firstPage, QLatin1String(page1[i].text),
                           (std::string("lb") + page1[i].name).c_str());
-        DBEdit *e = edit(TabSheet1, page1[i].field, page1[i].name);
-        *page1Edits[i] = e;
+        DBEdit *e = edit(firstPage, page1[i].field, page1[i].name);
+        pageOneFields << e;
         l->setBuddy(e);
         p1->addWidget(l, r, 0);
         if (page1[i].chars > 0) {
@@ -129,117 +130,111 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, QWidget *parent) : QWidget(parent)
         ++r;
     }
     // A hint for the status bar only.
-    TabSheet1->findChild<QLabel *>(QStringLiteral("lbDBEdit6"))
+    firstPage->findChild<QLabel *>(QStringLiteral("lbDBEdit6"))
         ->setStatusTip(QStringLiteral("Suburb, ward, extra address line"));
     p1->setColumnStretch(1, 1);
     p1->setRowStretch(r, 1);
-    PageControl1->addTab(TabSheet1, QStringLiteral("Name Address Phones"));
+    m_pages->addTab(firstPage, QStringLiteral("Name Address Phones"));
 
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    auto *p2 = new QGridLayout(TabSheet2);
+    auto *secondPage = new QWidget;
+    secondPage->setObjectName(QStringLiteral("TabSheet2"));
+    auto *p2 = new QGridLayout(secondPage);
     p2->setContentsMargins(8, 10, 8, 8);
     p2->setHorizontalSpacing(8);
     p2->setVerticalSpacing(5);
-    QLabel *notes = label(TabSheet2, QStringLiteral("Notes"), "lbDBMemo1");
-    DBMemo1 = new DBMemo(dsFormView, Notes, TabSheet2);
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setTabChangesFocus(true);
-    DBMemo1->setFixedHeight(150);
-    notes->setBuddy(DBMemo1);
-    p2->addWidget(notes, 0, 0, Qt::AlignTop);
-    p2->addWidget(DBMemo1, 0, 1, 1, 3);
-    DBEdit14 = edit(TabSheet2, Birthday, "DBEdit14");
-    DBEdit15 = edit(TabSheet2, Workplace, "DBEdit15");
-    DBEdit16 = edit(TabSheet2, WorkTel, "DBEdit16");
-    DBEdit17 = edit(TabSheet2, Flag, "DBEdit17");
-    DBEdit18 = edit(TabSheet2, Flag2, "DBEdit18");
-    setHint(DBEdit17, QStringLiteral("Use to select records for lists etc."));
-    DBEdit14->setFixedWidth(18 * charWidth);
-    DBEdit16->setFixedWidth(18 * charWidth);
-    for (DBEdit *e : {DBEdit17, DBEdit18})
+    QLabel *notesLabel = label(secondPage, QStringLiteral("Notes"), "lbDBMemo1");
+    auto *notes = new DBMemo(m_source, Notes, secondPage);
+    notes->setObjectName(QStringLiteral("DBMemo1"));
+    notes->setTabChangesFocus(true);
+    notes->setFixedHeight(150);
+    notesLabel->setBuddy(notes);
+    p2->addWidget(notesLabel, 0, 0, Qt::AlignTop);
+    p2->addWidget(notes, 0, 1, 1, 3);
+    DBEdit *birthday = edit(secondPage, Birthday, "DBEdit14");
+    DBEdit *workplace = edit(secondPage, Workplace, "DBEdit15");
+    DBEdit *workTel = edit(secondPage, WorkTel, "DBEdit16");
+    DBEdit *flag = edit(secondPage, Flag, "DBEdit17");
+    DBEdit *flag2 = edit(secondPage, Flag2, "DBEdit18");
+    setHint(flag, QStringLiteral("Use to select records for lists etc."));
+    birthday->setFixedWidth(18 * charWidth);
+    workTel->setFixedWidth(18 * charWidth);
+    for (DBEdit *e : {flag, flag2})
         e->setFixedWidth(8 * charWidth);
-    const std::pair<QString, DBEdit *> page2[] = {{QStringLiteral("Birthday"), DBEdit14},
-                                                  {QStringLiteral(" Workplace"), DBEdit15},
-                                                  {QStringLiteral(" Work Tel"), DBEdit16}};
+    const std::pair<QString, DBEdit *> page2[] = {{QStringLiteral("Birthday"), birthday},
+                                                  {QStringLiteral(" Workplace"), workplace},
+                                                  {QStringLiteral(" Work Tel"), workTel}};
     for (int i = 0; i < 3; ++i) {
-        QLabel *l = label(TabSheet2, page2[i].first,
+        QLabel *l = label(secondPage, page2[i].first,
                           ("lb" + page2[i].second->objectName().toStdString()).c_str());
         l->setBuddy(page2[i].second);
         p2->addWidget(l, i + 1, 0);
         p2->addWidget(page2[i].second, i + 1, 1, 1, 3, i == 1 ? Qt::Alignment() : Qt::AlignLeft);
     }
-    QLabel *flag1 = label(TabSheet2, QStringLiteral("Flags 1"), "lbDBEdit17");
-    QLabel *flag2 = label(TabSheet2, QStringLiteral("Flag 2"), "lbDBEdit18");
-    flag1->setBuddy(DBEdit17);
-    flag2->setBuddy(DBEdit18);
+    QLabel *flagLabel = label(secondPage, QStringLiteral("Flags 1"), "lbDBEdit17");
+    QLabel *flag2Label = label(secondPage, QStringLiteral("Flag 2"), "lbDBEdit18");
+    flagLabel->setBuddy(flag);
+    flag2Label->setBuddy(flag2);
     auto *flags = new QHBoxLayout;
     flags->setSpacing(8);
-    flags->addWidget(DBEdit17);
+    flags->addWidget(flag);
     flags->addSpacing(12);
+    flags->addWidget(flag2Label);
     flags->addWidget(flag2);
-    flags->addWidget(DBEdit18);
     flags->addStretch(1);
-    p2->addWidget(flag1, 4, 0);
+    p2->addWidget(flagLabel, 4, 0);
     p2->addLayout(flags, 4, 1, 1, 3);
     p2->setColumnStretch(3, 1);
     p2->setRowStretch(5, 1);
-    PageControl1->addTab(TabSheet2, QStringLiteral("More Info"));
-    outer->addWidget(PageControl1, 1);
+    m_pages->addTab(secondPage, QStringLiteral("More Info"));
+    outer->addWidget(m_pages, 1);
 
-    Panel2 = new QWidget(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFixedHeight(39);
-    auto *bottom = new QHBoxLayout(Panel2);
+    auto *buttonBand = new QWidget(this);
+    buttonBand->setObjectName(QStringLiteral("Panel2"));
+    buttonBand->setFixedHeight(39);
+    auto *bottom = new QHBoxLayout(buttonBand);
     bottom->setContentsMargins(6, 6, 6, 6);
-    DBNavigator1 = new DBNavigator(dsFormView,
-                                   {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next,
-                                    DBNavigator::Last, DBNavigator::Insert, DBNavigator::Delete,
-                                    DBNavigator::Edit, DBNavigator::Post, DBNavigator::Cancel},
-                                   {QStringLiteral("First record"), QStringLiteral("Prior record"),
-                                    QStringLiteral("Next record"), QStringLiteral("Last record"),
-                                    QStringLiteral("Insert record"),
-                                    QStringLiteral("Delete record"), QStringLiteral("Edit record"),
-                                    QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
-                                   Panel2);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setFixedWidth(9 * 24);
-    DBNavigator1->confirmDelete = [this] {
+    auto *navigator = new DBNavigator(
+        m_source,
+        {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last,
+         DBNavigator::Insert, DBNavigator::Delete, DBNavigator::Edit, DBNavigator::Post,
+         DBNavigator::Cancel},
+        {QStringLiteral("First record"), QStringLiteral("Prior record"),
+         QStringLiteral("Next record"), QStringLiteral("Last record"),
+         QStringLiteral("Insert record"), QStringLiteral("Delete record"),
+         QStringLiteral("Edit record"), QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
+        buttonBand);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    navigator->setFixedWidth(9 * 24);
+    navigator->confirmDelete = [this] {
         return Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"),
                                            true);
     };
-    bottom->addWidget(DBNavigator1);
+    bottom->addWidget(navigator);
     bottom->addStretch(1);
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                              QStringLiteral("&Close"), Panel2);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
-    bottom->addWidget(BitBtn1);
-    outer->addWidget(Panel2);
+    auto *closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                        QStringLiteral("&Close"), buttonBand);
+    closeButton->setObjectName(QStringLiteral("BitBtn1"));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    bottom->addWidget(closeButton);
+    outer->addWidget(buttonBand);
 
     // Tab order: the page tabs, the fields of the pages, the close button,
     // then the name fields at the top.
-    const QList<QWidget *> order{PageControl1, DBEdit4,  DBEdit5,  DBEdit6,  DBEdit7,  DBEdit8,
-                                 DBEdit9,      DBEdit10, DBEdit11, DBEdit12, DBEdit13, DBMemo1,
-                                 DBEdit14,     DBEdit15, DBEdit16, DBEdit17, DBEdit18, BitBtn1,
-                                 DBEdit2,      DBEdit3,  DBEdit1};
+    const QList<QWidget *> order =
+        QList<QWidget *>{m_pages} + pageOneFields +
+        QList<QWidget *>{notes, birthday,    workplace, workTel,    flag,
+                         flag2, closeButton, firstName, middleName, surname};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
-}
-
-TfmHomeForm::~TfmHomeForm()
-{
-    if (fmHomeForm == this)
-        fmHomeForm = nullptr;
 }
 
 QSize TfmHomeForm::frameExtra() const
 {
     // The size the desktop's frame adds; before this window has had a frame,
-    // the main window's (same desktop, same kind of frame) stands in for it.
+    // the stand-in's (same desktop, same kind of frame) is taken.
     QSize extra = WindowPlacement::outerGeometry(this).size() - size();
-    if (extra.isEmpty() && fmHomeAddMain && fmHomeAddMain->isVisible())
-        extra = WindowPlacement::outerGeometry(fmHomeAddMain).size() - fmHomeAddMain->size();
+    if (extra.isEmpty() && m_frameStandIn && m_frameStandIn->isVisible())
+        extra = WindowPlacement::outerGeometry(m_frameStandIn).size() - m_frameStandIn->size();
     return extra.expandedTo(QSize(0, 0));
 }
 
@@ -247,24 +242,25 @@ void TfmHomeForm::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
     if (!e->spontaneous())
-        guarded(this, [this] { FormShow(); });
+        guarded(this, [this] { restorePlace(); });
 }
 
 void TfmHomeForm::closeEvent(QCloseEvent *e)
 {
     // A settings file that cannot be written is reported; the window closes all the same.
-    guarded(this, [this] { FormClose(); });
+    guarded(this, [this] { savePlace(); });
     e->accept();
 }
 
 void TfmHomeForm::changeEvent(QEvent *e)
 {
     QWidget::changeEvent(e);
+    // Every activation starts on the first page.
     if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
+        m_pages->setCurrentIndex(0);
 }
 
-void TfmHomeForm::FormShow()
+void TfmHomeForm::restorePlace()
 {
     IniFile ini(IniFile::settingsPath());
     const int status = ini.readInteger(kSection, QStringLiteral("Status"), 0);
@@ -290,12 +286,7 @@ void TfmHomeForm::FormShow()
     }
 }
 
-void TfmHomeForm::FormActivate()
-{
-    PageControl1->setCurrentIndex(0);
-}
-
-void TfmHomeForm::FormClose()
+void TfmHomeForm::savePlace()
 {
     IniFile ini(IniFile::settingsPath());
     const bool active = isActiveWindow();

@@ -1,15 +1,9 @@
 #pragma once
 
-#include "dbaware/DBEdit.h"
-#include "dbaware/DBMemo.h"
-#include "dbaware/DBNavigator.h"
-#include "dbaware/DataSource.h"
-
 #include <QWidget>
 
 class AdoQuery;
-class QLabel;
-class QPushButton;
+class DataSource;
 class QTabWidget;
 
 // The record form view: every stored field of the current record on a
@@ -18,26 +12,10 @@ class TfmHomeForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfmHomeForm(AdoQuery *query, QWidget *parent = nullptr);
-    ~TfmHomeForm() override;
-
-    DataSource *dsFormView;
-
-    QWidget *Panel3, *Panel2;
-    QTabWidget *PageControl1;
-    QWidget *TabSheet1, *TabSheet2;
-    DBNavigator *DBNavigator1;
-    QPushButton *BitBtn1;
-
-    DBEdit *DBEdit2, *DBEdit3, *DBEdit1; // top band
-    DBEdit *DBEdit4, *DBEdit5, *DBEdit6, *DBEdit7, *DBEdit8, *DBEdit9, *DBEdit10, *DBEdit11,
-        *DBEdit12, *DBEdit13; // page 1
-    DBMemo *DBMemo1;          // page 2
-    DBEdit *DBEdit14, *DBEdit15, *DBEdit16, *DBEdit17, *DBEdit18;
-
-    void FormShow();
-    void FormActivate();
-    void FormClose();
+    // `frameStandIn` is a window on the same desktop whose frame stands in
+    // for this one's until this one has been framed; it may be null.
+    explicit TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn = nullptr,
+                         QWidget *parent = nullptr);
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -46,6 +24,11 @@ protected:
 
 private:
     QSize frameExtra() const;
-};
+    // The window's place and size, kept in the settings file.
+    void restorePlace();
+    void savePlace();
 
-extern TfmHomeForm *fmHomeForm;
+    const QWidget *m_frameStandIn;
+    DataSource *m_source;
+    QTabWidget *m_pages;
+};

@@ -1,19 +1,20 @@
 #include "entry/RecordCard.h"
 
-#include "widgets/ClickPanel.h"
-#include "app/HomeGrid.h"
-#include "platform/IniFile.h"
+#include "dbaware/DBEdit.h"
+#include "dbaware/DBMemo.h"
+#include "dbaware/DataSource.h"
+
 #include "entry/MailtoLink.h"
 #include "platform/Guard.h"
+#include "platform/IniFile.h"
 #include "platform/Platform.h"
-#include "widgets/WindowPlacement.h"
+#include "widgets/ClickPanel.h"
 #include "widgets/WindowFont.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
-
-TfmRecCard *fmRecCard = nullptr;
 
 namespace {
 
@@ -75,7 +76,6 @@ double TfmRecCard::ruleY(int line)
 
 TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
 {
-    fmRecCard = this;
     setObjectName(QStringLiteral("fmRecCard"));
     setWindowTitle(QStringLiteral("Record Card"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -88,115 +88,108 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
-    dsRecCard = new DataSource(query, this);
-    dsRecCard->setObjectName(QStringLiteral("dsRecCard"));
+    m_source = new DataSource(query, this);
+    m_source->setObjectName(QStringLiteral("dsRecCard"));
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 0, kClientWidth, kFaceHeight);
-    Image1 = new QLabel(Panel1);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    m_face = new QWidget(this);
+    m_face->setObjectName(QStringLiteral("Panel1"));
+    m_face->setGeometry(0, 0, kClientWidth, kFaceHeight);
+    auto *picture = new QLabel(m_face);
+    picture->setObjectName(QStringLiteral("Image1"));
     const QImage card = ruledCard();
-    Image1->setPixmap(QPixmap::fromImage(card));
-    Image1->setGeometry(0, kImageTop, card.width(), card.height());
-    Panel2 = redLine(Panel1, "Panel2", QRect(kMarginLine, 0, 3, kFaceHeight));
-    Panel10 = redLine(Panel1, "Panel10",
-                      QRect(kLowerLineX, kLowerLineTop, 3, kFaceHeight - kLowerLineTop));
+    picture->setPixmap(QPixmap::fromImage(card));
+    picture->setGeometry(0, kImageTop, card.width(), card.height());
+    redLine(m_face, "Panel2", QRect(kMarginLine, 0, 3, kFaceHeight));
+    redLine(m_face, "Panel10", QRect(kLowerLineX, kLowerLineTop, 3, kFaceHeight - kLowerLineTop));
 
     using namespace AddressFields;
-    DBEdit1 = addField(Firstname, 1, false, QStringLiteral("First name"), "DBEdit1");
-    DBEdit2 = addField(Midname, 2, false, QStringLiteral("Middle name"), "DBEdit2");
-    DBEdit3 = addField(Surname, 3, false, QStringLiteral("Surname"), "DBEdit3");
-    DBEdit4 = addField(Address1, 4, false, QStringLiteral("Address"), "DBEdit4");
-    DBEdit5 = addField(Address2, 5, false, QString(), "DBEdit5");
-    DBEdit6 = addField(A3_Village, 6, false, QStringLiteral("Village"), "DBEdit6");
-    DBEdit7 = addField(Town, 7, false, QStringLiteral("Town"), "DBEdit7");
-    DBEdit8 = addField(County, 8, false, QStringLiteral("County / State"), "DBEdit8");
-    DBEdit9 = addField(PostCode, 9, false, QStringLiteral("PostCode"), "DBEdit9");
-    DBEdit10 = addField(Tel, 11, false, QStringLiteral("Phone"), "DBEdit10");
-    DBEdit11 = addField(Cell, 12, false, QStringLiteral("Mobile"), "DBEdit11");
-    DBEdit12 = addField(Email, 13, false, QStringLiteral("Email"), "DBEdit12");
+    // The fields, in their tab order.
+    QList<QWidget *> order;
+    m_firstNameEdit = addField(Firstname, 1, false, QStringLiteral("First name"), "DBEdit1");
+    order << m_firstNameEdit;
+    order << addField(Midname, 2, false, QStringLiteral("Middle name"), "DBEdit2");
+    order << addField(Surname, 3, false, QStringLiteral("Surname"), "DBEdit3");
+    order << addField(Address1, 4, false, QStringLiteral("Address"), "DBEdit4");
+    order << addField(Address2, 5, false, QString(), "DBEdit5");
+    order << addField(A3_Village, 6, false, QStringLiteral("Village"), "DBEdit6");
+    order << addField(Town, 7, false, QStringLiteral("Town"), "DBEdit7");
+    order << addField(County, 8, false, QStringLiteral("County / State"), "DBEdit8");
+    order << addField(PostCode, 9, false, QStringLiteral("PostCode"), "DBEdit9");
+    order << addField(Tel, 11, false, QStringLiteral("Phone"), "DBEdit10");
+    order << addField(Cell, 12, false, QStringLiteral("Mobile"), "DBEdit11");
+    m_emailEdit = addField(Email, 13, false, QStringLiteral("Email"), "DBEdit12");
+    order << m_emailEdit;
 
-    auto *notesLabel = new QLabel(QStringLiteral("Notes:"), Panel1);
+    auto *notesLabel = new QLabel(QStringLiteral("Notes:"), m_face);
     notesLabel->setObjectName(QStringLiteral("lbNotes"));
     notesLabel->setGeometry(kRightLabelX, qRound(ruleY(1)) - kFieldHeight, 42, kFieldHeight);
     QPalette blue = notesLabel->palette();
     blue.setColor(QPalette::WindowText, kLabelBlue);
     notesLabel->setPalette(blue);
-    DBMemo2 = new DBMemo(dsRecCard, Notes, Panel1);
-    DBMemo2->setObjectName(QStringLiteral("DBMemo2"));
-    DBMemo2->setTabChangesFocus(true);
+    auto *notes = new DBMemo(m_source, Notes, m_face);
+    notes->setObjectName(QStringLiteral("DBMemo2"));
+    notes->setTabChangesFocus(true);
     // Over the first eight lines of the right column.
-    DBMemo2->setGeometry(kRightLabelX + 44, 3, kClientWidth - kRightLabelX - 48,
-                         qRound(ruleY(8)) - 6);
-    notesLabel->setBuddy(DBMemo2);
+    notes->setGeometry(kRightLabelX + 44, 3, kClientWidth - kRightLabelX - 48,
+                       qRound(ruleY(8)) - 6);
+    notesLabel->setBuddy(notes);
     // Part of the white card: dark text on white under any desktop palette.
-    QPalette paper = DBMemo2->palette();
+    QPalette paper = notes->palette();
     paper.setColor(QPalette::Base, Qt::white);
     paper.setColor(QPalette::Text, Qt::black);
-    DBMemo2->setPalette(paper);
+    notes->setPalette(paper);
+    order << notes;
 
-    DBEdit20 = addField(Flag, 9, true, QStringLiteral("Flag"), "DBEdit20");
-    DBEdit13 = addField(Flag2, 10, true, QStringLiteral("Flag 2"), "DBEdit13");
-    DBEdit21 = addField(Birthday, 11, true, QStringLiteral("Birthday"), "DBEdit21");
-    DBEdit19 = addField(Workplace, 13, true, QStringLiteral("Work place"), "DBEdit19");
-    DBEdit17 = addField(WorkTel, 14, true, QStringLiteral("Work Tel"), "DBEdit17");
+    order << addField(Flag, 9, true, QStringLiteral("Flag"), "DBEdit20");
+    order << addField(Flag2, 10, true, QStringLiteral("Flag 2"), "DBEdit13");
+    order << addField(Birthday, 11, true, QStringLiteral("Birthday"), "DBEdit21");
+    order << addField(Workplace, 13, true, QStringLiteral("Work place"), "DBEdit19");
+    order << addField(WorkTel, 14, true, QStringLiteral("Work Tel"), "DBEdit17");
 
     // The e-mail address behaves like a link.
-    QFont link = DBEdit12->font();
+    QFont link = m_emailEdit->font();
     link.setUnderline(true);
-    DBEdit12->setFont(link);
-    QPalette linkPal = DBEdit12->palette();
+    m_emailEdit->setFont(link);
+    QPalette linkPal = m_emailEdit->palette();
     linkPal.setColor(QPalette::Text, kLabelBlue);
-    DBEdit12->setPalette(linkPal);
-    DBEdit12->setCursor(Qt::PointingHandCursor);
-    connect(DBEdit12, &DBEdit::doubleClicked, this, &TfmRecCard::DBEdit12DblClick);
+    m_emailEdit->setPalette(linkPal);
+    m_emailEdit->setCursor(Qt::PointingHandCursor);
+    connect(m_emailEdit, &DBEdit::doubleClicked, this, &TfmRecCard::startMessage);
 
-    const QList<QWidget *> order{DBEdit1, DBEdit2,  DBEdit3,  DBEdit4,  DBEdit5,  DBEdit6,
-                                 DBEdit7, DBEdit8,  DBEdit9,  DBEdit10, DBEdit11, DBEdit12,
-                                 DBMemo2, DBEdit20, DBEdit13, DBEdit21, DBEdit19, DBEdit17};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
-    Panel3 = new QWidget(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setGeometry(0, kFaceHeight, kClientWidth, kBarHeight);
-    Panel3->setAutoFillBackground(true);
+    auto *bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("Panel3"));
+    bar->setGeometry(0, kFaceHeight, kClientWidth, kBarHeight);
+    bar->setAutoFillBackground(true);
     // The cream bar keeps dark captions under a dark desktop palette too.
-    QPalette cream = Panel3->palette();
+    QPalette cream = bar->palette();
     cream.setColor(QPalette::Window, kCream);
     cream.setColor(QPalette::WindowText, Qt::black);
     cream.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    Panel3->setPalette(cream);
-    struct Bar
+    bar->setPalette(cream);
+    struct Button
     {
-        ClickPanel **panel;
         const char *name;
         const char *caption;
         void (TfmRecCard::*handler)();
     };
-    const Bar bar[] = {
-        {&Panel5, "Panel5", "<< Back", &TfmRecCard::Panel5Click},
-        {&Panel7, "Panel7", "+ New Record", &TfmRecCard::Panel7Click},
-        {&Panel8, "Panel8", "- Delete Record", &TfmRecCard::Panel8Click},
-        {&Panel9, "Panel9", "Cancel", &TfmRecCard::Panel9Click},
-        {&Panel4, "Panel4", "Next >>", &TfmRecCard::Panel4Click},
-        {&Panel6, "Panel6", "Close", &TfmRecCard::Button1Click},
+    const Button buttons[] = {
+        {"Panel5", "<< Back", &TfmRecCard::back},
+        {"Panel7", "+ New Record", &TfmRecCard::newRecord},
+        {"Panel8", "- Delete Record", &TfmRecCard::deleteRecord},
+        {"Panel9", "Cancel", &TfmRecCard::cancelChanges},
+        {"Panel4", "Next >>", &TfmRecCard::next},
+        {"Panel6", "Close", &TfmRecCard::closeCard},
     };
     const int width = 90, gap = 4, left = (kClientWidth - 6 * width - 5 * gap) / 2;
     for (int i = 0; i < 6; ++i) {
-        auto *p = new ClickPanel(QLatin1String(bar[i].caption), Panel3);
-        p->setObjectName(QLatin1String(bar[i].name));
+        auto *p = new ClickPanel(QLatin1String(buttons[i].caption), bar);
+        p->setObjectName(QLatin1String(buttons[i].name));
         p->setGeometry(left + i * (width + gap), 2, width, kBarHeight - 4);
-        connect(p, &ClickPanel::clicked, this, bar[i].handler);
-        *bar[i].panel = p;
+        connect(p, &ClickPanel::clicked, this, buttons[i].handler);
     }
-}
-
-TfmRecCard::~TfmRecCard()
-{
-    if (fmRecCard == this)
-        fmRecCard = nullptr;
 }
 
 DBEdit *TfmRecCard::addField(int field, int line, bool rightColumn, const QString &label,
@@ -204,7 +197,7 @@ DBEdit *TfmRecCard::addField(int field, int line, bool rightColumn, const QStrin
 {
     const int bottom = qRound(ruleY(line)); // the rule lies just under the field
     const int top = bottom - kFieldHeight;
-    auto *edit = new DBEdit(dsRecCard, field, Panel1);
+    auto *edit = new DBEdit(m_source, field, m_face);
     edit->setObjectName(QLatin1String(name));
     edit->setFrame(false);
     // The card shows through: the text stands on the rule.
@@ -218,7 +211,7 @@ DBEdit *TfmRecCard::addField(int field, int line, bool rightColumn, const QStrin
     else
         edit->setGeometry(kLeftFieldX, top, kLeftFieldWidth, kFieldHeight);
     if (!label.isEmpty()) {
-        auto *l = new QLabel(label, Panel1);
+        auto *l = new QLabel(label, m_face);
         l->setObjectName(QStringLiteral("lb") + QLatin1String(name));
         QPalette lp = l->palette();
         lp.setColor(QPalette::WindowText, kLabelBlue);
@@ -238,21 +231,21 @@ void TfmRecCard::showEvent(QShowEvent *e)
     QWidget::showEvent(e);
     if (e->spontaneous())
         return; // coming back from the task bar is no new showing
-    guarded(this, [this] { FormShow(); });
+    guarded(this, [this] { restorePlace(); });
     if (!m_shownBefore) {
         m_shownBefore = true;
-        DBEdit1->setFocus(Qt::OtherFocusReason);
+        m_firstNameEdit->setFocus(Qt::OtherFocusReason);
     }
 }
 
 void TfmRecCard::closeEvent(QCloseEvent *e)
 {
     // A settings file that cannot be written is reported; the card closes all the same.
-    guarded(this, [this] { FormClose(); });
+    guarded(this, [this] { savePlace(); });
     e->accept();
 }
 
-void TfmRecCard::FormShow()
+void TfmRecCard::restorePlace()
 {
     IniFile ini(IniFile::settingsPath());
     if (ini.readInteger(QStringLiteral("FormView"), QStringLiteral("Status"), 0) == 0)
@@ -266,7 +259,7 @@ void TfmRecCard::FormShow()
         WindowPlacement::SizeRule::Keep);
 }
 
-void TfmRecCard::FormClose()
+void TfmRecCard::savePlace()
 {
     IniFile ini(IniFile::settingsPath());
     const bool active = isActiveWindow();
@@ -278,52 +271,52 @@ void TfmRecCard::FormClose()
     ini.writeInteger(QStringLiteral("FormView"), QStringLiteral("Status"), active ? 1 : 2);
 }
 
-void TfmRecCard::Panel5Click()
+void TfmRecCard::back()
 {
-    guarded(this, [this] { dsRecCard->dataSet()->prior(); });
+    guarded(this, [this] { m_source->dataSet()->prior(); });
 }
 
-void TfmRecCard::Panel4Click()
+void TfmRecCard::next()
 {
-    guarded(this, [this] { dsRecCard->dataSet()->next(); });
+    guarded(this, [this] { m_source->dataSet()->next(); });
 }
 
-void TfmRecCard::Panel7Click()
+void TfmRecCard::newRecord()
 {
     guarded(this, [this] {
-        dsRecCard->dataSet()->insert();
-        DBEdit1->setFocus(Qt::OtherFocusReason);
+        m_source->dataSet()->insert();
+        m_firstNameEdit->setFocus(Qt::OtherFocusReason);
     });
 }
 
-void TfmRecCard::Panel8Click()
+void TfmRecCard::deleteRecord()
 {
     if (!Platform::dialogs().message(this, MsgKind::Confirm,
                                      QStringLiteral("You are about to delete a record"), true))
         return;
-    guarded(this, [this] { dsRecCard->dataSet()->deleteRecord(); });
+    guarded(this, [this] { m_source->dataSet()->deleteRecord(); });
 }
 
-void TfmRecCard::Panel9Click()
+void TfmRecCard::cancelChanges()
 {
     // A closed query has nothing to cancel.
-    guarded(this, [this] { dsRecCard->dataSet()->cancelUpdates(); });
+    guarded(this, [this] { m_source->dataSet()->cancelUpdates(); });
 }
 
-void TfmRecCard::Button1Click()
+void TfmRecCard::closeCard()
 {
     // The card never saves: it leaves the record in edit mode, to be saved
     // when the user moves on in the grid or saves there.
     guarded(this, [this] {
-        dsRecCard->dataSet()->edit();
+        m_source->dataSet()->edit();
         Platform::sound().play(QStringLiteral("post.wav"));
         close();
     });
 }
 
-void TfmRecCard::DBEdit12DblClick()
+void TfmRecCard::startMessage()
 {
-    const QString text = DBEdit12->text();
+    const QString text = m_emailEdit->text();
     const QString link = MailtoLink::forAddress(text);
     if (link.isEmpty()) {
         const QString shown = text.size() > 80 ? text.left(77) + QStringLiteral("...") : text;

@@ -67,16 +67,52 @@ QStringList AccessBook::tables() const
 
 struct AccessBook::Table::Private
 {
+    MdbHandle *mdb = nullptr;
     MdbTableDef *table = nullptr;
+    // libmdb writes a value into its column's buffer and silently cuts what
+    // does not fit (a long memo); the buffers grow when a value fills one.
+    std::size_t bindSize = 0;
     std::vector<std::vector<char>> bound;
     std::vector<int> lengths;
     std::vector<int> types;
+
+    void bind(std::size_t size)
+    {
+        bindSize = size;
+        for (std::size_t i = 0; i < bound.size(); ++i) {
+            bound[i].assign(size + 1, '\0');
+            mdb_bind_column(table, int(i) + 1, bound[i].data(), &lengths[i]);
+        }
+    }
+    bool filled() const
+    {
+        for (std::size_t i = 0; i < bound.size(); ++i)
+            if (types[i] != MDB_OLE && types[i] != MDB_BINARY && std::size_t(lengths[i]) + 1 >= bindSize)
+                return true;
+        return false;
+    }
+    bool fetch()
+    {
+        // The buffer size is the handle's, shared by every table read from it.
+        mdb_set_bind_size(mdb, bindSize);
+        return mdb_fetch_row(table);
+    }
 };
 
-AccessBook::Table::Table(AccessBook &book, const QString &name) : d(std::make_unique<Private>())
+namespace {
+// Beyond this a value is not text a person typed; it is refused, not cut.
+constexpr std::size_t kLongestValue = std::size_t(256) << 20;
+} // namespace
+
+AccessBook::Table::Table(AccessBook &book, const QString &name, std::size_t firstBuffer)
+    : d(std::make_unique<Private>())
 {
     m_file = QFileInfo(book.path()).fileName();
     MdbHandle *mdb = handle(book.m_mdb);
+    d->mdb = mdb;
+    // Reading a table reads the catalog again, which wants the library's own
+    // buffer size.
+    mdb_set_bind_size(mdb, MDB_BIND_SIZE);
     QByteArray n = name.toUtf8();
     d->table = mdb_read_table_by_name(mdb, n.data(), MDB_TABLE);
     if (!d->table)
@@ -84,14 +120,14 @@ AccessBook::Table::Table(AccessBook &book, const QString &name) : d(std::make_un
                               .arg(m_file, name, book.tables().join(", ")));
     mdb_read_columns(d->table);
     const unsigned cols = d->table->num_cols;
-    d->bound.assign(cols, std::vector<char>(mdb->bind_size + 1));
+    d->bound.resize(cols);
     d->lengths.assign(cols, 0);
     for (unsigned i = 0; i < cols; ++i) {
         auto *c = static_cast<MdbColumn *>(g_ptr_array_index(d->table->columns, i));
         m_titles << QString::fromUtf8(c->name);
         d->types.push_back(c->col_type);
-        mdb_bind_column(d->table, int(i) + 1, d->bound[i].data(), &d->lengths[i]);
     }
+    d->bind(firstBuffer ? firstBuffer : kFirstBuffer);
     mapping = ColumnMapping::guess(m_titles);
     for (unsigned i = 0; i < cols; ++i)
         if (d->types[i] == MDB_OLE || d->types[i] == MDB_BINARY)
@@ -118,9 +154,24 @@ QString AccessBook::Table::where() const
 
 bool AccessBook::Table::nextRow(QStringList &values)
 {
-    if (!mdb_fetch_row(d->table))
+    if (!d->fetch())
         return false;
     ++m_row;
+    while (d->filled()) {
+        // A value may have been cut: read the row again with room to spare.
+        if (d->bindSize * 2 > kLongestValue) {
+            problems << ImportNote{where(), QStringLiteral("a value is longer than %1 MB and cannot be read whole")
+                                                .arg(kLongestValue >> 20)};
+            break;
+        }
+        const qint64 row = m_row;
+        d->bind(d->bindSize * 2);
+        rewind();
+        for (qint64 i = 0; i < row; ++i)
+            if (!d->fetch())
+                throw VarnelError(QStringLiteral("%1 changed while it was being read").arg(where()));
+        m_row = row;
+    }
     values.clear();
     for (size_t i = 0; i < d->bound.size(); ++i) {
         const int type = d->types[i];

@@ -22,7 +22,10 @@ public:
     class Table : public RecordSource
     {
     public:
-        Table(AccessBook &book, const QString &name);
+        // Values are read into buffers of `firstBuffer` bytes, made larger
+        // as long values need (0: the usual size).
+        Table(AccessBook &book, const QString &name, std::size_t firstBuffer = 0);
+        static constexpr std::size_t kFirstBuffer = 64 * 1024;
         ~Table() override;
         const QStringList &titles() const { return m_titles; }
         ColumnMapping mapping;

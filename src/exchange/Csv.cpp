@@ -3,6 +3,7 @@
 #include "platform/VarnelError.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 using namespace AddressFields;
 
@@ -53,12 +54,32 @@ int ColumnMapping::guessField(const QString &title)
     return known.value(squeezed(title), NotesLine);
 }
 
+ColumnMapping::Group ColumnMapping::groupOf(const QString &title)
+{
+    static const QRegularExpression re(QStringLiteral("^(phone|e-?mail|address)\\s*(\\d+)\\s*-\\s*(\\S.*)$"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(title.trimmed());
+    Group g;
+    if (!m.hasMatch())
+        return g;
+    const QString kind = m.captured(1).toLower();
+    g.kind = kind == QLatin1String("phone") ? Group::Phone : kind == QLatin1String("address") ? Group::Address : Group::Email;
+    g.number = m.captured(2).toInt();
+    g.part = m.captured(3).trimmed().toLower();
+    return g;
+}
+
 ColumnMapping ColumnMapping::guess(const QStringList &titles)
 {
     ColumnMapping m;
     m.titles = titles;
     QVector<bool> taken(StoredCount, false);
     for (const QString &t : titles) {
+        m.groups << groupOf(t);
+        if (m.groups.last().kind != Group::None) {
+            m.target << (m.groups.last().part == QLatin1String("type") ? int(TypeOfValue) : int(ByType));
+            continue;
+        }
         int f = guessField(t);
         if (f >= 0 && taken[f])
             f = NotesLine; // a second column for the same field
@@ -66,6 +87,14 @@ ColumnMapping ColumnMapping::guess(const QStringList &titles)
             taken[f] = true;
         m.target << f;
     }
+    // A whole name beside its parts says nothing new.
+    if (taken[Surname] || taken[Firstname])
+        for (int i = 0; i < titles.size(); ++i) {
+            const QString t = squeezed(titles.at(i));
+            if (m.target.at(i) == NotesLine &&
+                (t == QLatin1String("name") || t == QLatin1String("fullname") || t == QLatin1String("displayname")))
+                m.target[i] = LeftOut;
+        }
     return m;
 }
 
@@ -101,7 +130,7 @@ void ColumnMapping::toRecord(const QStringList &values, BookRecord &r) const
             continue;
         const int f = i < target.size() ? target.at(i) : NotesLine;
         const QString title = i < titles.size() ? titles.at(i) : QStringLiteral("Column %1").arg(i + 1);
-        if (f == LeftOut)
+        if (f == LeftOut || f == ByType || f == TypeOfValue)
             continue;
         if (f == NotesLine) {
             r.extra << title + QStringLiteral(": ") + v;
@@ -121,6 +150,154 @@ void ColumnMapping::toRecord(const QStringList &values, BookRecord &r) const
         } else {
             r[f] = v;
         }
+    }
+    if (target.contains(ByType))
+        placeGroups(values, r);
+}
+
+namespace {
+// Where a number of the given type goes; -1: a line in Notes.
+int phoneField(const QString &type)
+{
+    const QString t = type.toLower();
+    if (t.contains(QLatin1String("fax")) || t.contains(QLatin1String("pager")))
+        return -1;
+    if (t.contains(QLatin1String("mobile")) || t.contains(QLatin1String("cell")))
+        return Cell;
+    if (t.contains(QLatin1String("work")) || t.contains(QLatin1String("business")))
+        return WorkTel;
+    return Tel;
+}
+
+// Several values or types in one cell are joined by " ::: "; "* " marks the
+// one the user prefers.
+QStringList splitJoined(const QString &text)
+{
+    QStringList parts = text.split(QStringLiteral(":::"));
+    for (QString &p : parts) {
+        p = p.trimmed();
+        if (p.startsWith('*'))
+            p = p.mid(1).trimmed();
+    }
+    parts.removeAll(QString());
+    return parts;
+}
+} // namespace
+
+void ColumnMapping::placeGroups(const QStringList &values, BookRecord &r) const
+{
+    struct Part
+    {
+        QString name, value, title;
+    };
+    struct Found
+    {
+        Group::Kind kind;
+        int number;
+        QStringList types;
+        QVector<Part> parts;
+    };
+    QVector<Found> found;
+    const auto entry = [&found](const Group &g) -> Found & {
+        for (Found &f : found)
+            if (f.kind == g.kind && f.number == g.number)
+                return f;
+        found.push_back(Found{g.kind, g.number, {}, {}});
+        return found.last();
+    };
+    for (int i = 0; i < groups.size() && i < values.size(); ++i) {
+        const Group &g = groups.at(i);
+        if (g.kind == Group::None)
+            continue;
+        if (g.part == QLatin1String("type"))
+            entry(g).types = splitJoined(values.at(i));
+        else if (target.at(i) == ByType && !values.at(i).trimmed().isEmpty())
+            entry(g).parts << Part{g.part, values.at(i).trimmed(), titles.value(i)};
+    }
+    const auto label = [](const char *what, const QString &type) {
+        return type.isEmpty() ? QString::fromLatin1(what) : QStringLiteral("%1 (%2)").arg(QLatin1String(what), type);
+    };
+
+    // The home address, else the first, fills the address fields unless
+    // other columns have filled them already.
+    const Found *address = nullptr;
+    bool addressFree = true;
+    for (int f : {Address1, Address2, A3_Village, Town, County, PostCode, Country})
+        addressFree = addressFree && r[f].isEmpty();
+    for (const Found &f : found)
+        if (addressFree && f.kind == Group::Address && !f.parts.isEmpty() &&
+            (!address || (f.types.join(' ').contains(QLatin1String("home"), Qt::CaseInsensitive) &&
+                          !address->types.join(' ').contains(QLatin1String("home"), Qt::CaseInsensitive))))
+            address = &f;
+
+    for (const Found &f : found) {
+        if (f.parts.isEmpty())
+            continue;
+        if (f.kind == Group::Phone || f.kind == Group::Email) {
+            const char *what = f.kind == Group::Phone ? "Phone" : "E-mail";
+            int n = 0;
+            for (const Part &p : f.parts) {
+                if (p.name != QLatin1String("value")) {
+                    r.extra << p.title + QStringLiteral(": ") + p.value;
+                    continue;
+                }
+                for (const QString &v : splitJoined(p.value)) {
+                    const QString type = f.types.value(n, f.types.value(0));
+                    ++n;
+                    const int field = f.kind == Group::Phone ? phoneField(type) : int(Email);
+                    if (field >= 0 && r[field].isEmpty())
+                        r[field] = v;
+                    else
+                        r.extra << label(what, type) + QStringLiteral(": ") + v;
+                }
+            }
+            continue;
+        }
+        const QString type = f.types.join(QStringLiteral(", "));
+        if (&f != address) {
+            QStringList text;
+            for (const Part &p : f.parts)
+                if (p.name == QLatin1String("formatted"))
+                    text = QStringList{QString(p.value).remove('\r').split('\n', Qt::SkipEmptyParts).join(", ")};
+            if (text.isEmpty())
+                for (const Part &p : f.parts)
+                    text << QString(p.value).remove('\r').split('\n', Qt::SkipEmptyParts).join(", ");
+            r.extra << label("Address", type) + QStringLiteral(": ") + text.join(", ");
+            continue;
+        }
+        QStringList lines;
+        QString formatted;
+        bool structured = false;
+        for (const Part &p : f.parts) {
+            const std::pair<const char *, int> fields[] = {
+                {"city", Town}, {"region", County}, {"postal code", PostCode}, {"country", Country}};
+            bool placed = false;
+            for (const auto &[name, field] : fields)
+                if (p.name == QLatin1String(name)) {
+                    r[field] = p.value;
+                    placed = structured = true;
+                }
+            if (placed)
+                continue;
+            if (p.name == QLatin1String("street") || p.name == QLatin1String("extended address") ||
+                p.name == QLatin1String("po box")) {
+                lines += QString(p.value).remove('\r').split('\n', Qt::SkipEmptyParts);
+                structured = true;
+            } else if (p.name == QLatin1String("formatted")) {
+                formatted = p.value;
+            } else {
+                r.extra << p.title + QStringLiteral(": ") + p.value;
+            }
+        }
+        if (!structured)
+            lines = formatted.remove('\r').split('\n', Qt::SkipEmptyParts);
+        for (QString &l : lines)
+            l = l.trimmed();
+        for (int field : {Address1, Address2, A3_Village})
+            if (!lines.isEmpty())
+                r[field] = lines.takeFirst();
+        if (!lines.isEmpty())
+            r.extra << label("Address", type) + QStringLiteral(": ") + lines.join(", ");
     }
 }
 

@@ -8,11 +8,23 @@
 // Which field each column of a table of people goes to.
 struct ColumnMapping
 {
-    enum { NotesLine = -1, LeftOut = -2 };
+    enum { NotesLine = -1, LeftOut = -2, ByType = -3, TypeOfValue = -4 };
     QStringList titles;
     // Per column: a stored field's index, NotesLine ("Title: value" in
-    // Notes) or LeftOut.
+    // Notes), LeftOut, ByType (a value of a numbered group, placed by the
+    // group's type) or TypeOfValue (the group's type).
     QVector<int> target;
+
+    // The numbered groups some exports write ("Phone 1 - Type", "Phone 1 -
+    // Value", "Address 2 - City"): what each column holds, by its title.
+    struct Group
+    {
+        enum Kind { None, Phone, Email, Address } kind = None;
+        int number = 0;
+        QString part; // "type", "value", "street", "city", ...
+    };
+    QVector<Group> groups;
+    static Group groupOf(const QString &title);
 
     // Guesses from the titles: the program's own field names and the titles
     // that common exports use; anything else becomes a Notes line.
@@ -23,6 +35,9 @@ struct ColumnMapping
     // One row of values to a record. Text for Address1 that holds line
     // breaks spills into Address2 and A3_Village.
     void toRecord(const QStringList &values, BookRecord &r) const;
+
+private:
+    void placeGroups(const QStringList &values, BookRecord &r) const;
 };
 
 // A table of people in a CSV file with a first row of column titles. The

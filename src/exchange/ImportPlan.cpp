@@ -111,18 +111,24 @@ qint64 ImportPlan::apply(AdoConnection &book, const std::function<bool(qint64)> 
         m_source.problems.clear();
         m_source.rewind();
         BookRecord r;
-        QVector<QVariant> values(columns.size());
-        while (m_source.next(r)) {
+        bool stopped = false;
+        written = book.insertRows(columns, [&](QVector<QVariant> &values) {
+            if (written > 0 && written % 500 == 0 && progress && !progress(written)) {
+                stopped = true;
+                return false;
+            }
+            r = BookRecord();
+            if (!m_source.next(r))
+                return false;
             fit(r, nullptr);
             for (int i = 0; i < columns.size(); ++i)
                 values[i] = r[i].isEmpty() ? QVariant() : QVariant(r[i]);
-            book.insertRow(columns, values);
             ++written;
-            r = BookRecord();
-            if (progress && written % 500 == 0 && !progress(written)) {
-                book.execute(QStringLiteral("ROLLBACK"));
-                return 0;
-            }
+            return true;
+        });
+        if (stopped) {
+            book.execute(QStringLiteral("ROLLBACK"));
+            return 0;
         }
         if (!m_source.problems.isEmpty() || written != m_count)
             throw VarnelError(QStringLiteral("%1 changed while it was being imported; nothing was added")

@@ -4,6 +4,7 @@
 #include "exchange/ImportPlan.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
 #include "store/AdoConnection.h"
 
 #include <QApplication>
@@ -103,6 +104,11 @@ ImportWindow::ImportWindow(AdoConnection *book, const QString &file, QWidget *pa
         if (home > 0)
             m_cbTable->setCurrentIndex(home);
         openTable(m_cbTable->currentText());
+        if (tables.isEmpty()) {
+            m_lbSummary->setText(QStringLiteral("%1 holds no tables: there is nobody to import.")
+                                     .arg(QFileInfo(file).fileName()));
+            m_btnImport->setEnabled(false);
+        }
     } else {
         m_cbTable->hide();
         m_source = Exchange::open(file, m_format);
@@ -152,6 +158,12 @@ void ImportWindow::fillMapping()
         field->setObjectName(QStringLiteral("cbField%1").arg(i));
         field->addItem(QStringLiteral("(a line in Notes)"), int(ColumnMapping::NotesLine));
         field->addItem(QStringLiteral("(left out)"), int(ColumnMapping::LeftOut));
+        if (m_mapping->groups.value(i).kind != ColumnMapping::Group::None) {
+            if (m_mapping->groups.at(i).part == QLatin1String("type"))
+                field->addItem(QStringLiteral("(the type of its values)"), int(ColumnMapping::TypeOfValue));
+            else
+                field->addItem(QStringLiteral("(placed by its type)"), int(ColumnMapping::ByType));
+        }
         for (int f = 0; f < AddressFields::StoredCount; ++f)
             field->addItem(AddressFields::stored().at(f).name, f);
         field->setCurrentIndex(field->findData(m_mapping->target.at(i)));
@@ -239,6 +251,16 @@ void ImportWindow::runImport()
     emit imported(written);
 }
 
+namespace {
+// A name typed without a folder goes beside the books, not wherever the
+// program was started.
+QString besideBooks(const QString &typed)
+{
+    const QString t = typed.trimmed();
+    return t.isEmpty() || !QFileInfo(t).isRelative() ? t : ProgramFolder::path() + t;
+}
+} // namespace
+
 ExportWindow::ExportWindow(AdoConnection *book, std::function<QStringList()> selection, QWidget *parent)
     : QDialog(parent), m_book(book), m_selection(std::move(selection))
 {
@@ -282,6 +304,12 @@ void ExportWindow::browse()
     FileDialogRequest r;
     r.filters = {m_cbFormat->currentText()};
     r.defaultSuffix = m_cbFormat->currentData().toInt() ? QStringLiteral("vcf") : QStringLiteral("csv");
+    // Where the user's books are, as every other file dialog starts, or
+    // where the file named so far is.
+    const QString typed = besideBooks(m_edFile->text());
+    r.folder = typed.isEmpty() ? ProgramFolder::path() : QFileInfo(typed).absolutePath();
+    r.fileName = typed.isEmpty() ? QFileInfo(m_book->fileName()).completeBaseName() + '.' + r.defaultSuffix
+                                 : QFileInfo(typed).fileName();
     const QString chosen = Platform::dialogs().saveFile(this, r);
     if (!chosen.isEmpty())
         m_edFile->setText(chosen);
@@ -289,7 +317,7 @@ void ExportWindow::browse()
 
 void ExportWindow::runExport()
 {
-    const QString path = m_edFile->text().trimmed();
+    const QString path = besideBooks(m_edFile->text());
     if (path.isEmpty()) {
         browse();
         if (m_edFile->text().trimmed().isEmpty())

@@ -12,9 +12,7 @@ class TfmCredits : public QWidget
     Q_OBJECT
 public:
     TfmCredits();
-    QTextEdit *RichEdit1;
-    // Shows it, or brings it forward when it is already open.
-    void showAndRaise();
-};
 
-extern TfmCredits *fmCredits;
+private:
+    QTextEdit *m_thanks;
+};

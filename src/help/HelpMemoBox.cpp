@@ -8,8 +8,6 @@
 #include <QScreen>
 #include <QTextEdit>
 
-TfmHelpMemo *fmHelpMemo = nullptr;
-
 namespace {
 const char *const kNote =
     "GETTING STARTED\n"
@@ -39,7 +37,6 @@ TfmHelpMemo::TfmHelpMemo()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                            | Qt::WindowMinMaxButtonsHint)
 {
-    fmHelpMemo = this;
     setObjectName(QStringLiteral("fmHelpMemo"));
     setWindowTitle(QStringLiteral("Varnel"));
     setWindowIcon(Pictures::programIcon());
@@ -47,36 +44,29 @@ TfmHelpMemo::TfmHelpMemo()
     setFixedSize(442, 339);
 
     // The band in the desktop's colour for an active window's caption.
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 0, 442, 32);
-    QPalette pal = Panel1->palette();
+    m_titleBand = new QWidget(this);
+    m_titleBand->setObjectName(QStringLiteral("Panel1"));
+    m_titleBand->setGeometry(0, 0, 442, 32);
+    QPalette pal = m_titleBand->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Active, QPalette::Highlight));
-    Panel1->setPalette(pal);
-    Panel1->setAutoFillBackground(true);
-    Label1 = new QLabel(QStringLiteral("Help Information"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(windowFont(12, true));
-    QPalette white = Label1->palette();
+    m_titleBand->setPalette(pal);
+    m_titleBand->setAutoFillBackground(true);
+    m_title = new QLabel(QStringLiteral("Help Information"), m_titleBand);
+    m_title->setObjectName(QStringLiteral("Label1"));
+    m_title->setFont(windowFont(12, true));
+    QPalette white = m_title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(white);
-    Label1->setGeometry(8, 0, 300, 32);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_title->setPalette(white);
+    m_title->setGeometry(8, 0, 300, 32);
+    m_title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    RichEdit1 = new QTextEdit(this);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setGeometry(0, 32, 442, 339 - 32);
-    RichEdit1->setReadOnly(true);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setPlainText(QString::fromUtf8(kNote));
+    m_note = new QTextEdit(this);
+    m_note->setObjectName(QStringLiteral("RichEdit1"));
+    m_note->setGeometry(0, 32, 442, 339 - 32);
+    m_note->setReadOnly(true);
+    m_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_note->setPlainText(QString::fromUtf8(kNote));
 
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-}
-
-void TfmHelpMemo::showAndRaise()
-{
-    show();
-    raise();
-    activateWindow();
 }

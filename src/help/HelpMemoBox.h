@@ -12,11 +12,9 @@ class TfmHelpMemo : public QWidget
     Q_OBJECT
 public:
     TfmHelpMemo();
-    QWidget *Panel1;
-    QLabel *Label1;
-    QTextEdit *RichEdit1;
-    // Shows it, or brings it forward when it is already open.
-    void showAndRaise();
-};
 
-extern TfmHelpMemo *fmHelpMemo;
+private:
+    QWidget *m_titleBand;
+    QLabel *m_title;
+    QTextEdit *m_note;
+};

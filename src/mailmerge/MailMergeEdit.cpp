@@ -25,8 +25,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-TfmMailMergeEdit *fmMailMergeEdit = nullptr;
-
 namespace {
 
 const QString untitled = QStringLiteral("untitled.txt");
@@ -77,14 +75,8 @@ QString folderPart(const QString &fileName)
 
 } // namespace
 
-bool TFontDialog::Execute(QWidget *parent)
-{
-    return Platform::dialogs().chooseFont(parent, Font);
-}
-
 TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
 {
-    fmMailMergeEdit = this;
     setObjectName(QStringLiteral("fmMailMergeEdit"));
     setWindowTitle(QStringLiteral("Text Editor"));
     setWindowIcon(Pictures::programIcon());
@@ -93,91 +85,93 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
 
     QFont initial(QStringLiteral("Times New Roman"), 12);
     initial.setBold(true);
-    FontDialog1.Font.font = initial;
-    FontDialog1.Font.color = Qt::black;
+    m_fontDialog.Font.font = initial;
+    m_fontDialog.Font.color = Qt::black;
 
-    ImageList1 = EditorGlyphs::imageList();
-    ActionManager1 = new QObject(this);
-    ActionManager1->setObjectName(QStringLiteral("ActionManager1"));
+    m_glyphs = EditorGlyphs::imageList();
+    m_commandOwner = new QObject(this);
+    m_commandOwner->setObjectName(QStringLiteral("ActionManager1"));
 
-    RichEdit1 = new ContainedTextEdit(this);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setAcceptRichText(true);
-    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setCentralWidget(RichEdit1);
+    m_text = new ContainedTextEdit(this);
+    m_text->setObjectName(QStringLiteral("RichEdit1"));
+    m_text->setAcceptRichText(true);
+    m_text->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setCentralWidget(m_text);
 
-    FileNew = makeCommand("FileNew", QStringLiteral("&New"), {}, QStringLiteral("Create File"),
-                          EditorGlyphs::New);
-    FileOpen1 =
+    m_newCommand = makeCommand("FileNew", QStringLiteral("&New"), {}, QStringLiteral("Create File"),
+                               EditorGlyphs::New);
+    m_openCommand =
         makeCommand("FileOpen1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
                     QStringLiteral("Open|Opens an existing file"), EditorGlyphs::Open);
-    FileSave = makeCommand("FileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                           QStringLiteral("Save File"), EditorGlyphs::Save);
-    FileSaveAs1 = makeCommand("FileSaveAs1", QStringLiteral("Save &As..."), {},
-                              QStringLiteral("Save As|Saves the active file with a new name"),
-                              EditorGlyphs::SaveAs);
-    FileClose =
+    m_saveCommand =
+        makeCommand("FileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                    QStringLiteral("Save File"), EditorGlyphs::Save);
+    m_saveAsCommand = makeCommand("FileSaveAs1", QStringLiteral("Save &As..."), {},
+                                  QStringLiteral("Save As|Saves the active file with a new name"),
+                                  EditorGlyphs::SaveAs);
+    m_closeCommand =
         makeCommand("FileClose", QStringLiteral("&Close"), {}, QString(), EditorGlyphs::Close);
-    FileClose->setIconText(QStringLiteral("C&lose"));
-    EditCut1 = makeCommand("EditCut1", QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                           QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"),
-                           EditorGlyphs::Cut);
-    EditCopy1 =
+    m_closeCommand->setIconText(QStringLiteral("C&lose"));
+    m_cutCommand = makeCommand(
+        "EditCut1", QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+        QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"), EditorGlyphs::Cut);
+    m_copyCommand =
         makeCommand("EditCopy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
                     QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"),
                     EditorGlyphs::Copy);
-    EditPaste1 =
+    m_pasteCommand =
         makeCommand("EditPaste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
                     QStringLiteral("Paste|Inserts Clipboard contents"), EditorGlyphs::Paste);
-    FontChange = makeCommand("FontChange", QStringLiteral("&Font Change"), {}, QString(),
-                             EditorGlyphs::FontChange);
-    RichEditBold1 =
+    m_fontCommand = makeCommand("FontChange", QStringLiteral("&Font Change"), {}, QString(),
+                                EditorGlyphs::FontChange);
+    m_boldCommand =
         makeCommand("RichEditBold1", QStringLiteral("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
                     QStringLiteral("Bold"), EditorGlyphs::Bold);
-    RichEditItalic1 = makeCommand("RichEditItalic1", QStringLiteral("&Italic"),
+    m_italicCommand = makeCommand("RichEditItalic1", QStringLiteral("&Italic"),
                                   QKeySequence(Qt::CTRL | Qt::Key_I), QStringLiteral("Italic"),
                                   EditorGlyphs::Italic);
-    RichEditUnderline1 = makeCommand("RichEditUnderline1", QStringLiteral("&Underline"),
+    m_underlineCommand = makeCommand("RichEditUnderline1", QStringLiteral("&Underline"),
                                      QKeySequence(Qt::CTRL | Qt::Key_U),
                                      QStringLiteral("Underline"), EditorGlyphs::Underline);
-    for (QAction *a : {RichEditBold1, RichEditItalic1, RichEditUnderline1})
+    for (QAction *a : {m_boldCommand, m_italicCommand, m_underlineCommand})
         a->setCheckable(true);
 
-    connect(FileNew, &QAction::triggered, this,
-            [this] { guarded(this, [this] { FileNewExecute(); }); });
-    connect(FileOpen1, &QAction::triggered, this,
-            [this] { guarded(this, [this] { FileOpen1Execute(); }); });
-    connect(FileSave, &QAction::triggered, this,
-            [this] { guarded(this, [this] { FileSaveExecute(); }); });
-    connect(FileSaveAs1, &QAction::triggered, this,
-            [this] { guarded(this, [this] { FileSaveAs1Execute(); }); });
-    connect(FileClose, &QAction::triggered, this, [this] { FileCloseExecute(); });
-    connect(EditCut1, &QAction::triggered, this, [this] { EditCut1Execute(); });
-    connect(EditCopy1, &QAction::triggered, this, [this] { EditCopy1Execute(); });
-    connect(EditPaste1, &QAction::triggered, this, [this] { EditPaste1Execute(); });
-    connect(FontChange, &QAction::triggered, this,
-            [this] { guarded(this, [this] { FontChangeExecute(); }); });
-    connect(RichEditBold1, &QAction::triggered, this, [this] { RichEditBold1Execute(); });
-    connect(RichEditItalic1, &QAction::triggered, this, [this] { RichEditItalic1Execute(); });
-    connect(RichEditUnderline1, &QAction::triggered, this, [this] { RichEditUnderline1Execute(); });
+    connect(m_newCommand, &QAction::triggered, this,
+            [this] { guarded(this, [this] { newFile(); }); });
+    connect(m_openCommand, &QAction::triggered, this,
+            [this] { guarded(this, [this] { openFile(); }); });
+    connect(m_saveCommand, &QAction::triggered, this,
+            [this] { guarded(this, [this] { saveFile(); }); });
+    connect(m_saveAsCommand, &QAction::triggered, this,
+            [this] { guarded(this, [this] { saveFileAs(); }); });
+    connect(m_closeCommand, &QAction::triggered, this, &QWidget::close);
+    connect(m_cutCommand, &QAction::triggered, this, [this] { m_text->cut(); });
+    connect(m_copyCommand, &QAction::triggered, this, [this] { m_text->copy(); });
+    connect(m_pasteCommand, &QAction::triggered, this, [this] { m_text->paste(); });
+    connect(m_fontCommand, &QAction::triggered, this,
+            [this] { guarded(this, [this] { changeFont(); }); });
+    connect(m_boldCommand, &QAction::triggered, this, [this] { toggleStyle(m_boldCommand); });
+    connect(m_italicCommand, &QAction::triggered, this, [this] { toggleStyle(m_italicCommand); });
+    connect(m_underlineCommand, &QAction::triggered, this,
+            [this] { toggleStyle(m_underlineCommand); });
 
     buildMenus();
     buildToolBar();
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    m_fileNamePanel = new QLabel(StatusBar1);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_fileNamePanel = new QLabel(m_statusBar);
     m_fileNamePanel->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusBar1->addWidget(m_fileNamePanel, 1);
-    setStatusBar(StatusBar1);
+    m_statusBar->addWidget(m_fileNamePanel, 1);
+    setStatusBar(m_statusBar);
 
-    connect(RichEdit1, &QTextEdit::currentCharFormatChanged, this,
+    connect(m_text, &QTextEdit::currentCharFormatChanged, this,
             &TfmMailMergeEdit::updateFormatCommands);
-    connect(RichEdit1, &QTextEdit::cursorPositionChanged, this,
+    connect(m_text, &QTextEdit::cursorPositionChanged, this,
             &TfmMailMergeEdit::updateFormatCommands);
-    connect(RichEdit1, &QTextEdit::selectionChanged, this, &TfmMailMergeEdit::updateEnabling);
+    connect(m_text, &QTextEdit::selectionChanged, this, &TfmMailMergeEdit::updateEnabling);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &TfmMailMergeEdit::updateEnabling);
     connect(qApp, &QApplication::focusChanged, this, &TfmMailMergeEdit::updateEnabling);
@@ -186,7 +180,11 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     // (see eventFilter); tooltips of toolbar buttons without a hint are dropped.
     qApp->installEventFilter(this);
 
-    FormCreate();
+    // The platform's context help would look for "TextEditor.hlp"; no help
+    // viewer reads such a file here, so nothing is set for it.
+    newFile();
+    updateEnabling();
+    updateFormatCommands();
 }
 
 TfmMailMergeEdit::~TfmMailMergeEdit()
@@ -196,17 +194,15 @@ TfmMailMergeEdit::~TfmMailMergeEdit()
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     qApp->removeEventFilter(this);
-    if (fmMailMergeEdit == this)
-        fmMailMergeEdit = nullptr;
 }
 
 QAction *TfmMailMergeEdit::makeCommand(const char *name, const QString &caption,
                                        const QKeySequence &key, const QString &hint, int glyph)
 {
-    auto *a = new QAction(caption, ActionManager1);
+    auto *a = new QAction(caption, m_commandOwner);
     a->setObjectName(QLatin1String(name));
     a->setIconText(caption); // the toolbar shows the caption as it stands
-    a->setIcon(ImageList1.value(glyph));
+    a->setIcon(m_glyphs.value(glyph));
     // The key is shown in the menu and the tooltip; the editor itself runs it
     // (eventFilter), so that it never competes with the program's menu keys.
     a->setShortcut(key);
@@ -225,96 +221,86 @@ QAction *TfmMailMergeEdit::makeCommand(const char *name, const QString &caption,
 
 void TfmMailMergeEdit::buildMenus()
 {
-    ActionMainMenuBar1 = new QMenuBar(this);
-    ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
-    ActionMainMenuBar1->setNativeMenuBar(false);
-    setMenuBar(ActionMainMenuBar1);
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("ActionMainMenuBar1"));
+    m_menuBar->setNativeMenuBar(false);
+    setMenuBar(m_menuBar);
 
-    File1 = new PersonalizedMenu(QStringLiteral("&File"), ActionMainMenuBar1);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->addCommand(FileNew, FileNew->text());
-    File1->addCommand(FileOpen1, FileOpen1->text());
-    File1->addCommand(FileSave, FileSave->text());
-    File1->addCommand(FileSaveAs1, FileSaveAs1->text());
+    m_fileMenu = new PersonalizedMenu(QStringLiteral("&File"), m_menuBar);
+    m_fileMenu->setObjectName(QStringLiteral("File1"));
+    m_fileMenu->addCommand(m_newCommand, m_newCommand->text());
+    m_fileMenu->addCommand(m_openCommand, m_openCommand->text());
+    m_fileMenu->addCommand(m_saveCommand, m_saveCommand->text());
+    m_fileMenu->addCommand(m_saveAsCommand, m_saveAsCommand->text());
 
-    Edit1 = new PersonalizedMenu(QStringLiteral("&Edit"), ActionMainMenuBar1);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->addCommand(EditCut1, QStringLiteral("Cu&t"));
-    Edit1->addCommand(EditCopy1, EditCopy1->text());
-    Edit1->addCommand(EditPaste1, EditPaste1->text());
+    m_editMenu = new PersonalizedMenu(QStringLiteral("&Edit"), m_menuBar);
+    m_editMenu->setObjectName(QStringLiteral("Edit1"));
+    m_editMenu->addCommand(m_cutCommand, QStringLiteral("Cu&t"));
+    m_editMenu->addCommand(m_copyCommand, m_copyCommand->text());
+    m_editMenu->addCommand(m_pasteCommand, m_pasteCommand->text());
 
-    Format1 = new PersonalizedMenu(QStringLiteral("F&ormat"), ActionMainMenuBar1);
-    Format1->setObjectName(QStringLiteral("Format1"));
-    Format1->addCommand(FontChange, FontChange->text());
-    Format1->addCommand(RichEditBold1, RichEditBold1->text());
-    Format1->addCommand(RichEditItalic1, RichEditItalic1->text());
-    Format1->addCommand(RichEditUnderline1, RichEditUnderline1->text());
+    m_formatMenu = new PersonalizedMenu(QStringLiteral("F&ormat"), m_menuBar);
+    m_formatMenu->setObjectName(QStringLiteral("Format1"));
+    m_formatMenu->addCommand(m_fontCommand, m_fontCommand->text());
+    m_formatMenu->addCommand(m_boldCommand, m_boldCommand->text());
+    m_formatMenu->addCommand(m_italicCommand, m_italicCommand->text());
+    m_formatMenu->addCommand(m_underlineCommand, m_underlineCommand->text());
 
-    for (QMenu *m :
-         {static_cast<QMenu *>(File1), static_cast<QMenu *>(Edit1), static_cast<QMenu *>(Format1)})
-        ActionMainMenuBar1->addMenu(m);
+    for (QMenu *m : {static_cast<QMenu *>(m_fileMenu), static_cast<QMenu *>(m_editMenu),
+                     static_cast<QMenu *>(m_formatMenu)})
+        m_menuBar->addMenu(m);
 }
 
 void TfmMailMergeEdit::buildToolBar()
 {
-    ActionToolBar1 = new QToolBar(this);
-    ActionToolBar1->setObjectName(QStringLiteral("ActionToolBar1"));
-    ActionToolBar1->setMovable(false);
-    ActionToolBar1->setFloatable(false);
-    ActionToolBar1->setIconSize(QSize(16, 16));
-    ActionToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ActionToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
-    for (QAction *a : {FileNew, FileOpen1, FileSave, EditCut1, EditCopy1, EditPaste1, FileClose}) {
-        ActionToolBar1->addAction(a);
-        ActionToolBar1->widgetForAction(a)->setObjectName(a->objectName() +
-                                                          QStringLiteral("Button"));
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("ActionToolBar1"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (QAction *a : {m_newCommand, m_openCommand, m_saveCommand, m_cutCommand, m_copyCommand,
+                       m_pasteCommand, m_closeCommand}) {
+        m_toolBar->addAction(a);
+        m_toolBar->widgetForAction(a)->setObjectName(a->objectName() + QStringLiteral("Button"));
     }
-    addToolBar(Qt::TopToolBarArea, ActionToolBar1);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
 }
 
-void TfmMailMergeEdit::FormCreate()
+bool TfmMailMergeEdit::mayClose()
 {
-    // The platform's context help would look for "TextEditor.hlp"; no help
-    // viewer reads such a file here, so nothing is set for it.
-    FileNewExecute();
-    updateEnabling();
-    updateFormatCommands();
-}
-
-void TfmMailMergeEdit::FormActivate()
-{
-    FontDialog1.Font = selectionFont();
-}
-
-bool TfmMailMergeEdit::FormCloseQuery()
-{
-    if (!RichEdit1->document()->isModified())
+    if (!m_text->document()->isModified())
         return true;
     // The letter the question is about is shown beside it.
     if (!isVisible())
         show();
     raise();
     const int answer = Platform::dialogs().ask(
-        this, MsgKind::Confirm, QStringLiteral("Save the changes to %1?").arg(CurrentFileName),
+        this, MsgKind::Confirm, QStringLiteral("Save the changes to %1?").arg(m_fileName),
         {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")});
     if (answer == 1)
         return true;
     if (answer != 0)
         return false;
     // A Save As cancelled or a save that fails keeps the text, and the program.
-    guarded(this, [this] { FileSaveExecute(); });
-    return !RichEdit1->document()->isModified();
+    guarded(this, [this] { saveFile(); });
+    return !m_text->document()->isModified();
 }
 
 FontValue TfmMailMergeEdit::selectionFont() const
 {
-    const QTextCharFormat f = selectionFormat(RichEdit1);
+    const QTextCharFormat f = selectionFormat(m_text);
     FontValue v;
-    v.font = f.font().resolve(RichEdit1->document()->defaultFont());
-    v.color = f.hasProperty(QTextFormat::ForegroundBrush)
-                  ? f.foreground().color()
-                  : RichEdit1->palette().color(QPalette::Text);
+    v.font = f.font().resolve(m_text->document()->defaultFont());
+    v.color = f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color()
+                                                          : m_text->palette().color(QPalette::Text);
     return v;
+}
+
+QTextDocument *TfmMailMergeEdit::document() const
+{
+    return m_text->document();
 }
 
 QString TfmMailMergeEdit::statusText() const
@@ -324,18 +310,18 @@ QString TfmMailMergeEdit::statusText() const
 
 void TfmMailMergeEdit::setFileName(const QString &name)
 {
-    CurrentFileName = name;
+    m_fileName = name;
     m_fileNamePanel->setText(name);
-    RichEdit1->document()->setModified(false);
+    m_text->document()->setModified(false);
 }
 
-void TfmMailMergeEdit::FileNewExecute()
+void TfmMailMergeEdit::newFile()
 {
-    RichEdit1->clear();
+    m_text->clear();
     setFileName(untitled);
 }
 
-void TfmMailMergeEdit::FileOpen1Execute()
+void TfmMailMergeEdit::openFile()
 {
     FileDialogRequest r;
     r.caption = QStringLiteral("Open file");
@@ -346,13 +332,13 @@ void TfmMailMergeEdit::FileOpen1Execute()
     r.mustExist = false;
     const QString chosen = Platform::dialogs().openFile(this, r);
     if (!chosen.isEmpty())
-        FileOpen1Accept(chosen);
+        openFileNamed(chosen);
 }
 
-void TfmMailMergeEdit::FileOpen1Accept(const QString &fileName)
+void TfmMailMergeEdit::openFileNamed(const QString &fileName)
 {
     bool droppedPictures = false;
-    RichTextFile::load(fileName, RichEdit1->document(), &droppedPictures);
+    RichTextFile::load(fileName, m_text->document(), &droppedPictures);
     setFileName(fileName);
     // Said once, on opening: saving the letter again would lose them for good.
     if (droppedPictures)
@@ -366,21 +352,21 @@ QString TfmMailMergeEdit::picturesLeftOutText()
                           "the letter leaves them out of the file.");
 }
 
-void TfmMailMergeEdit::FileSaveExecute()
+void TfmMailMergeEdit::saveFile()
 {
-    if (CurrentFileName == untitled)
-        FileSaveAs1Execute();
+    if (m_fileName == untitled)
+        saveFileAs();
     else {
-        RichTextFile::save(CurrentFileName, *RichEdit1->document());
-        RichEdit1->document()->setModified(false);
+        RichTextFile::save(m_fileName, *m_text->document());
+        m_text->document()->setModified(false);
     }
 }
 
-void TfmMailMergeEdit::FileSaveAs1Execute()
+void TfmMailMergeEdit::saveFileAs()
 {
     FileDialogRequest r;
     r.caption = QStringLiteral("Save As");
-    r.folder = folderPart(CurrentFileName);
+    r.folder = folderPart(m_fileName);
     r.filters = {QStringLiteral("Text Files (*.txt)"), QStringLiteral("Rich Text Format (*.rtf)"),
                  QStringLiteral("All Files (*)")};
     r.defaultSuffix = QStringLiteral("txt");
@@ -390,52 +376,32 @@ void TfmMailMergeEdit::FileSaveAs1Execute()
     r.confirmOverwrite = false;
     const QString chosen = Platform::dialogs().saveFile(this, r);
     if (!chosen.isEmpty())
-        FileSaveAs1Accept(chosen);
+        saveFileNamed(chosen);
 }
 
-void TfmMailMergeEdit::FileSaveAs1Accept(const QString &fileName)
+void TfmMailMergeEdit::saveFileNamed(const QString &fileName)
 {
-    RichTextFile::save(fileName, *RichEdit1->document());
+    RichTextFile::save(fileName, *m_text->document());
     setFileName(fileName);
 }
 
-void TfmMailMergeEdit::FileCloseExecute()
+void TfmMailMergeEdit::changeFont()
 {
-    close();
-}
-
-void TfmMailMergeEdit::EditCut1Execute()
-{
-    RichEdit1->cut();
-}
-
-void TfmMailMergeEdit::EditCopy1Execute()
-{
-    RichEdit1->copy();
-}
-
-void TfmMailMergeEdit::EditPaste1Execute()
-{
-    RichEdit1->paste();
-}
-
-void TfmMailMergeEdit::FontChangeExecute()
-{
-    FontDialog1.Font = selectionFont();
-    if (FontDialog1.Execute(this)) {
-        FontDialog1.Font.font = withoutStyleName(FontDialog1.Font.font);
+    m_fontDialog.Font = selectionFont();
+    if (m_fontDialog.Execute(this)) {
+        m_fontDialog.Font.font = withoutStyleName(m_fontDialog.Font.font);
         QTextCharFormat format;
-        format.setFont(FontDialog1.Font.font, QTextCharFormat::FontPropertiesAll);
-        format.setForeground(FontDialog1.Font.color);
-        RichEdit1->mergeCurrentCharFormat(format);
+        format.setFont(m_fontDialog.Font.font, QTextCharFormat::FontPropertiesAll);
+        format.setForeground(m_fontDialog.Font.color);
+        m_text->mergeCurrentCharFormat(format);
     }
     // OK or Cancel, the dialog's font becomes the format of unformatted text.
     // The widget's font is the document's default font, so it is set there.
-    RichEdit1->setFont(FontDialog1.Font.font);
-    QPalette p = RichEdit1->palette();
-    p.setColor(QPalette::Text, FontDialog1.Font.color);
-    RichEdit1->setPalette(p);
-    RichEdit1->document()->setProperty(kDefaultTextColorProperty, FontDialog1.Font.color);
+    m_text->setFont(m_fontDialog.Font.font);
+    QPalette p = m_text->palette();
+    p.setColor(QPalette::Text, m_fontDialog.Font.color);
+    m_text->setPalette(p);
+    m_text->document()->setProperty(kDefaultTextColorProperty, m_fontDialog.Font.color);
     updateFormatCommands();
 }
 
@@ -443,56 +409,43 @@ void TfmMailMergeEdit::toggleStyle(QAction *command)
 {
     const QFont current = selectionFont().font;
     QTextCharFormat change;
-    if (command == RichEditBold1)
+    if (command == m_boldCommand)
         change.setFontWeight(current.bold() ? QFont::Normal : QFont::Bold);
-    else if (command == RichEditItalic1)
+    else if (command == m_italicCommand)
         change.setFontItalic(!current.italic());
     else
         change.setFontUnderline(!current.underline());
-    RichEdit1->mergeCurrentCharFormat(change);
+    m_text->mergeCurrentCharFormat(change);
     updateFormatCommands();
-}
-
-void TfmMailMergeEdit::RichEditBold1Execute()
-{
-    toggleStyle(RichEditBold1);
-}
-
-void TfmMailMergeEdit::RichEditItalic1Execute()
-{
-    toggleStyle(RichEditItalic1);
-}
-
-void TfmMailMergeEdit::RichEditUnderline1Execute()
-{
-    toggleStyle(RichEditUnderline1);
 }
 
 void TfmMailMergeEdit::updateFormatCommands()
 {
     const QFont font = selectionFont().font;
-    RichEditBold1->setChecked(font.bold());
-    RichEditItalic1->setChecked(font.italic());
-    RichEditUnderline1->setChecked(font.underline());
+    m_boldCommand->setChecked(font.bold());
+    m_italicCommand->setChecked(font.italic());
+    m_underlineCommand->setChecked(font.underline());
 }
 
 void TfmMailMergeEdit::updateEnabling()
 {
-    const bool selected = RichEdit1->textCursor().hasSelection();
-    EditCut1->setEnabled(selected);
-    EditCopy1->setEnabled(selected);
+    const bool selected = m_text->textCursor().hasSelection();
+    m_cutCommand->setEnabled(selected);
+    m_copyCommand->setEnabled(selected);
     const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
-    EditPaste1->setEnabled(clip && clip->hasText());
-    const bool focused = RichEdit1->hasFocus();
-    for (QAction *a : {RichEditBold1, RichEditItalic1, RichEditUnderline1})
+    m_pasteCommand->setEnabled(clip && clip->hasText());
+    const bool focused = m_text->hasFocus();
+    for (QAction *a : {m_boldCommand, m_italicCommand, m_underlineCommand})
         a->setEnabled(focused);
 }
 
 void TfmMailMergeEdit::changeEvent(QEvent *e)
 {
     QMainWindow::changeEvent(e);
+    // The font dialog offers the selection's font as it was when the window
+    // was last activated.
     if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
+        m_fontDialog.Font = selectionFont();
 }
 
 bool TfmMailMergeEdit::event(QEvent *e)
@@ -541,7 +494,7 @@ bool TfmMailMergeEdit::eventFilter(QObject *watched, QEvent *e)
         break;
     case QEvent::ToolTip:
         if (auto *button = qobject_cast<QToolButton *>(watched);
-            button && button->parentWidget() == ActionToolBar1 && button->defaultAction() &&
+            button && button->parentWidget() == m_toolBar && button->defaultAction() &&
             button->defaultAction()->property(hintProperty).toString().isEmpty())
             return true;
         break;

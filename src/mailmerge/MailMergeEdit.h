@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FontDialog.h"
 #include "platform/FontValue.h"
 
 #include <QMainWindow>
@@ -9,19 +10,10 @@ class QLabel;
 class QMenuBar;
 class QStatusBar;
 class QTextCharFormat;
+class QTextDocument;
 class QTextEdit;
 class QToolBar;
 class PersonalizedMenu;
-
-// The editor's font dialog: the font it last offered or returned, which the
-// mail merge window's "Match Font" also reads.
-class TFontDialog
-{
-public:
-    FontValue Font;
-    // Shows the dialog on Font; true and Font changed when the user pressed OK.
-    bool Execute(QWidget *parent);
-};
 
 // The merge document editor: a small rich-text editor whose content is the
 // body of every merged letter. One instance, made at start-up and kept until
@@ -33,50 +25,25 @@ public:
     explicit TfmMailMergeEdit(QWidget *parent = nullptr);
     ~TfmMailMergeEdit() override;
 
-    QMenuBar *ActionMainMenuBar1;
-    PersonalizedMenu *File1, *Edit1, *Format1;
-    QToolBar *ActionToolBar1;
-    QTextEdit *RichEdit1;
-    QStatusBar *StatusBar1;
-    QObject *ActionManager1;
-    QVector<QIcon> ImageList1;
-    TFontDialog FontDialog1;
-
-    QAction *FileNew, *FileOpen1, *FileSave, *FileSaveAs1, *FileClose;
-    QAction *EditCut1, *EditCopy1, *EditPaste1;
-    QAction *FontChange, *RichEditBold1, *RichEditItalic1, *RichEditUnderline1;
-
-    QString CurrentFileName;
+    // The letter being edited: the body of every merged letter.
+    QTextDocument *document() const;
+    // The font the font dialog last offered or returned; "Match Font" gives
+    // it to the merged letters' address block.
+    FontValue dialogFont() const { return m_fontDialog.Font; }
+    // The file the letter was last opened from or saved to ("untitled.txt"
+    // for a new one), and the status bar's text.
+    QString fileName() const { return m_fileName; }
     QString statusText() const;
+    // The font of the selection (or of the caret) as the font dialog takes it.
+    FontValue selectionFont() const;
 
-    // The commands.
-    void FileNewExecute();
-    void FileOpen1Execute();
-    void FileOpen1Accept(const QString &fileName);
-    void FileSaveExecute();
-    void FileSaveAs1Execute();
-    void FileSaveAs1Accept(const QString &fileName);
-    void FileCloseExecute();
-    void EditCut1Execute();
-    void EditCopy1Execute();
-    void EditPaste1Execute();
-    void FontChangeExecute();
-    void RichEditBold1Execute();
-    void RichEditItalic1Execute();
-    void RichEditUnderline1Execute();
-
-    void FormCreate();
-    void FormActivate();
     // Asked when the program closes: text changed since it was last opened or
     // saved is saved, discarded or kept, as the user answers. False keeps the
     // program running.
-    bool FormCloseQuery();
+    bool mayClose();
 
     // What the editor says when an opened letter had pictures it left out.
     static QString picturesLeftOutText();
-
-    // The font of the selection (or of the caret) as the font dialog takes it.
-    FontValue selectionFont() const;
 
 protected:
     void changeEvent(QEvent *e) override;
@@ -95,8 +62,29 @@ private:
     QAction *commandForKey(const QKeyEvent *e) const;
     bool isInThisWindow(QObject *o) const;
 
+    // The commands.
+    void newFile();
+    void openFile();
+    void openFileNamed(const QString &fileName);
+    void saveFile();
+    void saveFileAs();
+    void saveFileNamed(const QString &fileName);
+    void changeFont();
+
+    QMenuBar *m_menuBar;
+    PersonalizedMenu *m_fileMenu, *m_editMenu, *m_formatMenu;
+    QToolBar *m_toolBar;
+    QTextEdit *m_text;
+    QStatusBar *m_statusBar;
+    QObject *m_commandOwner;
+    QVector<QIcon> m_glyphs;
+    TFontDialog m_fontDialog;
+
+    QAction *m_newCommand, *m_openCommand, *m_saveCommand, *m_saveAsCommand, *m_closeCommand;
+    QAction *m_cutCommand, *m_copyCommand, *m_pasteCommand;
+    QAction *m_fontCommand, *m_boldCommand, *m_italicCommand, *m_underlineCommand;
+
+    QString m_fileName;
     QList<QAction *> m_commands;
     QLabel *m_fileNamePanel;
 };
-
-extern TfmMailMergeEdit *fmMailMergeEdit;

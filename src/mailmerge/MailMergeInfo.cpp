@@ -8,8 +8,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-TfmMailMergeHelp *fmMailMergeHelp = nullptr;
-
 namespace {
 
 // The title strip, shaded like the caption of an active window.
@@ -66,7 +64,6 @@ TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint)
 {
-    fmMailMergeHelp = this;
     setObjectName(QStringLiteral("fmMailMergeHelp"));
     setWindowTitle(QStringLiteral("i"));
     setWindowIcon(Pictures::programIcon());
@@ -77,31 +74,25 @@ TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    Panel1 = new GradientPanel(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(41);
-    auto *title = new QVBoxLayout(Panel1);
-    Label1 = new QLabel(QStringLiteral("Helpful Information"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setFont(windowFont(14));
-    QPalette white = Label1->palette();
+    m_titleBand = new GradientPanel(this);
+    m_titleBand->setObjectName(QStringLiteral("Panel1"));
+    m_titleBand->setFixedHeight(41);
+    auto *title = new QVBoxLayout(m_titleBand);
+    m_title = new QLabel(QStringLiteral("Helpful Information"), m_titleBand);
+    m_title->setObjectName(QStringLiteral("Label1"));
+    m_title->setAlignment(Qt::AlignCenter);
+    m_title->setFont(windowFont(14));
+    QPalette white = m_title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(white);
-    title->addWidget(Label1);
-    layout->addWidget(Panel1);
+    m_title->setPalette(white);
+    title->addWidget(m_title);
+    layout->addWidget(m_titleBand);
 
-    RichEdit1 = new QTextEdit(this);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setReadOnly(true);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    RichEdit1->setPlainText(helpText());
-    layout->addWidget(RichEdit1, 1);
-}
-
-TfmMailMergeHelp::~TfmMailMergeHelp()
-{
-    if (fmMailMergeHelp == this)
-        fmMailMergeHelp = nullptr;
+    m_note = new QTextEdit(this);
+    m_note->setObjectName(QStringLiteral("RichEdit1"));
+    m_note->setReadOnly(true);
+    m_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_note->setPlainText(helpText());
+    layout->addWidget(m_note, 1);
 }

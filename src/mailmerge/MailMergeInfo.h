@@ -11,13 +11,11 @@ class TfmMailMergeHelp : public QDialog
     Q_OBJECT
 public:
     explicit TfmMailMergeHelp(QWidget *parent = nullptr);
-    ~TfmMailMergeHelp() override;
-
-    QWidget *Panel1;
-    QLabel *Label1;
-    QTextEdit *RichEdit1;
 
     static QString helpText();
-};
 
-extern TfmMailMergeHelp *fmMailMergeHelp;
+private:
+    QWidget *m_titleBand;
+    QLabel *m_title;
+    QTextEdit *m_note;
+};

@@ -6,11 +6,8 @@
 
 #include <QTextEdit>
 
-TfmMailRp *fmMailRp = nullptr;
-
 TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
 {
-    fmMailRp = this;
     setObjectName(QStringLiteral("fmMailRp"));
     setWindowTitle(QStringLiteral("Mail Merged"));
 
@@ -93,10 +90,4 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
     auto *RpRichText1 = RpBand2->addControl<TRpRichText>(0.794, 0.529, 188.119, 206.640);
     RpRichText1->setName(QStringLiteral("RpRichText1"));
     RpRichText1->setParentRichEdit(body);
-}
-
-TfmMailRp::~TfmMailRp()
-{
-    if (fmMailRp == this)
-        fmMailRp = nullptr;
 }

@@ -19,8 +19,16 @@ class TfmMailRp : public QWidget
 public:
     // The letters are the document merged with each record of the query.
     TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent = nullptr);
-    ~TfmMailRp() override;
 
+    // The merged letter report: its preview, its run, its address font.
+    TReport *report() const { return Report1; }
+
+    // Lays the merged letter out on report: rows from data, the letter body
+    // from body (the editor's document in the program). The holder window
+    // and the command-line printer share it.
+    static void buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body);
+
+private:
     TReport *Report1;
     TRpBand *RpBand1; // detail: address block and salutation
     TRpBand *RpBand2; // page footer: the letter body
@@ -28,11 +36,4 @@ public:
     TRpLabel *RpLabel1;
     TRpExprMemo *RpExprMemo2;
     TRpRichText *RpRichText1;
-
-    // Lays the merged letter out on report: rows from data, the letter body
-    // from body (the editor's document in the program). The holder window
-    // and the command-line printer share it.
-    static void buildLayout(TReport *report, ReportDataSet *data, QTextDocument *body);
 };
-
-extern TfmMailRp *fmMailRp;

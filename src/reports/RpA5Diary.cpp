@@ -1,13 +1,8 @@
 #include "reports/RpA5Diary.h"
 #include "reports/LayoutFont.h"
 
-#include "platform/Guard.h"
 #include "reports/ReportControls.h"
 #include "reports/ReportUnits.h"
-
-#include <QAction>
-
-TfmRpA5Diary *fmRpA5Diary = nullptr;
 
 namespace {
 
@@ -72,17 +67,7 @@ std::unique_ptr<TReport> A5DiaryLayout::makeReport(ReportDataSet *data)
     return report;
 }
 
-TfmRpA5Diary::TfmRpA5Diary(ReportDataSet *data, QWidget *parent) : QWidget(parent)
+TfmRpA5Diary::TfmRpA5Diary(ReportDataSet *data, QWidget *parent)
+    : TfmReportHolder("fmRpA5Diary", &A5DiaryLayout::buildLayout, data, parent)
 {
-    setObjectName(QStringLiteral("fmRpA5Diary"));
-    RpA5Diary = new TReport(this);
-    A5DiaryLayout::buildLayout(*RpA5Diary);
-    RpA5Diary->setDataSet(data);
-    fmRpA5Diary = this;
-}
-
-TfmRpA5Diary::~TfmRpA5Diary()
-{
-    if (fmRpA5Diary == this)
-        fmRpA5Diary = nullptr;
 }

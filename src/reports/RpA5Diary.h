@@ -1,12 +1,11 @@
 #pragma once
 
 #include "reports/Report.h"
+#include "reports/RpHolder.h"
 
-#include <QWidget>
 #include <memory>
 
 class ReportDataSet;
-class TRpExprMemo;
 
 namespace A5DiaryLayout {
 // Lays the A5 diary pages out on an empty report: sixteen entries a sheet in
@@ -16,15 +15,10 @@ void buildLayout(TReport &report);
 std::unique_ptr<TReport> makeReport(ReportDataSet *data);
 } // namespace A5DiaryLayout
 
-// The A5 diary pages' holder: never shown, it only carries the report.
-class TfmRpA5Diary : public QWidget
+// The A5 diary pages' holder.
+class TfmRpA5Diary : public TfmReportHolder
 {
     Q_OBJECT
 public:
     explicit TfmRpA5Diary(ReportDataSet *data, QWidget *parent = nullptr);
-    ~TfmRpA5Diary() override;
-
-    TReport *RpA5Diary;
 };
-
-extern TfmRpA5Diary *fmRpA5Diary;

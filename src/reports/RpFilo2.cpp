@@ -1,12 +1,6 @@
 #include "reports/RpFilo2.h"
 #include "reports/LayoutFont.h"
 
-#include "platform/Guard.h"
-
-#include <QAction>
-
-TfmRpFilo2 *fmRpFilo2 = nullptr;
-
 namespace {
 
 // One line of an entry: auto-size, left-aligned, opaque white, so the widths
@@ -82,11 +76,4 @@ TfmRpFilo2::TfmRpFilo2(ReportDataSet *data, QObject *parent) : TReport(parent)
 {
     RpFilo2::buildLayout(*this);
     setDataSet(data);
-    fmRpFilo2 = this;
-}
-
-TfmRpFilo2::~TfmRpFilo2()
-{
-    if (fmRpFilo2 == this)
-        fmRpFilo2 = nullptr;
 }

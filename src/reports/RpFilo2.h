@@ -20,7 +20,4 @@ class TfmRpFilo2 : public TReport
     Q_OBJECT
 public:
     explicit TfmRpFilo2(ReportDataSet *data, QObject *parent = nullptr);
-    ~TfmRpFilo2() override;
 };
-
-extern TfmRpFilo2 *fmRpFilo2;

@@ -1,12 +1,6 @@
 #include "reports/RpPhoneList.h"
 #include "reports/LayoutFont.h"
 
-#include "platform/Guard.h"
-
-#include <QAction>
-
-TfmRpTel *fmRpTel = nullptr;
-
 namespace {
 
 template <typename Control>
@@ -113,17 +107,7 @@ std::unique_ptr<TReport> RpPhoneList::makeReport(ReportDataSet *data)
     return report;
 }
 
-TfmRpTel::TfmRpTel(ReportDataSet *data, QWidget *parent) : QWidget(parent)
+TfmRpTel::TfmRpTel(ReportDataSet *data, QWidget *parent)
+    : TfmReportHolder("fmRpTel", &RpPhoneList::buildLayout, data, parent)
 {
-    setObjectName(QStringLiteral("fmRpTel"));
-    Report1 = new TReport(this);
-    RpPhoneList::buildLayout(*Report1);
-    Report1->setDataSet(data);
-    fmRpTel = this;
-}
-
-TfmRpTel::~TfmRpTel()
-{
-    if (fmRpTel == this)
-        fmRpTel = nullptr;
 }

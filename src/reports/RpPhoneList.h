@@ -1,8 +1,8 @@
 #pragma once
 
 #include "reports/Report.h"
+#include "reports/RpHolder.h"
 
-#include <QWidget>
 #include <memory>
 
 class ReportDataSet;
@@ -15,15 +15,10 @@ void buildLayout(TReport &report);
 std::unique_ptr<TReport> makeReport(ReportDataSet *data);
 } // namespace RpPhoneList
 
-// The phone list's holder: never shown, it only carries the report.
-class TfmRpTel : public QWidget
+// The phone list's holder.
+class TfmRpTel : public TfmReportHolder
 {
     Q_OBJECT
 public:
     explicit TfmRpTel(ReportDataSet *data, QWidget *parent = nullptr);
-    ~TfmRpTel() override;
-
-    TReport *Report1;
 };
-
-extern TfmRpTel *fmRpTel;

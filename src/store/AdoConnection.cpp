@@ -704,6 +704,42 @@ qint64 AdoConnection::insertRow(const QStringList &columns, const QVector<QVaria
     return q.lastInsertId().toLongLong();
 }
 
+qint64 AdoConnection::insertRows(const QStringList &columns,
+                                 const std::function<bool(QVector<QVariant> &values)> &next)
+{
+    requireWritable();
+    QVector<QVariant> values(columns.size());
+    qint64 written = 0;
+    if (m_server) {
+        while (next(values)) {
+            insertRow(columns, values);
+            ++written;
+        }
+        return written;
+    }
+    QStringList names, marks;
+    for (const QString &c : columns) {
+        names << quoted(c);
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    {
+        const EngineWait::Scope wait;
+        if (!q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(QLatin1String(kTable), names.join(','), marks.join(','))))
+            refuse(q);
+    }
+    while (next(values)) {
+        const EngineWait::Scope wait;
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values.at(i));
+        if (!q.exec())
+            refuse(q);
+        ++written;
+    }
+    return written;
+}
+
 namespace {
 
 // The row must still hold, byte for byte, what we read: compared as bytes,

@@ -89,6 +89,11 @@ public:
     // Row writes on table HomeAd, each written to the file at once. `original`
     // holds the values as read; a row that no longer holds them is refused.
     qint64 insertRow(const QStringList &columns, const QVector<QVariant> &values);
+    // Many new rows, as an import writes them: the statement is made once and
+    // each row bound to it. `next` fills the next row's values and returns
+    // false when there are no more. Returns the rows written. The caller holds
+    // the transaction.
+    qint64 insertRows(const QStringList &columns, const std::function<bool(QVector<QVariant> &values)> &next);
     void updateRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original,
                    const QVector<QVariant> &values);
     void deleteRow(qint64 key, const QStringList &columns, const QVector<QVariant> &original);

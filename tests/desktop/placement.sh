@@ -21,16 +21,22 @@ Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" >/dev/n
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=:$(head -1 "$work/display") QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 600); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
+wm=$!
 # Ready once it has announced the hints that xdotool and wmctrl use; on a
 # loaded machine that can take a while, so wait up to a minute and say so
-# plainly if it never comes.
+# plainly if it never comes. An openbox that gave up early (the display not
+# yet taking clients) is started again.
 ready=
 for _ in $(seq 600); do
   if xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' &&
      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
     ready=1; break
+  fi
+  if ! kill -0 "$wm" 2>/dev/null; then
+    openbox >/dev/null 2>&1 &
+    wm=$!
   fi
   sleep 0.1
 done

@@ -1,5 +1,6 @@
 #include "app/VarnelApp.h"
 #include "platform/StartupBook.h"
+#include "store/BookAddress.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -7,8 +8,9 @@
 #include <cstdio>
 
 namespace {
-const char kUsage[] = "Usage: varnel [FILE.vdf]\n"
-                      "Opens the address book FILE.vdf, or else the one chosen at start-up.\n";
+const char kUsage[] = "Usage: varnel [FILE.vdf | postgresql://user@host:port/database]\n"
+                      "Opens the address book FILE.vdf or the server book at that address,\n"
+                      "or else the one chosen at start-up.\n";
 }
 
 int main(int argc, char *argv[])
@@ -27,7 +29,9 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    if (!args.isEmpty()) {
+    if (!args.isEmpty() && BookAddress::isServer(args[0])) {
+        StartupBook::request(args[0]);
+    } else if (!args.isEmpty()) {
         // A file manager may hand over a file: URL rather than a path.
         const QUrl url(args[0]);
         const QString path = url.isLocalFile() ? url.toLocalFile() : args[0];

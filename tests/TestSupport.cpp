@@ -30,6 +30,10 @@ QString copyOfSample(const QTemporaryDir &dir, const QString &name)
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QGroupBox>
+#include <QRadioButton>
 
 namespace {
 // The offscreen platform says so whenever a size grip is made; it means nothing here.
@@ -83,6 +87,14 @@ SampleBook::SampleBook() : path(copyOfSample(m_dir))
 TfmHomeAddMain *mainWindow()
 {
     return topLevel<TfmHomeAddMain>(QStringLiteral("fmHomeAddMain"));
+}
+
+QString letterGroupChoice()
+{
+    for (QRadioButton *b : named<QGroupBox>(mainWindow(), QStringLiteral("RadioGroup1"))->findChildren<QRadioButton *>())
+        if (b->isChecked())
+            return b->text();
+    return {};
 }
 
 #include <QProcess>

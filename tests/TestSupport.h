@@ -156,3 +156,6 @@ T *topLevel(const QString &name)
 // The main window of the program that is running; throws like topLevel()
 // when there is none.
 TfmHomeAddMain *mainWindow();
+// The caption of the letter group's button that is checked ("A" to "Z",
+// "All"), empty when none is.
+QString letterGroupChoice();

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <QtTest>
+#include <QRadioButton>
 
 #include <csignal>
 #include <sqlite3.h>
@@ -80,9 +81,9 @@ QByteArray contents(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-void trigger(const char *name) { fmHomeAddMain->findChild<QAction *>(name)->trigger(); }
+void trigger(const char *name) { mainWindow()->findChild<QAction *>(name)->trigger(); }
 
-int gridRows() { return fmHomeAddMain->dbGrid1->model()->rowCount(); }
+int gridRows() { return named<DBGrid>(mainWindow(), "dbGrid1")->model()->rowCount(); }
 
 int iniInt(const RunningProgram &p, const char *section, const char *key)
 {
@@ -115,8 +116,8 @@ private slots:
         QFETCH(QByteArray, options);
         QFETCH(QString, book);
         RunningProgram program({}, "[options]\nShow Form=0\n" + options);
-        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file(book));
-        QCOMPARE(fmHomeAddMain->statusPanel(2), kStatus + program.folder.file(book));
+        QCOMPARE(mainWindow()->book()->fileInUse(), program.folder.file(book));
+        QCOMPARE(mainWindow()->statusPanel(2), kStatus + program.folder.file(book));
         QCOMPARE(gridRows(), rowsInFile(program.folder.file(book)));
     }
 
@@ -137,7 +138,7 @@ private slots:
                                                   "[DBGrid]\nWSurname=150\nWTel=0x40\nWFlag=\n")
                                        .arg(status)
                                        .toLatin1());
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         if (restored)
             QTRY_COMPARE(w->frameGeometry(), QRect(30, 40, 900, 450));
         else
@@ -145,10 +146,10 @@ private slots:
         QVERIFY(!w->isMaximized());
         // Column widths are restored whatever the status; a missing or empty
         // key keeps the designed width.
-        QCOMPARE(w->dbGrid1->columnWidth(0), 150);
-        QCOMPARE(w->dbGrid1->columnWidth(8), 64);
-        QCOMPARE(w->dbGrid1->columnWidth(1), 103);
-        QCOMPARE(w->dbGrid1->columnWidth(10), w->dbGrid1->displayWidthPixels(6));
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(0), 150);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(8), 64);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(1), 103);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(10), named<DBGrid>(w, "dbGrid1")->displayWidthPixels(6));
     }
 
     void closeWritesStatusPlacementAndWidths_data()
@@ -167,10 +168,10 @@ private slots:
         QFETCH(int, status);
         QFETCH(bool, placementWritten);
         RunningProgram program({}, "[Options]\nShow Form=0\n[MainForm]\nTop=7\nLeft=8\nWidth=9\nHeight=10\n");
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         w->setGeometry(50, 60, 800, 300);
-        w->dbGrid1->setColumnWidth(0, 140);
-        w->dbGrid1->setColumnWidth(10, 33);
+        named<DBGrid>(w, "dbGrid1")->setColumnWidth(0, 140);
+        named<DBGrid>(w, "dbGrid1")->setColumnWidth(10, 33);
         QApplication::setActiveWindow(w);
         QVERIFY(w->isActiveWindow());
         const QRect normal = w->frameGeometry();
@@ -198,7 +199,7 @@ private slots:
         QCOMPARE(iniInt(program, "DBGrid", "WSurname"), 140);
         QCOMPARE(iniInt(program, "DBGrid", "WFlag"), 33);
         for (int c = 0; c < kWidthKeys.size(); ++c)
-            QCOMPARE(iniInt(program, "DBGrid", qPrintable(kWidthKeys[c])), w->dbGrid1->columnWidth(c));
+            QCOMPARE(iniInt(program, "DBGrid", qPrintable(kWidthKeys[c])), named<DBGrid>(w, "dbGrid1")->columnWidth(c));
     }
 
     void placementComesBackAtTheNextStart()
@@ -208,15 +209,15 @@ private slots:
         QRect outer;
         {
             RunningProgram program;
-            fmHomeAddMain->setGeometry(70, 80, 850, 520);
-            fmHomeAddMain->dbGrid1->setColumnWidth(3, 222);
-            outer = fmHomeAddMain->frameGeometry();
-            fmHomeAddMain->close();
+            mainWindow()->setGeometry(70, 80, 850, 520);
+            named<DBGrid>(mainWindow(), "dbGrid1")->setColumnWidth(3, 222);
+            outer = mainWindow()->frameGeometry();
+            mainWindow()->close();
             settings = contents(program.folder.file("VarnIni.ini"));
         }
         RunningProgram again({}, settings);
-        QTRY_COMPARE(fmHomeAddMain->frameGeometry(), outer);
-        QCOMPARE(fmHomeAddMain->dbGrid1->columnWidth(3), 222);
+        QTRY_COMPARE(mainWindow()->frameGeometry(), outer);
+        QCOMPARE(named<DBGrid>(mainWindow(), "dbGrid1")->columnWidth(3), 222);
     }
 
     void refusedWriteIsReportedOnce()
@@ -227,9 +228,9 @@ private slots:
         const QString ini = program.folder.file("VarnIni.ini");
         QVERIFY(QFile::remove(ini));
         QVERIFY(QDir().mkdir(ini));
-        fmHomeAddMain->close();
+        mainWindow()->close();
         QCOMPARE(program.log(), QStringList{"Varnel: Unable to write to " + ini + "."});
-        QVERIFY(!fmHomeAddMain->isVisible());
+        QVERIFY(!mainWindow()->isVisible());
     }
 
     // ---- file commands ----
@@ -237,19 +238,19 @@ private slots:
     void newFileSwitchesToTheBlankBook()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         const QString blank = program.folder.file("NewFile.vdf");
         w->book()->query()->close();
         w->book()->query()->setSql({"SELECT * FROM HomeAd WHERE Surname LIKE 'B%'", "Order by Surname"});
         w->book()->query()->open();
-        w->RadioGroup1Items->button(1)->setChecked(true);
+        named<QRadioButton>(w, "RadioGroup1_B")->setChecked(true);
 
         trigger("NewFile1");
         QCOMPARE(w->book()->fileInUse(), blank);
         QCOMPARE(w->book()->connection()->fileName(), blank);
         QCOMPARE(w->statusPanel(2), kStatus + blank);
         QCOMPARE(w->book()->query()->sql(), (QStringList{"SELECT * FROM HomeAd", "ORDER BY Surname"}));
-        QCOMPARE(w->RadioGroup1Items->checkedId(), 26);
+        QCOMPARE(letterGroupChoice(), QString("All"));
         QCOMPARE(gridRows(), 0);
 
         // Records added go into the blank book itself; New File again shows them.
@@ -265,7 +266,7 @@ private slots:
     void openFileAsksWithTheBookFilters()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         const QString sample = program.folder.file("Varnel.vdf");
         const int rows = gridRows();
         program.platform.dialogs.answers << QString(); // cancel
@@ -279,7 +280,7 @@ private slots:
         QCOMPARE(w->book()->fileInUse(), sample);
         QCOMPARE(w->statusPanel(2), kStatus + sample);
         QCOMPARE(gridRows(), rows);
-        QCOMPARE(w->RadioGroup1Items->checkedId(), -1);
+        QCOMPARE(letterGroupChoice(), QString());
 
         QTemporaryDir other;
         const QString book = copyOfSample(other, "Friends.mdb");
@@ -290,14 +291,14 @@ private slots:
         QCOMPARE(w->book()->connection()->fileName(), book);
         QCOMPARE(w->statusPanel(2), kStatus + book);
         QCOMPARE(gridRows(), rowsInFile(book));
-        QCOMPARE(w->RadioGroup1Items->checkedId(), 26);
+        QCOMPARE(letterGroupChoice(), QString("All"));
         QCOMPARE(program.log(), QStringList{"Open:  -> Cancel"} << "Open:  -> " + book);
     }
 
     void openingANonBookChangesNothingInIt()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         const QString sample = program.folder.file("Varnel.vdf");
         QTemporaryDir other;
         const QString text = other.filePath("Letter.vdf");
@@ -322,7 +323,7 @@ private slots:
     void theUserIsNeverStuckOnAFileThatWillNotOpen()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QTemporaryDir other;
         const QString book = copyOfSample(other, "Gone.vdf");
         program.platform.dialogs.answers << book;
@@ -359,7 +360,7 @@ private slots:
         const QString book = copyOfSample(other, "Club.vdf");
         program.platform.dialogs.answers << other.filePath("Club");
         trigger("miOpenFile");
-        QCOMPARE(fmHomeAddMain->book()->fileInUse(), book);
+        QCOMPARE(mainWindow()->book()->fileInUse(), book);
         QCOMPARE(gridRows(), rowsInFile(book));
     }
 
@@ -377,7 +378,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QString, copy);
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QTemporaryDir other;
         QVERIFY(QDir(other.path()).mkdir("Backup"));
         {
@@ -393,7 +394,7 @@ private slots:
         w->book()->query()->setSql(bStatement);
         w->book()->query()->open();
         const int bRows = gridRows();
-        w->RadioGroup1Items->button(1)->setChecked(true);
+        named<QRadioButton>(w, "RadioGroup1_B")->setChecked(true);
 
         program.platform.dialogs.answers << other.filePath(answer);
         trigger("miSaveAs");
@@ -418,7 +419,7 @@ private slots:
         QCOMPARE(w->statusPanel(2), kStatus + target);
         QCOMPARE(w->book()->query()->sql(), bStatement);
         QCOMPARE(gridRows(), bRows);
-        QCOMPARE(w->RadioGroup1Items->checkedId(), 1);
+        QCOMPARE(letterGroupChoice(), QString("B"));
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         QCOMPARE(program.log(), QStringList{"Save:  -> " + other.filePath(answer)} << "Message: " + target);
 
@@ -440,7 +441,7 @@ private slots:
     {
         QFETCH(QString, how);
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QTemporaryDir other;
         const QString sample = program.folder.file("Varnel.vdf");
         const QByteArray before = contents(sample);
@@ -476,7 +477,7 @@ private slots:
     void saveAsWhileAnotherProgramWrites()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QTemporaryDir other;
         const QString sample = program.folder.file("Varnel.vdf");
         const QString target = other.filePath("Copy.vdf");
@@ -509,7 +510,7 @@ private slots:
     void openingALockedBookWaitsVisiblyAndSaysInUse()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QTemporaryDir other;
         const QString book = copyOfSample(other, "Club.vdf");
         const QString sample = program.folder.file("Varnel.vdf");
@@ -557,7 +558,7 @@ private slots:
     void aBookThatCanOnlyBeReadSaysSoWhenOpened()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QTemporaryDir other;
         const QString book = other.filePath("Import.vdf");
         QCOMPARE(shell(book,
@@ -589,7 +590,7 @@ private slots:
     void closeFileKeepsTheFileForTheNextOpen()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         const QString sample = program.folder.file("Varnel.vdf");
         trigger("miClose");
         QCOMPARE(w->statusPanel(2), kStatus);

@@ -2,6 +2,7 @@
 // caption, button and the notes box stay readable, and the preview's page
 // arrows stand out from their tool bar.
 #include "TestSupport.h"
+#include "app/HomeGrid.h"
 #include "reports/Report.h"
 #include "reports/RpPreview.h"
 #include "widgets/DarkPalette.h"
@@ -84,7 +85,7 @@ private slots:
     void recordCardStaysReadable()
     {
         RunningProgram program;
-        auto *main = topLevel("fmHomeAddMain");
+        auto *main = mainWindow();
         QTest::mouseClick(named<QPushButton>(main, "btnRecCard"), Qt::LeftButton);
         auto *card = topLevel("fmRecCard");
         QVERIFY(card->isVisible());
@@ -124,7 +125,7 @@ private slots:
         // the figures are.
         QList<QPair<bool, qreal>> arrows; // enabled, strongest contrast
         int pages = 0;
-        inCompletePreview(named<QAction>(topLevel("fmHomeAddMain"), "miPhoneList"), [&](TRpStandardPreview *w) {
+        inCompletePreview(named<QAction>(mainWindow(), "miPhoneList"), [&](TRpStandardPreview *w) {
             pages = w->pageCount();
             for (const char *name : {"FirstPage", "PreviousPage", "ToolButton2", "LastPage"}) {
                 auto *b = w->findChild<QToolButton *>(QLatin1String(name));

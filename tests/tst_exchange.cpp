@@ -465,10 +465,10 @@ void TestExchange::importWindow()
 void TestExchange::mainWindowImport()
 {
     RunningProgram program;
-    QAction *import = fmHomeAddMain->findChild<QAction *>("miImport");
+    QAction *import = mainWindow()->findChild<QAction *>("miImport");
     QVERIFY(import && import->isEnabled());
-    QVERIFY(fmHomeAddMain->findChild<QAction *>("miExport")->isEnabled());
-    const int before = fmHomeAddMain->book()->query()->recordCount();
+    QVERIFY(mainWindow()->findChild<QAction *>("miExport")->isEnabled());
+    const int before = mainWindow()->book()->query()->recordCount();
     program.platform.dialogs.answers << kData + "v30.vcf";
     QTimer::singleShot(0, [] {
         auto *w = qobject_cast<ImportWindow *>(QApplication::activeModalWidget());
@@ -477,14 +477,14 @@ void TestExchange::mainWindowImport()
         QTest::mouseClick(w->findChild<QPushButton *>("btnCancel"), Qt::LeftButton);
     });
     import->trigger();
-    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 2);
+    QCOMPARE(mainWindow()->book()->query()->recordCount(), before + 2);
     // The file dialog started where the books are, wherever the program was started.
     QCOMPARE(program.platform.dialogs.lastFileRequest.folder, ProgramFolder::path());
     QVERIFY(ProgramFolder::path() != QDir::currentPath() + '/');
 
     // With the book closed there is nothing to import into: it says so, and
     // no import window opens.
-    fmHomeAddMain->miClose->trigger();
+    named<QAction>(mainWindow(), "miClose")->trigger();
     program.platform.dialogs.answers << kData + "v30.vcf";
     const auto opened = std::make_shared<bool>(false);
     QTimer::singleShot(0, [opened] {
@@ -556,8 +556,8 @@ void TestExchange::accessTableIntoBookInUse()
     if (!QFileInfo::exists(kAccess + "nwind.mdb"))
         QSKIP("The shared Access sample files (../shared/fixtures/access) are not here");
     RunningProgram program;
-    const QString inUse = fmHomeAddMain->book()->fileInUse();
-    const int before = fmHomeAddMain->book()->query()->recordCount();
+    const QString inUse = mainWindow()->book()->fileInUse();
+    const int before = mainWindow()->book()->query()->recordCount();
     // Opening an Access file that is no address book offers to bring in one
     // of its tables; the book in use stays in use and gets them.
     QFile::copy(kAccess + "nwind.mdb", program.folder.file("old.vdf"));
@@ -581,20 +581,20 @@ void TestExchange::accessTableIntoBookInUse()
         QTest::mouseClick(named<QPushButton>(w, "btnCancel"), Qt::LeftButton);
         seen = true;
     });
-    fmHomeAddMain->miOpenFile->trigger();
+    named<QAction>(mainWindow(), "miOpenFile")->trigger();
     QVERIFY(seen);
     QVERIFY2(program.log().join('\n').contains("old.vdf is a database in the older Access format, but not an "
                                                "address book. Import people from one of its tables into "),
              qPrintable(program.log().join('\n')));
     QVERIFY(!QFileInfo::exists(program.folder.file("old (converted).vdf")));
-    QCOMPARE(fmHomeAddMain->book()->fileInUse(), inUse);
-    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 9);
+    QCOMPARE(mainWindow()->book()->fileInUse(), inUse);
+    QCOMPARE(mainWindow()->book()->query()->recordCount(), before + 9);
     verifyDavolio(rowsOf(inUse));
 
     // Answered Cancel, nothing comes in.
     program.platform.dialogs.answers << program.folder.file("old.vdf") << QStringLiteral("Cancel");
-    fmHomeAddMain->miOpenFile->trigger();
-    QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 9);
+    named<QAction>(mainWindow(), "miOpenFile")->trigger();
+    QCOMPARE(mainWindow()->book()->query()->recordCount(), before + 9);
 }
 
 void TestExchange::accessTableFromCommandLine()
@@ -626,13 +626,13 @@ void TestExchange::exportWindowWritesTheSelection()
 {
     RunningProgram program;
     // The grid shows the B surnames; only they are written.
-    QTest::mouseClick(named<QRadioButton>(fmHomeAddMain, "RadioGroup1_B"), Qt::LeftButton);
-    AdoQuery *q = fmHomeAddMain->book()->query();
+    QTest::mouseClick(named<QRadioButton>(mainWindow(), "RadioGroup1_B"), Qt::LeftButton);
+    AdoQuery *q = mainWindow()->book()->query();
     QStringList shown;
     for (int r = 0; r < q->recordCount(); ++r)
         shown << q->displayText(r, Surname);
     QVERIFY(!shown.isEmpty());
-    QVERIFY(shown.size() < rowsOf(fmHomeAddMain->book()->fileInUse()).size());
+    QVERIFY(shown.size() < rowsOf(mainWindow()->book()->fileInUse()).size());
     const QString out = program.folder.file("b people.csv");
     program.platform.dialogs.answers << out;
     bool seen = false;
@@ -650,7 +650,7 @@ void TestExchange::exportWindowWritesTheSelection()
         QTest::mouseClick(named<QPushButton>(w, "btnClose"), Qt::LeftButton);
         seen = true;
     });
-    fmHomeAddMain->miExport->trigger();
+    named<QAction>(mainWindow(), "miExport")->trigger();
     QVERIFY(seen);
     // The save dialog started where the books are, on a name of the book's.
     QCOMPARE(program.platform.dialogs.lastFileRequest.folder, ProgramFolder::path());

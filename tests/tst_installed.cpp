@@ -43,7 +43,7 @@ QStringList surnames(const QString &book)
     return names;
 }
 
-void trigger(const char *name) { fmHomeAddMain->findChild<QAction *>(name)->trigger(); }
+void trigger(const char *name) { mainWindow()->findChild<QAction *>(name)->trigger(); }
 
 } // namespace
 
@@ -151,9 +151,9 @@ private slots:
         const QString book = copyOfSample(dir, "Friends.vdf");
         StartupBook::request(book);
         RunningProgram program;
-        QCOMPARE(fmHomeAddMain->book()->fileInUse(), book);
-        QCOMPARE(fmHomeAddMain->statusPanel(2), "File in use:  " + book);
-        QVERIFY(fmHomeAddMain->book()->query()->recordCount() > 0);
+        QCOMPARE(mainWindow()->book()->fileInUse(), book);
+        QCOMPARE(mainWindow()->statusPanel(2), "File in use:  " + book);
+        QVERIFY(mainWindow()->book()->query()->recordCount() > 0);
         QVERIFY(program.log().isEmpty());
     }
 
@@ -167,7 +167,7 @@ private slots:
         f.close();
         StartupBook::request(junk);
         RunningProgram program;
-        QCOMPARE(fmHomeAddMain->book()->fileInUse(), program.folder.file("Varnel.vdf"));
+        QCOMPARE(mainWindow()->book()->fileInUse(), program.folder.file("Varnel.vdf"));
         QCOMPARE(program.log().size(), 1);
         QVERIFY(program.log().first().startsWith("Varnel: '" + junk + "' is not an address book file"));
         // Asked once: the next start has its own choice.

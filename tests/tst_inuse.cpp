@@ -40,11 +40,11 @@ int rowsInFile(const QString &path, const QString &where = QString())
 
 AdoQuery *query()
 {
-    return fmHomeAddMain->book()->query();
+    return mainWindow()->book()->query();
 }
 DBGrid *grid()
 {
-    return fmHomeAddMain->dbGrid1;
+    return named<DBGrid>(mainWindow(), "dbGrid1");
 }
 
 template <typename T = QWidget> T *widget(QWidget *window, const char *name)
@@ -97,13 +97,13 @@ QString current()
 
 void showCard()
 {
-    click(fmHomeAddMain->btnRecCard);
+    click(named<QPushButton>(mainWindow(), "btnRecCard"));
     QVERIFY(topLevel("fmRecCard")->isVisible());
 }
 
 void showForm()
 {
-    fmHomeAddMain->miRecordForm->trigger();
+    named<QAction>(mainWindow(), "miRecordForm")->trigger();
     QVERIFY(topLevel("fmHomeForm")->isVisible());
 }
 
@@ -139,20 +139,20 @@ private slots:
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
         clickCell(3, 0);
-        click(fmHomeAddMain->BitBtn3);
+        click(named<QPushButton>(mainWindow(), "BitBtn3"));
         type("Newcombe");
         key(Qt::Key_Tab);
         type("Nora");
         QVERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
         if (action == "post") {
-            click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Post));
+            click(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Post));
         } else if (action == "next") {
-            click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Next));
+            click(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Next));
         } else if (action == "first") {
-            click(fmHomeAddMain->DBNavigator1->button(DBNavigator::First));
+            click(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::First));
         } else if (action == "record") {
-            click(fmHomeAddMain->BitBtn3);
-            click(fmHomeAddMain->BitBtn2); // the second new record, untouched, goes again
+            click(named<QPushButton>(mainWindow(), "BitBtn3"));
+            click(named<QPushButton>(mainWindow(), "BitBtn2")); // the second new record, untouched, goes again
         } else if (action == "card") {
             showCard();
             click(widget(topLevel("fmRecCard"), "Panel4"));
@@ -164,10 +164,10 @@ private slots:
                 if (TRpStandardPreview *w = openPreview())
                     w->close();
             });
-            fmHomeAddMain->miPhoneList->trigger();
+            named<QAction>(mainWindow(), "miPhoneList")->trigger();
         } else if (action == "close") {
-            click(fmHomeAddMain->BitBtn1);
-            QVERIFY(!fmHomeAddMain->isVisible());
+            click(named<QPushButton>(mainWindow(), "BitBtn1"));
+            QVERIFY(!mainWindow()->isVisible());
         }
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Newcombe' AND Firstname = 'Nora'"), 1);
         QCOMPARE(rowsInFile(book), before + 1);
@@ -188,8 +188,8 @@ private slots:
         type("V");
         QCOMPARE(query()->state(), DataSetState::Edit);
         QCOMPARE(grid()->model()->headerData(baker, Qt::Vertical).toString(), QString("I"));
-        QVERIFY(fmHomeAddMain->DBNavigator1->button(DBNavigator::Post)->isEnabled());
-        click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Next));
+        QVERIFY(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Post)->isEnabled());
+        click(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Next));
         QCOMPARE(query()->recNo(), baker + 1);
         QCOMPARE(current(), QString("Barnes"));
         QCOMPARE(query()->state(), DataSetState::Browse);
@@ -260,18 +260,18 @@ private slots:
         program.platform.dialogs.answers << "OK";
         if (where == "grid") {
             if (how == "delete") {
-                click(fmHomeAddMain->btnDelete);
+                click(named<QPushButton>(mainWindow(), "btnDelete"));
             } else if (how == "ctrl+delete") {
                 grid()->setFocus();
                 key(Qt::Key_Delete, Qt::ControlModifier);
             } else if (how == "edit+delete") {
                 type("Mary");
-                click(fmHomeAddMain->btnDelete);
+                click(named<QPushButton>(mainWindow(), "btnDelete"));
             } else {
-                click(fmHomeAddMain->BitBtn3);
+                click(named<QPushButton>(mainWindow(), "BitBtn3"));
                 if (how.contains("type"))
                     type("Zed");
-                click(fmHomeAddMain->BitBtn2);
+                click(named<QPushButton>(mainWindow(), "BitBtn2"));
             }
         } else if (where == "card") {
             click(widget(topLevel("fmRecCard"), how == "delete" ? "Panel8" : "Panel7"));
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(rowsInFile(book, "WHERE Firstname = 'Mary'"), 0);
         // A second Delete takes the record the user now sees as current.
         program.platform.dialogs.answers << "OK";
-        click(fmHomeAddMain->btnDelete);
+        click(named<QPushButton>(mainWindow(), "btnDelete"));
         QCOMPARE(rowsInFile(book, QString("WHERE Surname = '%1'").arg(expected)), 0);
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Bell'"), expected == "Bell" ? 0 : 1);
     }
@@ -309,17 +309,17 @@ private slots:
         QVERIFY(query()->recNo() > 0 && query()->recNo() < n - 1);
         showForm();
         for (DBNavigator *nav :
-             {fmHomeAddMain->DBNavigator1, widget<DBNavigator>(topLevel("fmHomeForm"), "DBNavigator1")})
+             {named<DBNavigator>(mainWindow(), "DBNavigator1"), widget<DBNavigator>(topLevel("fmHomeForm"), "DBNavigator1")})
             for (auto b :
                  {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last})
                 QVERIFY2(nav->button(b)->isEnabled(), qPrintable(nav->button(b)->objectName()));
         // At an end, the buttons that would go past it are off.
-        click(fmHomeAddMain->DBNavigator1->button(DBNavigator::Last));
+        click(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Last));
         QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {},
                           QPoint(grid()->horizontalHeader()->sectionViewportPosition(0) + 10, 5));
         QCOMPARE(query()->recNo(), n - 1);
-        QVERIFY(!fmHomeAddMain->DBNavigator1->button(DBNavigator::Next)->isEnabled());
-        QVERIFY(fmHomeAddMain->DBNavigator1->button(DBNavigator::Prior)->isEnabled());
+        QVERIFY(!named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Next)->isEnabled());
+        QVERIFY(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Prior)->isEnabled());
     }
 
     // The first page of a report of several pages, painted at every zoom as
@@ -328,7 +328,7 @@ private slots:
     {
         RunningProgram program;
         bool checked = false;
-        inCompletePreview(fmHomeAddMain->miLabel21, [&](TRpStandardPreview *w) {
+        inCompletePreview(named<QAction>(mainWindow(), "miLabel21"), [&](TRpStandardPreview *w) {
             QVERIFY(w->pageCount() >= 3);
             for (const char *zoom : {"ZoomFit", "Zoom100", "ZoomToWidth"}) {
                 click(widget(w, zoom));
@@ -355,35 +355,37 @@ private slots:
         RunningProgram program;
         HintHandler::uninstall(); // as it is until the window is first activated
         QStatusTipEvent tip(QStringLiteral("Insert new record into table"));
-        QApplication::sendEvent(fmHomeAddMain->BitBtn3, &tip);
-        fmHomeAddMain->FormActivate();
-        QCOMPARE(fmHomeAddMain->StatusBar1->currentMessage(), QString());
+        QApplication::sendEvent(named<QPushButton>(mainWindow(), "BitBtn3"), &tip);
+        // Activated again, as when the user comes back to it.
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(mainWindow());
+        QCOMPARE(named<QStatusBar>(mainWindow(), "StatusBar1")->currentMessage(), QString());
         for (const char *panel : {"StatusPanel1", "StatusPanel2"})
-            QVERIFY(widget(fmHomeAddMain, panel)->isVisible());
+            QVERIFY(widget(mainWindow(), panel)->isVisible());
         QStatusTipEvent later(QStringLiteral("Search & Filter"));
-        QApplication::sendEvent(fmHomeAddMain->HomeSearch, &later);
-        QCOMPARE(fmHomeAddMain->statusPanel(0), QString("Search & Filter"));
-        QVERIFY(fmHomeAddMain->statusPanel(1).startsWith("Today : "));
+        QApplication::sendEvent(named<QPushButton>(mainWindow(), "HomeSearch"), &later);
+        QCOMPARE(mainWindow()->statusPanel(0), QString("Search & Filter"));
+        QVERIFY(mainWindow()->statusPanel(1).startsWith("Today : "));
         // The file panel keeps its width, whatever the path's length.
-        QCOMPARE(widget(fmHomeAddMain, "StatusPanel2")->width(), 200);
+        QCOMPARE(widget(mainWindow(), "StatusPanel2")->width(), 200);
         // A preview closed while its "Zoom to fit" hint shows takes the hint with it.
         QTimer::singleShot(0, [] {
             TRpStandardPreview *w = openPreview();
             QVERIFY(w);
             QStatusTipEvent zoom(w->ZoomFit->statusTip());
             QApplication::sendEvent(w->ZoomFit, &zoom);
-            QCOMPARE(fmHomeAddMain->statusPanel(0), QString("Zoom to fit"));
+            QCOMPARE(mainWindow()->statusPanel(0), QString("Zoom to fit"));
             w->close();
         });
-        fmHomeAddMain->miPhoneList->trigger();
-        QCOMPARE(fmHomeAddMain->statusPanel(0), QString());
+        named<QAction>(mainWindow(), "miPhoneList")->trigger();
+        QCOMPARE(mainWindow()->statusPanel(0), QString());
     }
 
     // Enter runs "&Record" also while a letter of the letter group has the focus.
     void enterOnALetterRunsRecord()
     {
         RunningProgram program;
-        auto *b = widget<QRadioButton>(fmHomeAddMain, "RadioGroup1_B");
+        auto *b = widget<QRadioButton>(mainWindow(), "RadioGroup1_B");
         click(b);
         QCOMPARE(current(), QString("Baker"));
         b->setFocus();
@@ -438,7 +440,7 @@ private slots:
             checked = true;
             topLevel<QDialog>("fmSQLSearchDialog")->reject();
         });
-        click(fmHomeAddMain->HomeSearch);
+        click(named<QPushButton>(mainWindow(), "HomeSearch"));
         QVERIFY(checked);
     }
     // Placement read from the settings file keeps the window on a screen and
@@ -472,7 +474,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QByteArray, settings);
         RunningProgram program({}, settings);
-        QWidget *w = fmHomeAddMain;
+        QWidget *w = mainWindow();
         if (window == "card") {
             showCard();
             w = topLevel("fmRecCard");
@@ -495,8 +497,8 @@ private slots:
                  qPrintable(QString("%1,%2").arg(outer.left()).arg(outer.top())));
         // What the close writes back is the place the window was given.
         w->close();
-        if (w != fmHomeAddMain)
-            fmHomeAddMain->close();
+        if (w != mainWindow())
+            mainWindow()->close();
         QFile ini(program.folder.file("VarnIni.ini"));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QString text = QString::fromLatin1(ini.readAll());

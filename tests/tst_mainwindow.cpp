@@ -21,9 +21,9 @@ int rowsInFile(const QString &path, const QString &where = QString())
     return int(c.select("SELECT * FROM HomeAd " + where, {"Surname"}).rows.size());
 }
 
-QPushButton *button(const char *name) { return fmHomeAddMain->findChild<QPushButton *>(name); }
+QPushButton *button(const char *name) { return mainWindow()->findChild<QPushButton *>(name); }
 
-QAction *action(const char *name) { return fmHomeAddMain->findChild<QAction *>(name); }
+QAction *action(const char *name) { return mainWindow()->findChild<QAction *>(name); }
 
 // Types as a person does: each key goes to whatever has the focus by then
 // (the first key in a grid cell opens its editor).
@@ -42,25 +42,25 @@ private slots:
     void startsOnTheSampleInSurnameOrder()
     {
         RunningProgram program;
-        TfmHomeAddMain *w = fmHomeAddMain;
+        TfmHomeAddMain *w = mainWindow();
         QVERIFY(w && w->isVisible());
         QCOMPARE(w->windowTitle(), QString("Varnel 3"));
         QCOMPARE(w->book()->query()->state(), DataSetState::Browse);
-        const int rows = w->dbGrid1->model()->rowCount();
+        const int rows = named<DBGrid>(w, "dbGrid1")->model()->rowCount();
         QCOMPARE(rows, rowsInFile(program.folder.file("Varnel.vdf")));
-        QCOMPARE(w->dbGrid1->model()->index(1, 0).data().toString(), QString("adams"));
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->model()->index(1, 0).data().toString(), QString("adams"));
         QCOMPARE(w->statusPanel(2), "File in use:  " + program.folder.file("Varnel.vdf"));
         QStringList titles;
-        for (int c = 0; c < w->dbGrid1->model()->columnCount(); ++c)
-            titles << w->dbGrid1->model()->headerData(c, Qt::Horizontal).toString();
+        for (int c = 0; c < named<DBGrid>(w, "dbGrid1")->model()->columnCount(); ++c)
+            titles << named<DBGrid>(w, "dbGrid1")->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(titles, (QStringList{"Surname", "Firstname", "Address1", "Address2", "Add3 / Village", "Town",
                                       "County", "PostCode", "Tel", "Cell", "Flag"}));
-        QCOMPARE(w->dbGrid1->columnWidth(0), 76);
-        QCOMPARE(w->dbGrid1->columnWidth(6), 86);
-        QCOMPARE(w->dbGrid1->columnWidth(7), w->dbGrid1->displayWidthPixels(12));
-        QCOMPARE(w->dbGrid1->columnWidth(10), w->dbGrid1->displayWidthPixels(6));
-        QCOMPARE(w->dbGrid1->horizontalHeader()->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(w->dbGrid1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(0), 76);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(6), 86);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(7), named<DBGrid>(w, "dbGrid1")->displayWidthPixels(12));
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->columnWidth(10), named<DBGrid>(w, "dbGrid1")->displayWidthPixels(6));
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->horizontalHeader()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->viewport()->cursor().shape(), Qt::ArrowCursor);
         QVERIFY(program.log().isEmpty());
     }
 
@@ -87,7 +87,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, key);
         RunningProgram program;
-        QAction *a = fmHomeAddMain->findChild<QAction *>(name);
+        QAction *a = mainWindow()->findChild<QAction *>(name);
         QVERIFY(a);
         QCOMPARE(a->text(), caption);
         QCOMPARE(a->shortcut().toString(), key);
@@ -99,7 +99,7 @@ private slots:
     {
         RunningProgram program;
         int holders = 0;
-        for (QAction *a : fmHomeAddMain->findChildren<QAction *>())
+        for (QAction *a : mainWindow()->findChildren<QAction *>())
             if (a->shortcut() == QKeySequence(QStringLiteral("Ctrl+O")))
                 ++holders;
         QCOMPARE(holders, 1);
@@ -111,13 +111,13 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        auto *grid = fmHomeAddMain->dbGrid1;
+        auto *grid = named<DBGrid>(mainWindow(), "dbGrid1");
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Insert);
+        QCOMPARE(mainWindow()->book()->query()->state(), DataSetState::Insert);
         QCOMPARE(grid->model()->rowCount(), before + 1);
         QCOMPARE(grid->model()->headerData(0, Qt::Vertical).toString(), QString("*"));
         QTest::mouseClick(button("BitBtn2"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Browse);
+        QCOMPARE(mainWindow()->book()->query()->state(), DataSetState::Browse);
         QCOMPARE(grid->model()->rowCount(), before);
         QCOMPARE(rowsInFile(book), before);
         QVERIFY(program.platform.sound.played.isEmpty());
@@ -128,24 +128,24 @@ private slots:
         RunningProgram program;
         const QString book = program.folder.file("Varnel.vdf");
         const int before = rowsInFile(book);
-        auto *grid = fmHomeAddMain->dbGrid1;
+        auto *grid = named<DBGrid>(mainWindow(), "dbGrid1");
         grid->setCurrentIndex(grid->model()->index(3, 0));
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 3);
+        QCOMPARE(mainWindow()->book()->query()->recNo(), 3);
         type("Newcombe");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         type("Nora");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QApplication::processEvents(); // the editor hands its text over once the key is done
-        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Insert);
-        QCOMPARE(fmHomeAddMain->book()->query()->displayText("Firstname"), QString("Nora"));
+        QCOMPARE(mainWindow()->book()->query()->state(), DataSetState::Insert);
+        QCOMPARE(mainWindow()->book()->query()->displayText("Firstname"), QString("Nora"));
         // The navigator's Next finishes the record.
-        QTest::mouseClick(fmHomeAddMain->DBNavigator1->button(DBNavigator::Next), Qt::LeftButton);
+        QTest::mouseClick(named<DBNavigator>(mainWindow(), "DBNavigator1")->button(DBNavigator::Next), Qt::LeftButton);
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         QCOMPARE(rowsInFile(book), before + 1);
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Newcombe' AND Firstname = 'Nora'"), 1);
         QCOMPARE(grid->model()->index(3, 0).data().toString(), QString("Newcombe"));
-        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), 4);
+        QCOMPARE(mainWindow()->book()->query()->recNo(), 4);
     }
 
     void cellEditorsStopAtTheFieldLength_data()
@@ -161,7 +161,7 @@ private slots:
         QFETCH(int, column);
         QFETCH(int, length);
         RunningProgram program;
-        auto *grid = fmHomeAddMain->dbGrid1;
+        auto *grid = named<DBGrid>(mainWindow(), "dbGrid1");
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(0, column));
         type(QString(length + 5, 'W'));
@@ -186,8 +186,8 @@ private slots:
         QCOMPARE(rowsInFile(book, "WHERE Surname = 'Abbot'"), 0);
         // The grid's own Ctrl+Delete asks its own question.
         program.platform.dialogs.answers << "OK";
-        fmHomeAddMain->dbGrid1->setFocus();
-        QTest::keyClick(fmHomeAddMain->dbGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        named<DBGrid>(mainWindow(), "dbGrid1")->setFocus();
+        QTest::keyClick(named<DBGrid>(mainWindow(), "dbGrid1"), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(program.log().last(), QString("Confirm: Delete record? -> OK"));
         QCOMPARE(rowsInFile(book), before - 2);
     }
@@ -195,10 +195,10 @@ private slots:
     void closedDatasetMessages()
     {
         RunningProgram program;
-        fmHomeAddMain->book()->query()->close();
+        mainWindow()->book()->query()->close();
         for (DBNavigator::Button b : {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next,
                                       DBNavigator::Last, DBNavigator::Post})
-            QVERIFY(!fmHomeAddMain->DBNavigator1->button(b)->isEnabled());
+            QVERIFY(!named<DBNavigator>(mainWindow(), "DBNavigator1")->button(b)->isEnabled());
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
         QCOMPARE(program.log(), QStringList{"Varnel: Cannot perform this operation on a closed dataset."});
         program.log().clear();
@@ -214,30 +214,30 @@ private slots:
     void navigatorEnabling()
     {
         RunningProgram program;
-        DBNavigator *nav = fmHomeAddMain->DBNavigator1;
+        DBNavigator *nav = named<DBNavigator>(mainWindow(), "DBNavigator1");
         QVERIFY(!nav->button(DBNavigator::Post)->isEnabled());
         QVERIFY(nav->button(DBNavigator::Next)->isEnabled());
         QCOMPARE(nav->button(DBNavigator::Post)->toolTip(), QString("Post edit"));
-        fmHomeAddMain->book()->query()->setFieldText("Flag", "X");
+        mainWindow()->book()->query()->setFieldText("Flag", "X");
         QVERIFY(nav->button(DBNavigator::Post)->isEnabled());
         QTest::mouseClick(nav->button(DBNavigator::Post), Qt::LeftButton);
         QVERIFY(!nav->button(DBNavigator::Post)->isEnabled());
         QCOMPARE(program.platform.sound.played, QStringList{"post.wav"});
         QTest::mouseClick(nav->button(DBNavigator::Last), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->book()->query()->recNo(), fmHomeAddMain->book()->query()->recordCount() - 1);
+        QCOMPARE(mainWindow()->book()->query()->recNo(), mainWindow()->book()->query()->recordCount() - 1);
         QVERIFY(!nav->button(DBNavigator::Next)->isEnabled());
     }
 
     void leavingTheGridDropsAnUntouchedNewRecord()
     {
         RunningProgram program;
-        const int before = fmHomeAddMain->book()->query()->recordCount();
+        const int before = mainWindow()->book()->query()->recordCount();
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before + 1);
-        QVERIFY(fmHomeAddMain->dbGrid1->hasFocus());
+        QCOMPARE(mainWindow()->book()->query()->recordCount(), before + 1);
+        QVERIFY(named<DBGrid>(mainWindow(), "dbGrid1")->hasFocus());
         button("BitBtn1")->setFocus(); // focus moves to another control of the window
-        QCOMPARE(fmHomeAddMain->book()->query()->state(), DataSetState::Browse);
-        QCOMPARE(fmHomeAddMain->book()->query()->recordCount(), before);
+        QCOMPARE(mainWindow()->book()->query()->state(), DataSetState::Browse);
+        QCOMPARE(mainWindow()->book()->query()->recordCount(), before);
     }
 
     void missingStartupFileShowsTheEngineMessage()
@@ -245,24 +245,26 @@ private slots:
         RunningProgram program({"Varnel.vdf"});
         const QString path = program.folder.file("Varnel.vdf");
         QCOMPARE(program.log(), QStringList{QString("Varnel: Could not find file '%1'").arg(path)});
-        QVERIFY(!fmHomeAddMain->book()->query()->active());
-        QCOMPARE(fmHomeAddMain->dbGrid1->model()->rowCount(), 0);
-        QCOMPARE(fmHomeAddMain->statusPanel(2), "File in use:  " + path);
+        QVERIFY(!mainWindow()->book()->query()->active());
+        QCOMPARE(named<DBGrid>(mainWindow(), "dbGrid1")->model()->rowCount(), 0);
+        QCOMPARE(mainWindow()->statusPanel(2), "File in use:  " + path);
         QVERIFY(!QFile::exists(path));
     }
 
     void hintsGoToTheStatusBar()
     {
         RunningProgram program;
-        fmHomeAddMain->FormActivate();
-        QVERIFY(fmHomeAddMain->statusPanel(1).startsWith("Today : "));
+        // Activated again, as when the user comes back to it.
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(mainWindow());
+        QVERIFY(mainWindow()->statusPanel(1).startsWith("Today : "));
         QStatusTipEvent tip(button("BitBtn3")->statusTip());
         QApplication::sendEvent(button("BitBtn3"), &tip);
-        QCOMPARE(fmHomeAddMain->statusPanel(0), QString("Insert new record into table"));
+        QCOMPARE(mainWindow()->statusPanel(0), QString("Insert new record into table"));
         QCOMPARE(button("BitBtn3")->toolTip(), QString("Insert new record into table"));
         QStatusTipEvent none{QString()};
-        QApplication::sendEvent(fmHomeAddMain->Panel1, &none);
-        QCOMPARE(fmHomeAddMain->statusPanel(0), QString());
+        QApplication::sendEvent(named<QWidget>(mainWindow(), "Panel1"), &none);
+        QCOMPARE(mainWindow()->statusPanel(0), QString());
     }
 
     void exitEndsTheProgram()
@@ -270,7 +272,7 @@ private slots:
         RunningProgram program;
         QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
         action("Exit1")->trigger();
-        QVERIFY(!fmHomeAddMain->isVisible());
+        QVERIFY(!mainWindow()->isVisible());
     }
 };
 

@@ -1,5 +1,10 @@
 #include "TestSupport.h"
 
+#include "app/HomeGrid.h"
+#include "dbaware/DBGrid.h"
+#include "platform/IniFile.h"
+#include "platform/StartupBook.h"
+
 #include "platform/VarnelError.h"
 #include "store/AddressFields.h"
 #include "store/AdoConnection.h"
@@ -8,7 +13,11 @@
 #include "store/BookTransfer.h"
 #include "store/SelectionStatements.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -86,6 +95,27 @@ QString emptyDatabase(const QString &name)
     admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
     admin(QStringLiteral("CREATE DATABASE %1").arg(name));
     return uriFor(name);
+}
+
+// Fills in the server book dialog as a user does when it opens, and presses OK.
+void answerServerDialog(const QString &database, const QString &user = QStringLiteral("varnel"))
+{
+    QTimer::singleShot(0, [database, user] {
+        auto *dialog = topLevel<QDialog>(QStringLiteral("fmServerBook"));
+        const std::pair<const char *, QString> fields[] = {
+            {"edHost", g_host}, {"edDatabase", database}, {"edUser", user}};
+        for (const auto &[name, text] : fields) {
+            auto *edit = named<QLineEdit>(dialog, QLatin1String(name));
+            edit->selectAll();
+            QTest::keyClicks(edit, text);
+        }
+        QTest::mouseClick(named<QPushButton>(dialog, QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+}
+
+QString currentSurname(TfmHomeAddMain *w)
+{
+    return w->book()->query()->fieldValue(QStringLiteral("Surname")).toString();
 }
 
 QString blankBook()
@@ -524,6 +554,139 @@ private slots:
 
     // Several programs edit the same records at once: every save either goes
     // in or is refused and said so; none is lost.
+    void theWindowsOpenAServerBookAndFollowOtherUsers()
+    {
+        REQUIRE_SERVER();
+        const QString book = emptyDatabase("windows");
+        BookTransfer::copy(file, book, true, blankBook());
+        RunningProgram program;
+        TfmHomeAddMain *w = program.mainWindow();
+        answerServerDialog("windows");
+        named<QAction>(w, "miOpenServer")->trigger();
+        QCOMPARE(w->book()->fileInUse(), book);
+        QCOMPARE(w->statusPanel(2), "File in use:  " + book);
+        const int rows = int(listing(book, SelectionStatements::all()).size());
+        QCOMPARE(named<DBGrid>(w, "dbGrid1")->model()->rowCount(), rows);
+        QCOMPARE(letterGroupChoice(), QString("All"));
+
+        // Another user's new person reaches the grid; the current person stays current.
+        w->book()->query()->moveTo(5);
+        const QString person = currentSurname(w);
+        Book bob(book);
+        bob.query.open();
+        bob.query.insert();
+        bob.query.setFieldValue("Surname", "Aardvark");
+        bob.query.post();
+        QTRY_COMPARE(named<DBGrid>(w, "dbGrid1")->model()->rowCount(), rows + 1);
+        QCOMPARE(currentSurname(w), person);
+
+        // Not while a record is being typed here: then when it is saved.
+        QSignalSpy told(w->book()->connection(), &AdoConnection::changedElsewhere);
+        w->book()->query()->edit();
+        w->book()->query()->setFieldValue("Notes", "typing");
+        bob.query.insert();
+        bob.query.setFieldValue("Surname", "Aaron");
+        bob.query.post();
+        QVERIFY(told.wait(5000));
+        QCoreApplication::processEvents();
+        QCOMPARE(w->book()->query()->recordCount(), rows + 1);
+        QCOMPARE(w->book()->query()->fieldValue("Notes").toString(), QString("typing"));
+        w->book()->query()->post();
+        QTRY_COMPARE(named<DBGrid>(w, "dbGrid1")->model()->rowCount(), rows + 2);
+        QCOMPARE(currentSurname(w), person);
+        QCOMPARE(listing(book, SelectionStatements::search("Notes", "typing", false)).size(), 1);
+        QVERIFY2(program.log().isEmpty(), qPrintable(program.log().join('\n')));
+    }
+
+    void saveAsCopiesBetweenAFileAndAServer()
+    {
+        REQUIRE_SERVER();
+        RunningProgram program;
+        TfmHomeAddMain *w = program.mainWindow();
+        const QString sample = w->book()->fileInUse();
+        const QStringList people = listing(sample, SelectionStatements::all());
+
+        // To a database that holds no book yet: made when the user says so.
+        const QString server = emptyDatabase("saved_copy");
+        program.platform.dialogs.answers << "OK";
+        answerServerDialog("saved_copy");
+        named<QAction>(w, "miSaveAsServer")->trigger();
+        QCOMPARE(w->book()->fileInUse(), server);
+        QCOMPARE(w->statusPanel(2), "File in use:  " + server);
+        QCOMPARE(listing(server, SelectionStatements::all()), people);
+        QCOMPARE(w->book()->query()->recordCount(), people.size());
+        const QString copied = QStringLiteral("Message: %1 of %1 records copied to %2").arg(people.size()).arg(server);
+        QCOMPARE(program.log().size(), 2);
+        QVERIFY2(program.log()[0].startsWith("Confirm: " + server + " holds no address book yet"),
+                 qPrintable(program.log()[0]));
+        QCOMPARE(program.log()[1], copied);
+
+        // A second copy into the same, no longer empty, book is refused and
+        // leaves everything as it was.
+        program.log().clear();
+        answerServerDialog("saved_copy");
+        named<QAction>(w, "miSaveAsServer")->trigger();
+        QCOMPARE(program.log().size(), 1);
+        QVERIFY2(program.log()[0].contains("already holds"), qPrintable(program.log()[0]));
+        QCOMPARE(w->book()->fileInUse(), server);
+        QCOMPARE(listing(server, SelectionStatements::all()), people);
+
+        // And back from the server to a new file.
+        program.log().clear();
+        QTemporaryDir out;
+        const QString back = out.filePath("back.vdf");
+        program.platform.dialogs.answers << back;
+        named<QAction>(w, "miSaveAs")->trigger();
+        QCOMPARE(w->book()->fileInUse(), back);
+        QCOMPARE(listing(back, SelectionStatements::all()), people);
+        QCOMPARE(program.log().last(), QStringLiteral("Message: %1 of %1 records copied to %2").arg(people.size()).arg(back));
+    }
+
+    void aPasswordIsAskedForAndKeptNowhere()
+    {
+        REQUIRE_SERVER();
+        emptyDatabase("guarded_windows");
+        admin("GRANT ALL ON SCHEMA public TO varnel_pw", "guarded_windows");
+        BookTransfer::copy(file, uriFor("guarded_windows"), true, blankBook());
+        admin("GRANT ALL ON homead TO varnel_pw", "guarded_windows");
+        const QString book = uriFor("guarded_windows", "varnel_pw");
+
+        RunningProgram program;
+        TfmHomeAddMain *w = program.mainWindow();
+        program.platform.dialogs.answers << "wrong-guess" << "right-password";
+        answerServerDialog("guarded_windows", "varnel_pw");
+        named<QAction>(w, "miOpenServer")->trigger();
+        const QString asked = "Password: Password for " + book + ": -> OK";
+        QCOMPARE(program.log(), (QStringList{asked, asked}));
+        QVERIFY(w->book()->connection()->connected());
+        QCOMPARE(w->statusPanel(2), "File in use:  " + book);
+        w->close();
+        QFile ini(program.folder.file("VarnIni.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(!ini.readAll().contains("right-password"));
+
+        // Cancelled, the open is refused with the server's reason.
+        program.log().clear();
+        program.platform.dialogs.answers << "Cancel";
+        answerServerDialog("guarded_windows", "varnel_pw");
+        named<QAction>(w, "miOpenServer")->trigger();
+        QCOMPARE(program.log().size(), 2);
+        QVERIFY2(program.log()[1].contains("asks for the password of varnel_pw"), qPrintable(program.log()[1]));
+    }
+
+    void theProgramStartsOnAServerBookNamedOnTheCommandLine()
+    {
+        REQUIRE_SERVER();
+        const QString book = emptyDatabase("started");
+        BookTransfer::copy(file, book, true, blankBook());
+        StartupBook::request(book);
+        RunningProgram program;
+        QCOMPARE(program.mainWindow()->book()->fileInUse(), book);
+        QCOMPARE(program.mainWindow()->book()->query()->recordCount(),
+                 listing(book, SelectionStatements::all()).size());
+        QVERIFY(program.log().isEmpty());
+    }
+
     void severalClientsLoseNoUpdate()
     {
         REQUIRE_SERVER();
@@ -571,7 +734,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     const QString client = qEnvironmentVariable("VARNEL_EDITING_CLIENT");
     if (!client.isEmpty())
         return editingClient(client, argc > 1 ? atoi(argv[1]) : 10);

@@ -28,8 +28,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-TfmHomeAddMain *fmHomeAddMain = nullptr;
-
 namespace {
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
@@ -59,11 +57,9 @@ QAction *makeAction(QMenu *menu, const char *name, const QString &caption, const
     return a;
 }
 
-QAction *separator(QMenu *menu, const char *name)
+void separator(QMenu *menu, const char *name)
 {
-    QAction *a = menu->addSeparator();
-    a->setObjectName(QLatin1String(name));
-    return a;
+    menu->addSeparator()->setObjectName(QLatin1String(name));
 }
 
 } // namespace
@@ -84,27 +80,24 @@ const QVector<GridColumn> &TfmHomeAddMain::gridColumns()
 TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *parent)
     : QMainWindow(parent), m_book(book), m_state(state)
 {
-    fmHomeAddMain = this;
     setObjectName(QStringLiteral("fmHomeAddMain"));
     setWindowTitle(QStringLiteral("Varnel 3"));
     setFont(windowFont());
 
-    query()->setBeforePost([this] { HomeQueryBeforePost(); });
-    dsHome = new DataSource(query(), this);
-    dsHome->setObjectName(QStringLiteral("dsHome"));
+    query()->setBeforePost([this] { checkBeforeSave(); });
+    m_dataSource = new DataSource(query(), this);
+    m_dataSource->setObjectName(QStringLiteral("dsHome"));
 
     buildControls();
     buildMenu();
     // Designed outer size 1106 x 434; the frame is the desktop's.
     resize(1098, 400);
-    FormCreate();
+    createSteps();
 }
 
 TfmHomeAddMain::~TfmHomeAddMain()
 {
     HintHandler::uninstall();
-    if (fmHomeAddMain == this)
-        fmHomeAddMain = nullptr;
 }
 
 void TfmHomeAddMain::buildControls()
@@ -116,115 +109,115 @@ void TfmHomeAddMain::buildControls()
 
     auto *top = new QHBoxLayout;
     top->setSpacing(0);
-    dbGrid1 = new DBGrid(dsHome, gridColumns(), client);
-    dbGrid1->setObjectName(QStringLiteral("dbGrid1"));
-    top->addWidget(dbGrid1, 1);
+    m_grid = new DBGrid(m_dataSource, gridColumns(), client);
+    m_grid->setObjectName(QStringLiteral("dbGrid1"));
+    top->addWidget(m_grid, 1);
 
-    Panel4 = new QWidget(client);
-    Panel4->setObjectName(QStringLiteral("Panel4"));
-    Panel4->setFixedWidth(104);
-    auto *side = new QVBoxLayout(Panel4);
+    m_sidePanel = new QWidget(client);
+    m_sidePanel->setObjectName(QStringLiteral("Panel4"));
+    m_sidePanel->setFixedWidth(104);
+    auto *side = new QVBoxLayout(m_sidePanel);
     side->setContentsMargins(4, 4, 4, 4);
     side->setSpacing(3);
-    BitBtn3 = makeButton(Panel4, "BitBtn3", QStringLiteral("&Record"),
+    m_newRecordButton = makeButton(m_sidePanel, "BitBtn3", QStringLiteral("&Record"),
                          QStringLiteral("Insert new record into table"), QStyle::SP_FileIcon);
-    BitBtn2 = makeButton(Panel4, "BitBtn2", QStringLiteral("&Cancel"), QStringLiteral("Cancel updates"),
+    m_cancelButton = makeButton(m_sidePanel, "BitBtn2", QStringLiteral("&Cancel"), QStringLiteral("Cancel updates"),
                          QStyle::SP_DialogCancelButton);
-    btnDelete = makeButton(Panel4, "btnDelete", QStringLiteral("&Delete"), QStringLiteral("Delete 1 row"),
+    m_deleteButton = makeButton(m_sidePanel, "btnDelete", QStringLiteral("&Delete"), QStringLiteral("Delete 1 row"),
                            QStyle::SP_TrashIcon);
-    for (QPushButton *b : {BitBtn3, BitBtn2, btnDelete}) {
+    for (QPushButton *b : {m_newRecordButton, m_cancelButton, m_deleteButton}) {
         b->setFixedHeight(25);
         side->addWidget(b);
     }
 
-    RadioGroup1 = new QGroupBox(QStringLiteral("   Surname"), Panel4);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    setHint(RadioGroup1, QStringLiteral("Select by 1st letter of surname"));
-    RadioGroup1Items = new QButtonGroup(RadioGroup1);
-    RadioGroup1Items->setExclusive(true);
-    auto *letters = new QGridLayout(RadioGroup1);
+    m_letterGroupBox = new QGroupBox(QStringLiteral("   Surname"), m_sidePanel);
+    m_letterGroupBox->setObjectName(QStringLiteral("RadioGroup1"));
+    setHint(m_letterGroupBox, QStringLiteral("Select by 1st letter of surname"));
+    m_letterGroup = new QButtonGroup(m_letterGroupBox);
+    m_letterGroup->setExclusive(true);
+    auto *letters = new QGridLayout(m_letterGroupBox);
     letters->setContentsMargins(4, 2, 2, 2);
     letters->setHorizontalSpacing(2);
     letters->setVerticalSpacing(0);
     // Two columns filled top to bottom: A to N, then O to Z and All.
-    for (int i = 0; i < 27; ++i) {
-        const QString text = i < 26 ? QString(QChar('A' + i)) : QStringLiteral("All");
-        auto *rb = new QRadioButton(text, RadioGroup1);
+    for (int i = 0; i <= kLetterGroupAll; ++i) {
+        const QString text = i < kLetterGroupAll ? QString(QChar('A' + i)) : QStringLiteral("All");
+        auto *rb = new QRadioButton(text, m_letterGroupBox);
         rb->setObjectName(QStringLiteral("RadioGroup1_") + text);
-        RadioGroup1Items->addButton(rb, i);
+        m_letterGroup->addButton(rb, i);
         rb->setFixedHeight(15);
         letters->addWidget(rb, i % 14, i / 14);
     }
-    side->addWidget(RadioGroup1, 1);
-    top->addWidget(Panel4);
+    side->addWidget(m_letterGroupBox, 1);
+    top->addWidget(m_sidePanel);
     outer->addLayout(top, 1);
 
-    Panel1 = new QWidget(client);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(36);
-    auto *bottom = new QHBoxLayout(Panel1);
+    m_bottomPanel = new QWidget(client);
+    m_bottomPanel->setObjectName(QStringLiteral("Panel1"));
+    m_bottomPanel->setFixedHeight(36);
+    auto *bottom = new QHBoxLayout(m_bottomPanel);
     bottom->setContentsMargins(2, 2, 2, 2);
-    Panel3 = new QWidget(Panel1);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    auto *navBox = new QHBoxLayout(Panel3);
+    m_navigatorPanel = new QWidget(m_bottomPanel);
+    m_navigatorPanel->setObjectName(QStringLiteral("Panel3"));
+    auto *navBox = new QHBoxLayout(m_navigatorPanel);
     navBox->setContentsMargins(0, 0, 0, 0);
-    DBNavigator1 = new DBNavigator(
-        dsHome, {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last, DBNavigator::Post},
+    m_navigator = new DBNavigator(
+        m_dataSource, {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last, DBNavigator::Post},
         {QStringLiteral("First record"), QStringLiteral("Prior record"), QStringLiteral("Next record"),
          QStringLiteral("Last record"), QStringLiteral("Post edit")},
-        Panel3);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setFixedWidth(240);
-    navBox->addWidget(DBNavigator1);
-    bottom->addWidget(Panel3);
+        m_navigatorPanel);
+    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    m_navigator->setFixedWidth(240);
+    navBox->addWidget(m_navigator);
+    bottom->addWidget(m_navigatorPanel);
     bottom->addStretch(1);
 
-    Panel2 = new QWidget(Panel1);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    auto *buttons = new QHBoxLayout(Panel2);
+    m_buttonPanel = new QWidget(m_bottomPanel);
+    m_buttonPanel->setObjectName(QStringLiteral("Panel2"));
+    auto *buttons = new QHBoxLayout(m_buttonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
-    btnRecCard = makeButton(Panel2, "btnRecCard", QStringLiteral("Record &Card"),
+    m_recordCardButton = makeButton(m_buttonPanel, "btnRecCard", QStringLiteral("Record &Card"),
                             QStringLiteral("Index Card for data entry"), QStyle::SP_FileDialogDetailedView);
-    btEditCounty = makeButton(Panel2, "btEditCounty", QStringLiteral("EditCounty"),
+    m_editCountyButton = makeButton(m_buttonPanel, "btEditCounty", QStringLiteral("EditCounty"),
                               QStringLiteral("Edit List of Counties"));
-    HomeSearch = makeButton(Panel2, "HomeSearch", QStringLiteral("&Search"), QStringLiteral("Search & Filter"),
+    m_searchButton = makeButton(m_buttonPanel, "HomeSearch", QStringLiteral("&Search"), QStringLiteral("Search & Filter"),
                             QStyle::SP_FileDialogContentsView);
-    sqRetryBtn = makeButton(Panel2, "sqRetryBtn", QStringLiteral("&Reset"),
+    m_resetButton = makeButton(m_buttonPanel, "sqRetryBtn", QStringLiteral("&Reset"),
                             QStringLiteral("Clears Search & Shows all names again"), QStyle::SP_BrowserReload);
-    BitBtn1 = makeButton(Panel2, "BitBtn1", QStringLiteral("Close"), QStringLiteral("Closes Application"),
+    m_closeButton = makeButton(m_buttonPanel, "BitBtn1", QStringLiteral("Close"), QStringLiteral("Closes Application"),
                          QStyle::SP_DialogCloseButton);
-    for (QPushButton *b : {btnRecCard, btEditCounty, HomeSearch, sqRetryBtn, BitBtn1}) {
+    for (QPushButton *b : {m_recordCardButton, m_editCountyButton, m_searchButton, m_resetButton, m_closeButton}) {
         b->setMinimumWidth(92);
         buttons->addWidget(b);
     }
-    bottom->addWidget(Panel2);
-    outer->addWidget(Panel1);
+    bottom->addWidget(m_buttonPanel);
+    outer->addWidget(m_bottomPanel);
     setCentralWidget(client);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(20);
-    StatusBar1->setSizeGripEnabled(true);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setFixedHeight(20);
+    m_statusBar->setSizeGripEnabled(true);
     const int widths[3] = {400, 200, 200};
     const char *texts[3] = {"", "Today", "File"};
     for (int i = 0; i < 3; ++i) {
-        m_panels[i] = new QLabel(QLatin1String(texts[i]), StatusBar1);
+        m_panels[i] = new QLabel(QLatin1String(texts[i]), m_statusBar);
         m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         m_panels[i]->setMinimumWidth(widths[i]);
         m_panels[i]->setFrameShape(QFrame::Panel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
         m_panels[i]->setFixedWidth(widths[i]);
-        StatusBar1->addWidget(m_panels[i]);
+        m_statusBar->addWidget(m_panels[i]);
     }
     // The panels keep their widths; what is left of the bar stays empty.
-    StatusBar1->addWidget(new QWidget(StatusBar1), 1);
-    setStatusBar(StatusBar1);
+    m_statusBar->addWidget(new QWidget(m_statusBar), 1);
+    setStatusBar(m_statusBar);
 
-    connect(BitBtn3, &QPushButton::clicked, this, &TfmHomeAddMain::BitBtn3Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TfmHomeAddMain::BitBtn2Click);
-    connect(btnDelete, &QPushButton::clicked, this, &TfmHomeAddMain::btnDeleteClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TfmHomeAddMain::miExitClick);
-    connect(dbGrid1, &DBGrid::deleteRequested, this, &TfmHomeAddMain::dbGrid1DeleteRecord);
+    connect(m_newRecordButton, &QPushButton::clicked, this, &TfmHomeAddMain::newRecord);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TfmHomeAddMain::cancelEdit);
+    connect(m_deleteButton, &QPushButton::clicked, this, &TfmHomeAddMain::deleteRecord);
+    connect(m_closeButton, &QPushButton::clicked, this, &TfmHomeAddMain::exitProgram);
+    connect(m_grid, &DBGrid::deleteRequested, this, &TfmHomeAddMain::deleteFromGrid);
 
     // Enter runs "&Record" unless the focused control takes Enter itself (the
     // grid does; a focused button clicks itself); Esc runs "&Cancel".
@@ -236,28 +229,28 @@ void TfmHomeAddMain::buildControls()
     connect(esc, &QShortcut::activated, this, [this] { defaultOrCancelKey(false); });
 
     // Off until the windows that serve them exist (see VarnelApp).
-    for (QWidget *w : {static_cast<QWidget *>(RadioGroup1), static_cast<QWidget *>(btnRecCard),
-                       static_cast<QWidget *>(btEditCounty), static_cast<QWidget *>(HomeSearch),
-                       static_cast<QWidget *>(sqRetryBtn)})
+    for (QWidget *w : {static_cast<QWidget *>(m_letterGroupBox), static_cast<QWidget *>(m_recordCardButton),
+                       static_cast<QWidget *>(m_editCountyButton), static_cast<QWidget *>(m_searchButton),
+                       static_cast<QWidget *>(m_resetButton)})
         w->setEnabled(false);
 }
 
 QList<QAction *> TfmHomeAddMain::actionsOf(Command command) const
 {
     switch (command) {
-    case Command::Search: return {miOpenSearch};
-    case Command::RecordForm: return {miRecordForm};
-    case Command::PhoneList: return {miPhoneList};
-    case Command::Labels21: return {miLabel21};
-    case Command::Labels16: return {miLabel16};
-    case Command::Labels14: return {mi14perA4sheet1};
-    case Command::LabelFont: return {Setfont1};
-    case Command::FiloPages: return {FiloFaxPages1};
-    case Command::A5Pages: return {miA5DiaryPages};
-    case Command::MailMerge: return {miMailMerge};
-    case Command::Editor: return {Notepad1};
-    case Command::HelpNote: return {Help1};
-    case Command::About: return {miAbout};
+    case Command::Search: return {m_openSearchAction};
+    case Command::RecordForm: return {m_recordFormAction};
+    case Command::PhoneList: return {m_phoneListAction};
+    case Command::Labels21: return {m_labels21Action};
+    case Command::Labels16: return {m_labels16Action};
+    case Command::Labels14: return {m_labels14Action};
+    case Command::LabelFont: return {m_labelFontAction};
+    case Command::FiloPages: return {m_filoPagesAction};
+    case Command::A5Pages: return {m_a5PagesAction};
+    case Command::MailMerge: return {m_mailMergeAction};
+    case Command::Editor: return {m_notepadAction};
+    case Command::HelpNote: return {m_helpNoteAction};
+    case Command::About: return {m_aboutAction};
     case Command::RecordCard:
     case Command::CountyList: break;
     }
@@ -267,9 +260,9 @@ QList<QAction *> TfmHomeAddMain::actionsOf(Command command) const
 QList<QPushButton *> TfmHomeAddMain::buttonsOf(Command command) const
 {
     switch (command) {
-    case Command::Search: return {HomeSearch};
-    case Command::RecordCard: return {btnRecCard};
-    case Command::CountyList: return {btEditCounty};
+    case Command::Search: return {m_searchButton};
+    case Command::RecordCard: return {m_recordCardButton};
+    case Command::CountyList: return {m_editCountyButton};
     default: return {};
     }
 }
@@ -286,7 +279,7 @@ void TfmHomeAddMain::serve(Command command, std::function<void()> handler)
         b->setEnabled(true);
     }
     if (command == Command::RecordCard)
-        connect(dbGrid1, &DBGrid::recordDoubleClicked, this, run);
+        connect(m_grid, &DBGrid::recordDoubleClicked, this, run);
 }
 
 void TfmHomeAddMain::addCloseCheck(std::function<bool()> mayClose)
@@ -296,12 +289,12 @@ void TfmHomeAddMain::addCloseCheck(std::function<bool()> mayClose)
 
 QStringList TfmHomeAddMain::countyPickList() const
 {
-    return dbGrid1->pickList(dbGrid1->columnOf(AddressFields::County));
+    return m_grid->pickList(m_grid->columnOf(AddressFields::County));
 }
 
 void TfmHomeAddMain::setCountyPickList(const QStringList &counties)
 {
-    dbGrid1->setPickList(dbGrid1->columnOf(AddressFields::County), counties);
+    m_grid->setPickList(m_grid->columnOf(AddressFields::County), counties);
 }
 
 void TfmHomeAddMain::defaultOrCancelKey(bool isDefault)
@@ -314,9 +307,9 @@ void TfmHomeAddMain::defaultOrCancelKey(bool isDefault)
         return;
     }
     if (isDefault)
-        BitBtn3Click();
+        newRecord();
     else
-        BitBtn2Click();
+        cancelEdit();
 }
 
 void TfmHomeAddMain::buildMenu()
@@ -324,79 +317,83 @@ void TfmHomeAddMain::buildMenu()
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    File1 = bar->addMenu(QStringLiteral("&File"));
-    File1->setObjectName(QStringLiteral("File1"));
-    NewFile1 = makeAction(File1, "NewFile1", QStringLiteral("New File"), QKeySequence(QStringLiteral("Ctrl+N")),
+    m_fileMenu = bar->addMenu(QStringLiteral("&File"));
+    m_fileMenu->setObjectName(QStringLiteral("File1"));
+    m_newFileAction = makeAction(m_fileMenu, "NewFile1", QStringLiteral("New File"), QKeySequence(QStringLiteral("Ctrl+N")),
                           QStringLiteral("Opens new blank Table"));
-    miOpenFile = makeAction(File1, "miOpenFile", QStringLiteral("Open File"), QKeySequence(QStringLiteral("Ctrl+O")),
+    m_openFileAction = makeAction(m_fileMenu, "miOpenFile", QStringLiteral("Open File"), QKeySequence(QStringLiteral("Ctrl+O")),
                             QStringLiteral("Open existing table"));
-    miSaveAs = makeAction(File1, "miSaveAs", QStringLiteral("Save As"), QKeySequence(QStringLiteral("Ctrl+S")),
+    m_openServerAction = makeAction(m_fileMenu, "miOpenServer", QStringLiteral("Open Server Book..."), QKeySequence(),
+                                    QStringLiteral("Open an address book kept on a PostgreSQL server"));
+    m_saveAsAction = makeAction(m_fileMenu, "miSaveAs", QStringLiteral("Save As"), QKeySequence(QStringLiteral("Ctrl+S")),
                           QStringLiteral("Save table in new file"));
-    miClose = makeAction(File1, "miClose", QStringLiteral("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
+    m_saveAsServerAction = makeAction(m_fileMenu, "miSaveAsServer", QStringLiteral("Save As Server Book..."),
+                                      QKeySequence(), QStringLiteral("Copy the address book to a PostgreSQL server"));
+    m_closeFileAction = makeAction(m_fileMenu, "miClose", QStringLiteral("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
                          QString());
-    miImport = makeAction(File1, "miImport", QStringLiteral("Import..."), QKeySequence(),
+    m_importAction = makeAction(m_fileMenu, "miImport", QStringLiteral("Import..."), QKeySequence(),
                           QStringLiteral("Bring in people from vCard, CSV or an older Access book"));
-    miExport = makeAction(File1, "miExport", QStringLiteral("Export..."), QKeySequence(),
+    m_exportAction = makeAction(m_fileMenu, "miExport", QStringLiteral("Export..."), QKeySequence(),
                           QStringLiteral("Write the people shown to vCard or CSV"));
-    N3 = separator(File1, "N3");
+    separator(m_fileMenu, "N3");
     // Options shows Ctrl+O but never takes it: the first item with a key,
     // "Open File", has it.
-    miOptions = makeAction(File1, "miOptions", QStringLiteral("Options\tCtrl+O"), QKeySequence(),
+    m_optionsAction = makeAction(m_fileMenu, "miOptions", QStringLiteral("Options\tCtrl+O"), QKeySequence(),
                            QStringLiteral("Select start-up file"));
-    N1 = separator(File1, "N1");
-    miPrintSetup = makeAction(File1, "miPrintSetup", QStringLiteral("&Printer Setup"),
+    separator(m_fileMenu, "N1");
+    m_printSetupAction = makeAction(m_fileMenu, "miPrintSetup", QStringLiteral("&Printer Setup"),
                               QKeySequence(QStringLiteral("Ctrl+Q")), QString());
-    Exit1 = makeAction(File1, "Exit1", QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), QString());
+    m_exitAction = makeAction(m_fileMenu, "Exit1", QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), QString());
 
-    Search1 = bar->addMenu(QStringLiteral("&Search"));
-    Search1->setObjectName(QStringLiteral("Search1"));
-    setHint(Search1->menuAction(), QStringLiteral("Search & Filter"));
-    miOpenSearch = makeAction(Search1, "miOpenSearch", QStringLiteral("O&pen Search"), QKeySequence(Qt::Key_F3),
+    m_searchMenu = bar->addMenu(QStringLiteral("&Search"));
+    m_searchMenu->setObjectName(QStringLiteral("Search1"));
+    setHint(m_searchMenu->menuAction(), QStringLiteral("Search & Filter"));
+    m_openSearchAction = makeAction(m_searchMenu, "miOpenSearch", QStringLiteral("O&pen Search"), QKeySequence(Qt::Key_F3),
                               QString());
-    miClearFillter = makeAction(Search1, "miClearFillter", QStringLiteral("&Clear Fillter"),
+    m_clearFilterAction = makeAction(m_searchMenu, "miClearFillter", QStringLiteral("&Clear Fillter"),
                                 QKeySequence(Qt::Key_F4), QString());
 
-    Reports1 = bar->addMenu(QStringLiteral("&Reports"));
-    Reports1->setObjectName(QStringLiteral("Reports1"));
-    setHint(Reports1->menuAction(), QStringLiteral("Selection of useful Reports"));
-    miPhoneList = makeAction(Reports1, "miPhoneList", QStringLiteral("Phone &List"), QKeySequence(), QString());
-    miLabels21 = Reports1->addMenu(QStringLiteral("&Address Labels"));
-    miLabels21->setObjectName(QStringLiteral("miLabels21"));
-    miLabel21 = makeAction(miLabels21, "miLabel21", QStringLiteral("21 per A4 sheet"), QKeySequence(),
+    m_reportsMenu = bar->addMenu(QStringLiteral("&Reports"));
+    m_reportsMenu->setObjectName(QStringLiteral("Reports1"));
+    setHint(m_reportsMenu->menuAction(), QStringLiteral("Selection of useful Reports"));
+    m_phoneListAction = makeAction(m_reportsMenu, "miPhoneList", QStringLiteral("Phone &List"), QKeySequence(), QString());
+    m_labelsMenu = m_reportsMenu->addMenu(QStringLiteral("&Address Labels"));
+    m_labelsMenu->setObjectName(QStringLiteral("miLabels21"));
+    m_labels21Action = makeAction(m_labelsMenu, "miLabel21", QStringLiteral("21 per A4 sheet"), QKeySequence(),
                            QStringLiteral("Avery L7160"));
-    miLabel16 = makeAction(miLabels21, "miLabel16", QStringLiteral("16 per A4 sheet"), QKeySequence(),
+    m_labels16Action = makeAction(m_labelsMenu, "miLabel16", QStringLiteral("16 per A4 sheet"), QKeySequence(),
                            QStringLiteral("Avery L7162"));
-    mi14perA4sheet1 = makeAction(miLabels21, "mi14perA4sheet1", QStringLiteral("14 per A4 sheet"), QKeySequence(),
+    m_labels14Action = makeAction(m_labelsMenu, "mi14perA4sheet1", QStringLiteral("14 per A4 sheet"), QKeySequence(),
                                  QString());
-    Setfont1 = makeAction(miLabels21, "Setfont1", QStringLiteral("Set labels font"), QKeySequence(), QString());
-    FiloFaxPages1 = makeAction(Reports1, "FiloFaxPages1", QStringLiteral("&FiloFax Pages"), QKeySequence(), QString());
-    miA5DiaryPages = makeAction(Reports1, "miA5DiaryPages", QStringLiteral("A&5 Diary Pages"), QKeySequence(),
+    m_labelFontAction = makeAction(m_labelsMenu, "Setfont1", QStringLiteral("Set labels font"), QKeySequence(), QString());
+    m_filoPagesAction = makeAction(m_reportsMenu, "FiloFaxPages1", QStringLiteral("&FiloFax Pages"), QKeySequence(), QString());
+    m_a5PagesAction = makeAction(m_reportsMenu, "miA5DiaryPages", QStringLiteral("A&5 Diary Pages"), QKeySequence(),
                                 QString());
-    N2 = separator(Reports1, "N2");
-    miRecordForm = makeAction(Reports1, "miRecordForm", QStringLiteral("&Record Form "), QKeySequence(),
+    separator(m_reportsMenu, "N2");
+    m_recordFormAction = makeAction(m_reportsMenu, "miRecordForm", QStringLiteral("&Record Form "), QKeySequence(),
                               QStringLiteral("Alternative form for data entry"));
 
     // "&Mail Merge" and "&Notepad" are commands on the bar itself.
-    miMailMerge = bar->addAction(QStringLiteral("&Mail Merge"));
-    miMailMerge->setObjectName(QStringLiteral("miMailMerge"));
-    setHint(miMailMerge, QStringLiteral("Insert selected contacts for mailing"));
-    Notepad1 = bar->addAction(QStringLiteral("&Notepad"));
-    Notepad1->setObjectName(QStringLiteral("Notepad1"));
-    setHint(Notepad1, QStringLiteral("Opens Text Editor"));
+    m_mailMergeAction = bar->addAction(QStringLiteral("&Mail Merge"));
+    m_mailMergeAction->setObjectName(QStringLiteral("miMailMerge"));
+    setHint(m_mailMergeAction, QStringLiteral("Insert selected contacts for mailing"));
+    m_notepadAction = bar->addAction(QStringLiteral("&Notepad"));
+    m_notepadAction->setObjectName(QStringLiteral("Notepad1"));
+    setHint(m_notepadAction, QStringLiteral("Opens Text Editor"));
 
-    Help3 = bar->addMenu(QStringLiteral("&Help"));
-    Help3->setObjectName(QStringLiteral("Help3"));
-    Help2 = makeAction(Help3, "Help2", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1), QString());
-    Help1 = makeAction(Help3, "Help1", QStringLiteral("Hel&p Note"), QKeySequence(), QString());
-    miAbout = makeAction(Help3, "miAbout", QStringLiteral("&About"), QKeySequence(), QString());
+    m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->setObjectName(QStringLiteral("Help3"));
+    m_manualAction = makeAction(m_helpMenu, "Help2", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1), QString());
+    m_helpNoteAction = makeAction(m_helpMenu, "Help1", QStringLiteral("Hel&p Note"), QKeySequence(), QString());
+    m_aboutAction = makeAction(m_helpMenu, "miAbout", QStringLiteral("&About"), QKeySequence(), QString());
 
-    connect(miPrintSetup, &QAction::triggered, this, &TfmHomeAddMain::miPrintSetupClick);
-    connect(Exit1, &QAction::triggered, this, &TfmHomeAddMain::miExitClick);
+    connect(m_printSetupAction, &QAction::triggered, this, &TfmHomeAddMain::printerSetup);
+    connect(m_exitAction, &QAction::triggered, this, &TfmHomeAddMain::exitProgram);
 
     // Off until the window that serves them has been created and wired them up.
-    for (QAction *a : {NewFile1, miOpenFile, miSaveAs, miClose, miImport, miExport, miOptions, miOpenSearch, miClearFillter,
-                       miPhoneList, miLabel21, miLabel16, mi14perA4sheet1, Setfont1, FiloFaxPages1,
-                       miA5DiaryPages, miRecordForm, miMailMerge, Notepad1, Help2, Help1, miAbout})
+    for (QAction *a : {m_newFileAction, m_openFileAction, m_openServerAction, m_saveAsAction, m_saveAsServerAction, m_closeFileAction, m_importAction, m_exportAction, m_optionsAction, m_openSearchAction, m_clearFilterAction,
+                       m_phoneListAction, m_labels21Action, m_labels16Action, m_labels14Action, m_labelFontAction, m_filoPagesAction,
+                       m_a5PagesAction, m_recordFormAction, m_mailMergeAction, m_notepadAction, m_manualAction, m_helpNoteAction, m_aboutAction})
         a->setEnabled(false);
 }
 
@@ -419,25 +416,32 @@ bool TfmHomeAddMain::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
-void TfmHomeAddMain::FormCreate()
+void TfmHomeAddMain::createSteps()
 {
     wireFileCommands();
     // A book named on the command line comes first. One that cannot be opened
     // is reported as any book is, and the usual start-up choice follows.
     const QString asked = StartupBook::take();
-    const bool takeAsked = !asked.isEmpty() && guarded(this, [&asked] {
+    QString typedPassword;
+    const bool takeAsked = !asked.isEmpty() && guarded(this, [this, &asked, &typedPassword] {
         AdoConnection probe;
-        probe.setConnectionString(AdoConnection::connectionStringFor(asked));
+        probe.setBook(asked);
+        probe.setPasswordPrompt([this, &typedPassword](const QString &address) {
+            typedPassword = askPassword(address);
+            return typedPassword;
+        });
         probe.open();
     });
     // Else the start-up address book: the sample, unless the user chose the
     // blank one for later starts.
-    const bool ok = guarded(this, [this, &asked, takeAsked] {
+    const bool ok = guarded(this, [this, &asked, &typedPassword, takeAsked] {
         const IniFile ini(IniFile::settingsPath());
-        const bool sample = ini.readBool(QStringLiteral("Options"), QStringLiteral("Checked"), true);
+        const bool sample = ini.readBool(SettingsKeys::Option::SampleAtStart, true);
         m_book->useFile(takeAsked ? asked
                                   : ProgramFolder::file(sample ? QStringLiteral("Varnel.vdf")
                                                                : QStringLiteral("NewFile.vdf")));
+        if (takeAsked && !typedPassword.isNull())
+            m_book->connection()->setPassword(typedPassword);
     });
     if (!ok)
         Platform::dialogs().message(
@@ -446,53 +450,50 @@ void TfmHomeAddMain::FormCreate()
     setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
 }
 
-void TfmHomeAddMain::FormShow()
+void TfmHomeAddMain::showSteps()
 {
+    using SettingsKeys::Place;
     const IniFile ini(IniFile::settingsPath());
-    const QString main = QStringLiteral("MainForm");
-    if (ini.readInteger(main, QStringLiteral("Status"), 0) != 0)
-        restoreOuterGeometry(ini.readInteger(main, QStringLiteral("Top"), y()),
-                             ini.readInteger(main, QStringLiteral("Left"), x()),
-                             ini.readInteger(main, QStringLiteral("Width"),
-                                             WindowPlacement::outerGeometry(this).width()),
-                             ini.readInteger(main, QStringLiteral("Height"),
-                                             WindowPlacement::outerGeometry(this).height()));
-    const QStringList keys = gridWidthKeys();
-    for (int c = 0; c < keys.size(); ++c)
-        dbGrid1->setColumnWidth(c, ini.readInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->designedWidth(c)));
+    const auto main = SettingsKeys::Window::Main;
+    if (ini.readInteger(main, Place::Status, 0) != 0)
+        restoreOuterGeometry(ini.readInteger(main, Place::Top, y()), ini.readInteger(main, Place::Left, x()),
+                             ini.readInteger(main, Place::Width, WindowPlacement::outerGeometry(this).width()),
+                             ini.readInteger(main, Place::Height, WindowPlacement::outerGeometry(this).height()));
+    for (int c = 0; c < m_grid->model()->columnCount(); ++c)
+        m_grid->setColumnWidth(c, ini.readGridWidth(c, m_grid->designedWidth(c)));
 
-    if (ini.readBool(QStringLiteral("Options"), QStringLiteral("Show Form"), true))
-        miOptionsClick();
+    if (ini.readBool(SettingsKeys::Option::OptionsAtStart, true))
+        showOptions();
 
     loadCountyPickList();
 }
 
-void TfmHomeAddMain::FormActivate()
+void TfmHomeAddMain::activationSteps()
 {
     HintHandler::install(m_panels[0]);
     setStatusPanel(1, QStringLiteral("Today : ") + AdoQuery::dateTimeText(QDateTime(QDate::currentDate(), QTime(0, 0))));
 }
 
-void TfmHomeAddMain::FormClose()
+void TfmHomeAddMain::closeSteps()
 {
+    using SettingsKeys::Place;
     IniFile ini(IniFile::settingsPath());
-    const QString main = QStringLiteral("MainForm");
+    const auto main = SettingsKeys::Window::Main;
     int status = 1;
     if (isMaximized())
         status = 3;
     else if (!isMinimized()) {
         const QRect outer = WindowPlacement::outerGeometry(this);
-        ini.writeInteger(main, QStringLiteral("Top"), outer.top());
-        ini.writeInteger(main, QStringLiteral("Left"), outer.left());
-        ini.writeInteger(main, QStringLiteral("Width"), outer.width());
-        ini.writeInteger(main, QStringLiteral("Height"), outer.height());
+        ini.writeInteger(main, Place::Top, outer.top());
+        ini.writeInteger(main, Place::Left, outer.left());
+        ini.writeInteger(main, Place::Width, outer.width());
+        ini.writeInteger(main, Place::Height, outer.height());
     }
     if (!isActiveWindow())
         status = 2;
-    ini.writeInteger(main, QStringLiteral("Status"), status);
-    const QStringList keys = gridWidthKeys();
-    for (int c = 0; c < keys.size(); ++c)
-        ini.writeInteger(QStringLiteral("DBGrid"), keys[c], dbGrid1->columnWidth(c));
+    ini.writeInteger(main, Place::Status, status);
+    for (int c = 0; c < m_grid->model()->columnCount(); ++c)
+        ini.writeGridWidth(c, m_grid->columnWidth(c));
 }
 
 void TfmHomeAddMain::showEvent(QShowEvent *e)
@@ -500,7 +501,7 @@ void TfmHomeAddMain::showEvent(QShowEvent *e)
     QMainWindow::showEvent(e);
     if (!m_shown) {
         m_shown = true;
-        guarded(this, [this] { FormShow(); });
+        guarded(this, [this] { showSteps(); });
     }
 }
 
@@ -521,7 +522,7 @@ void TfmHomeAddMain::closeEvent(QCloseEvent *e)
         e->ignore();
         return;
     }
-    guarded(this, [this] { FormClose(); });
+    guarded(this, [this] { closeSteps(); });
     e->accept();
     QApplication::quit();
 }
@@ -530,44 +531,44 @@ void TfmHomeAddMain::changeEvent(QEvent *e)
 {
     QMainWindow::changeEvent(e);
     if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
+        activationSteps();
 }
 
-void TfmHomeAddMain::BitBtn3Click()
+void TfmHomeAddMain::newRecord()
 {
     guarded(this, [this] {
         query()->insert();
-        dbGrid1->setFocus();
+        m_grid->setFocus();
     });
 }
 
-void TfmHomeAddMain::BitBtn2Click()
+void TfmHomeAddMain::cancelEdit()
 {
-    dbGrid1->discardEditor();
+    m_grid->discardEditor();
     guarded(this, [this] { query()->cancelUpdates(); });
 }
 
-void TfmHomeAddMain::btnDeleteClick()
+void TfmHomeAddMain::deleteRecord()
 {
     if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("You are about to delete a record"), true))
         return;
-    dbGrid1->discardEditor();
+    m_grid->discardEditor();
     guarded(this, [this] { query()->deleteRecord(); });
 }
 
-void TfmHomeAddMain::dbGrid1DeleteRecord()
+void TfmHomeAddMain::deleteFromGrid()
 {
     if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"), true))
         return;
-    dbGrid1->discardEditor();
+    m_grid->discardEditor();
     guarded(this, [this] { query()->deleteRecord(); });
 }
 
-void TfmHomeAddMain::miPrintSetupClick()
+void TfmHomeAddMain::printerSetup()
 {
     Platform::dialogs().printerSetup(this, m_state->printer());
 }
 
-void TfmHomeAddMain::miExitClick() { close(); }
+void TfmHomeAddMain::exitProgram() { close(); }
 
-void TfmHomeAddMain::HomeQueryBeforePost() { Platform::sound().play(QStringLiteral("post.wav")); }
+void TfmHomeAddMain::checkBeforeSave() { Platform::sound().play(QStringLiteral("post.wav")); }

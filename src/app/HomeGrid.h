@@ -65,78 +65,14 @@ public:
     // The County column's pick list.
     QStringList countyPickList() const;
     void setCountyPickList(const QStringList &counties);
-    DataSource *dsHome;
-    int LastSortColumn = -1; // -1: none
-    // The letter group's "All" button, after A to Z.
-    static constexpr int kLetterGroupAll = 26;
 
-    // Controls.
-    DBGrid *dbGrid1;
-    QWidget *Panel4, *Panel1, *Panel2, *Panel3;
-    QPushButton *BitBtn3, *BitBtn2, *btnDelete;
-    QGroupBox *RadioGroup1;
-    QButtonGroup *RadioGroup1Items;
-    DBNavigator *DBNavigator1;
-    QPushButton *btnRecCard, *btEditCounty, *HomeSearch, *sqRetryBtn, *BitBtn1;
-    QStatusBar *StatusBar1;
-
-    // Menu.
-    QMenu *File1, *Search1, *Reports1, *miLabels21, *Help3;
-    QAction *NewFile1, *miOpenFile, *miSaveAs, *miClose, *miImport, *miExport, *N3, *miOptions, *N1, *miPrintSetup, *Exit1;
-    QAction *miOpenSearch, *miClearFillter;
-    QAction *miPhoneList, *miLabel21, *miLabel16, *mi14perA4sheet1, *Setfont1, *FiloFaxPages1,
-        *miA5DiaryPages, *N2, *miRecordForm;
-    QAction *miMailMerge, *Notepad1;
-    QAction *Help2, *Help1, *miAbout;
-
-    // The three status panels.
+    // The three status panels: 0 hints and notices, 1 today's date, 2 the
+    // file in use.
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString &text);
 
     // Designed column widths, by grid column.
     static const QVector<GridColumn> &gridColumns();
-
-    // Handlers.
-    void FormCreate();
-    void FormShow();
-    void FormActivate();
-    void FormClose();
-    void BitBtn3Click();
-    void BitBtn2Click();
-    void btnDeleteClick();
-    void dbGrid1DeleteRecord();
-    void miPrintSetupClick();
-    void miExitClick();
-    void HomeQueryBeforePost();
-
-    // Browsing: letter filter, column sort, search.
-    void RadioGroup1Click(int index);
-    void sqRetryBtnClick();
-    void dbGrid1TitleClick(int column);
-
-    // Address book files, settings, start-up options, help.
-    void NewFile1Click();
-    void miOpenFileClick();
-    void miSaveAsClick();
-    void miCloseClick();
-    // Contacts in and out (vCard, CSV, Access books), and the offer to
-    // convert an Access-format book that Open File meets. The offer gives
-    // the path to open instead, or empty when the user declines.
-    void miImportClick();
-    void miExportClick();
-    QString offerConversion(const QString &accessFile);
-    void miOptionsClick();
-    void Help2Click();
-    // Settings keys of the grid's eleven column widths, by column.
-    static QStringList gridWidthKeys();
-    // Connects and enables the file, options and manual commands.
-    void wireFileCommands();
-    // Puts the window's outer edges at the given place and size.
-    void restoreOuterGeometry(int top, int left, int width, int height);
-    // Checks "All" in the letter group without running the filter.
-    void checkLetterGroupAll();
-    // Steps 2 and 3 of New File and Open File: all records, letter group "All".
-    void reopenAllRecords();
 
     // Fills the County column's pick list from "ListFile.txt" (a show step).
     void loadCountyPickList();
@@ -152,17 +88,89 @@ protected:
     bool event(QEvent *e) override;
 
 private:
+    // The letter group's "All" button, after A to Z.
+    static constexpr int kLetterGroupAll = 26;
+
     void buildControls();
     void buildMenu();
     QList<QAction *> actionsOf(Command command) const;
     QList<QPushButton *> buttonsOf(Command command) const;
     void defaultOrCancelKey(bool isDefault);
     AdoQuery *query() const { return m_book->query(); }
+
+    // Start-up and closing steps.
+    void createSteps();
+    void showSteps();
+    void activationSteps();
+    void closeSteps();
+    // Connects and enables the file, options and manual commands.
+    void wireFileCommands();
+    // Puts the window's outer edges at the given place and size.
+    void restoreOuterGeometry(int top, int left, int width, int height);
+
+    // The record buttons and the grid's own delete key.
+    void newRecord();
+    void cancelEdit();
+    void deleteRecord();
+    void deleteFromGrid();
+    void checkBeforeSave();
+
+    // Browsing: letter filter, reset, column sort.
+    void selectLetter(int index);
+    void resetSelection();
+    void sortByColumn(int column);
+    // Checks "All" in the letter group without running the filter.
+    void checkLetterGroupAll();
+    // Steps 2 and 3 of New File and Open File: all records, letter group "All".
+    void reopenAllRecords();
+
+    // The File menu.
+    void newFile();
+    void openFile();
+    void saveAs();
+    void closeFile();
+    // Server books: open one, copy the book in use to one, and the copy
+    // between a file and a server either way, after which the program goes
+    // on in the copy.
+    void openServerBook();
+    void saveAsServerBook();
+    void copyBookTo(const QString &target);
+    QString askPassword(const QString &address);
+    // Contacts in and out (vCard, CSV, Access books), and the offer to
+    // convert an Access-format book that Open File meets. The offer gives
+    // the path to open instead, or empty when the user declines.
+    void importContacts();
+    void exportContacts();
+    QString offerConversion(const QString &accessFile);
+    void showOptions();
+    void printerSetup();
+    void exitProgram();
+    void openManual();
+
     AddressBook *m_book;
     ProgramState *m_state;
-    QLabel *m_panels[3] = {};
+    DataSource *m_dataSource;
+    int m_lastSortColumn = -1; // -1: none
     bool m_shown = false;
     QList<std::function<bool()>> m_closeChecks;
+
+    DBGrid *m_grid;
+    QWidget *m_sidePanel, *m_bottomPanel, *m_buttonPanel, *m_navigatorPanel;
+    QPushButton *m_newRecordButton, *m_cancelButton, *m_deleteButton;
+    QGroupBox *m_letterGroupBox;
+    QButtonGroup *m_letterGroup;
+    DBNavigator *m_navigator;
+    QPushButton *m_recordCardButton, *m_editCountyButton, *m_searchButton, *m_resetButton, *m_closeButton;
+    QStatusBar *m_statusBar;
+    QLabel *m_panels[3] = {};
+
+    QMenu *m_fileMenu, *m_searchMenu, *m_reportsMenu, *m_labelsMenu, *m_helpMenu;
+    QAction *m_newFileAction, *m_openFileAction, *m_openServerAction, *m_saveAsAction, *m_saveAsServerAction, *m_closeFileAction, *m_importAction,
+        *m_exportAction, *m_optionsAction, *m_printSetupAction, *m_exitAction;
+    QAction *m_openSearchAction, *m_clearFilterAction;
+    QAction *m_phoneListAction, *m_labels21Action, *m_labels16Action, *m_labels14Action, *m_labelFontAction,
+        *m_filoPagesAction, *m_a5PagesAction, *m_recordFormAction;
+    QAction *m_mailMergeAction, *m_notepadAction;
+    QAction *m_manualAction, *m_helpNoteAction, *m_aboutAction;
 };
 
-extern TfmHomeAddMain *fmHomeAddMain;

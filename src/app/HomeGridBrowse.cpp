@@ -13,19 +13,19 @@ void TfmHomeAddMain::enableBrowsing()
 {
     // Runs when the selection changes, by a click or by a command; a click on
     // the button already selected changes nothing.
-    connect(RadioGroup1Items, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    connect(m_letterGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
-            RadioGroup1Click(id);
+            selectLetter(id);
     });
-    connect(sqRetryBtn, &QPushButton::clicked, this, &TfmHomeAddMain::sqRetryBtnClick);
-    connect(miClearFillter, &QAction::triggered, this, &TfmHomeAddMain::sqRetryBtnClick);
-    connect(dbGrid1, &DBGrid::titleClicked, this, &TfmHomeAddMain::dbGrid1TitleClick);
-    RadioGroup1->setEnabled(true);
-    sqRetryBtn->setEnabled(true);
-    miClearFillter->setEnabled(true);
+    connect(m_resetButton, &QPushButton::clicked, this, &TfmHomeAddMain::resetSelection);
+    connect(m_clearFilterAction, &QAction::triggered, this, &TfmHomeAddMain::resetSelection);
+    connect(m_grid, &DBGrid::titleClicked, this, &TfmHomeAddMain::sortByColumn);
+    m_letterGroupBox->setEnabled(true);
+    m_resetButton->setEnabled(true);
+    m_clearFilterAction->setEnabled(true);
 }
 
-void TfmHomeAddMain::RadioGroup1Click(int index)
+void TfmHomeAddMain::selectLetter(int index)
 {
     guarded(this, [this, index] {
         m_book->select(index < kLetterGroupAll ? SelectionStatements::letter(QChar('A' + index))
@@ -33,25 +33,25 @@ void TfmHomeAddMain::RadioGroup1Click(int index)
     });
 }
 
-void TfmHomeAddMain::sqRetryBtnClick()
+void TfmHomeAddMain::resetSelection()
 {
     guarded(this, [this] {
         m_book->select(SelectionStatements::all());
         // Selecting "All" runs the letter group's own handler when it was not
         // selected already.
-        RadioGroup1Items->button(kLetterGroupAll)->setChecked(true);
+        m_letterGroup->button(kLetterGroupAll)->setChecked(true);
         emit selectionReset();
     });
 }
 
-void TfmHomeAddMain::dbGrid1TitleClick(int column)
+void TfmHomeAddMain::sortByColumn(int column)
 {
     guarded(this, [this, column] {
-        GridModel *model = dbGrid1->gridModel();
-        if (LastSortColumn >= 0)
+        GridModel *model = m_grid->gridModel();
+        if (m_lastSortColumn >= 0)
             model->setBoldColumn(-1);
         model->setBoldColumn(column);
-        LastSortColumn = column;
+        m_lastSortColumn = column;
         const QString field = AddressFields::all().at(model->columns().at(column).field).name;
         const QString sort = query()->sort();
         // Ascending first, then each further click on the same column turns

@@ -33,7 +33,7 @@ void importInto(TfmHomeAddMain *window, const QString &file)
 }
 } // namespace
 
-void TfmHomeAddMain::miImportClick()
+void TfmHomeAddMain::importContacts()
 {
     FileDialogRequest request;
     request.folder = ProgramFolder::path();
@@ -45,7 +45,7 @@ void TfmHomeAddMain::miImportClick()
     importInto(this, chosen);
 }
 
-void TfmHomeAddMain::miExportClick()
+void TfmHomeAddMain::exportContacts()
 {
     query()->checkBrowseMode();
     ExportWindow window(m_book->connection(), [this] { return query()->sql(); }, this);

@@ -1,5 +1,6 @@
 // The main window's address book file commands, start-up options and manual.
 #include "app/HomeGrid.h"
+#include "app/ServerBookDialog.h"
 #include "app/StatusCaptions.h"
 
 #include "app/Options.h"
@@ -9,6 +10,8 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
+#include "store/BookAddress.h"
+#include "store/BookTransfer.h"
 #include "store/EngineWait.h"
 #include "store/FmxUtils.h"
 #include "store/SelectionStatements.h"
@@ -45,22 +48,15 @@ QString withDefaultSuffix(const QString &path)
 
 } // namespace
 
-QStringList TfmHomeAddMain::gridWidthKeys()
-{
-    return {QStringLiteral("WSurname"), QStringLiteral("WFirstname"), QStringLiteral("WAdd1"),
-            QStringLiteral("WAdd2"),    QStringLiteral("WA3"),        QStringLiteral("WTown"),
-            QStringLiteral("WCounty"),  QStringLiteral("WPCode"),     QStringLiteral("WTel"),
-            QStringLiteral("WCell"),    QStringLiteral("WFlag")};
-}
-
 void TfmHomeAddMain::wireFileCommands()
 {
     QApplication::setWindowIcon(Pictures::programIcon());
     const std::pair<QAction *, void (TfmHomeAddMain::*)()> commands[] = {
-        {NewFile1, &TfmHomeAddMain::NewFile1Click}, {miOpenFile, &TfmHomeAddMain::miOpenFileClick},
-        {miSaveAs, &TfmHomeAddMain::miSaveAsClick}, {miClose, &TfmHomeAddMain::miCloseClick},
-        {miImport, &TfmHomeAddMain::miImportClick}, {miExport, &TfmHomeAddMain::miExportClick},
-        {miOptions, &TfmHomeAddMain::miOptionsClick}, {Help2, &TfmHomeAddMain::Help2Click},
+        {m_newFileAction, &TfmHomeAddMain::newFile}, {m_openFileAction, &TfmHomeAddMain::openFile},
+        {m_openServerAction, &TfmHomeAddMain::openServerBook}, {m_saveAsServerAction, &TfmHomeAddMain::saveAsServerBook},
+        {m_saveAsAction, &TfmHomeAddMain::saveAs}, {m_closeFileAction, &TfmHomeAddMain::closeFile},
+        {m_importAction, &TfmHomeAddMain::importContacts}, {m_exportAction, &TfmHomeAddMain::exportContacts},
+        {m_optionsAction, &TfmHomeAddMain::showOptions}, {m_manualAction, &TfmHomeAddMain::openManual},
     };
     for (const auto &[action, handler] : commands) {
         connect(action, &QAction::triggered, this, [this, handler = handler] {
@@ -69,6 +65,8 @@ void TfmHomeAddMain::wireFileCommands()
         action->setEnabled(true);
     }
 
+    // A server that wants a password asks the user for it.
+    m_book->connection()->setPasswordPrompt([this](const QString &address) { return askPassword(address); });
     // A book that can only be read is said so when it is opened, not at the
     // first refused save.
     connect(m_book->connection(), &AdoConnection::openedReadOnly, this, [this](const QString &notice) {
@@ -103,8 +101,8 @@ void TfmHomeAddMain::checkLetterGroupAll()
 {
     // The letter filter itself is not run: the statement was set to all
     // records in surname order just before.
-    QAbstractButton *all = RadioGroup1Items->button(kLetterGroupAll);
-    const QSignalBlocker groupQuiet(RadioGroup1Items);
+    QAbstractButton *all = m_letterGroup->button(kLetterGroupAll);
+    const QSignalBlocker groupQuiet(m_letterGroup);
     const QSignalBlocker buttonQuiet(all);
     all->setChecked(true);
 }
@@ -120,7 +118,7 @@ void TfmHomeAddMain::reopenAllRecords()
     checkLetterGroupAll();
 }
 
-void TfmHomeAddMain::NewFile1Click()
+void TfmHomeAddMain::newFile()
 {
     const QString blank = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
     reopenAllRecords();
@@ -130,7 +128,7 @@ void TfmHomeAddMain::NewFile1Click()
     setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
 }
 
-void TfmHomeAddMain::miOpenFileClick()
+void TfmHomeAddMain::openFile()
 {
     FileDialogRequest request = bookDialog();
     request.filters = {QStringLiteral("Varnel Data Files (*.vdf)"),
@@ -162,7 +160,7 @@ void TfmHomeAddMain::miOpenFileClick()
     setStatusPanel(2, fileInUseCaption(chosen));
 }
 
-void TfmHomeAddMain::miSaveAsClick()
+void TfmHomeAddMain::saveAs()
 {
     FileDialogRequest request = bookDialog();
     request.confirmOverwrite = false;
@@ -175,6 +173,11 @@ void TfmHomeAddMain::miSaveAsClick()
     if (QFileInfo(chosen).isDir())
         chosen = QFileInfo(chosen + '/' + QFileInfo(m_book->fileInUse()).fileName()).absoluteFilePath();
 
+    // A server book is copied record by record into a new file.
+    if (m_book->connection()->isServerBook()) {
+        copyBookTo(chosen);
+        return;
+    }
     // A failed copy leaves the file in use in use, shown again before the
     // error is told.
     m_book->copyTo(chosen);
@@ -185,19 +188,73 @@ void TfmHomeAddMain::miSaveAsClick()
     m_book->reconnect();
 }
 
-void TfmHomeAddMain::miCloseClick()
+void TfmHomeAddMain::openServerBook()
+{
+    ServerBookDialog dialog(QStringLiteral("Open Server Book"), m_book->fileInUse(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    reopenAllRecords();
+    m_book->connection()->close();
+    m_book->useFile(dialog.address());
+    setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
+    m_book->reconnect();
+}
+
+void TfmHomeAddMain::saveAsServerBook()
+{
+    ServerBookDialog dialog(QStringLiteral("Save As Server Book"), m_book->fileInUse(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    copyBookTo(dialog.address());
+}
+
+void TfmHomeAddMain::copyBookTo(const QString &target)
+{
+    query()->checkBrowseMode();
+    BookTransfer::Destination to;
+    to.address = target;
+    to.blankBook = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
+    to.confirmCreate = [this](const QString &address) {
+        return Platform::dialogs().message(
+            this, MsgKind::Confirm,
+            QStringLiteral("%1 holds no address book yet. Make one there (the table HomeAd, nothing else)?")
+                .arg(address),
+            true);
+    };
+    to.askPassword = [this](const QString &address) { return askPassword(address); };
+    // One transaction: a failed copy leaves the target as it was and the book
+    // in use in use.
+    const BookTransfer::Counts counts = BookTransfer::copy(*m_book->connection(), to);
+    const QString shown = BookAddress::isServer(target) ? BookAddress::display(target) : target;
+    Platform::dialogs().plain(
+        this, QStringLiteral("%1 of %2 records copied to %3").arg(counts.written).arg(counts.read).arg(shown));
+    // The program goes on in the copy, on the same selection.
+    const QStringList statement = query()->sql();
+    m_book->disconnect();
+    m_book->useFile(target);
+    setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
+    m_book->connection()->open();
+    m_book->select(statement);
+}
+
+QString TfmHomeAddMain::askPassword(const QString &address)
+{
+    return Platform::dialogs().password(this, QStringLiteral("Password for %1:").arg(address));
+}
+
+void TfmHomeAddMain::closeFile()
 {
     m_book->disconnect();
     setStatusPanel(2, fileInUseCaption());
 }
 
-void TfmHomeAddMain::miOptionsClick()
+void TfmHomeAddMain::showOptions()
 {
     TfmStartOptions options(this);
     options.exec();
 }
 
-void TfmHomeAddMain::Help2Click()
+void TfmHomeAddMain::openManual()
 {
     // What the desktop makes of it is its own affair: a missing manual or a
     // missing viewer is not ours to report.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SettingsKeys.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -37,6 +39,33 @@ public:
     // Raise VarnelError("Unable to write to <path>") when the system refuses.
     void writeInteger(const QString &section, const QString &key, int value);
     void writeBool(const QString &section, const QString &key, bool value);
+
+    // The same, by the program's own names for what it keeps.
+    int readInteger(SettingsKeys::Window window, SettingsKeys::Place place, int defaultValue) const
+    {
+        return readInteger(SettingsKeys::section(window), SettingsKeys::key(place), defaultValue);
+    }
+    void writeInteger(SettingsKeys::Window window, SettingsKeys::Place place, int value)
+    {
+        writeInteger(SettingsKeys::section(window), SettingsKeys::key(place), value);
+    }
+    bool readBool(SettingsKeys::Option option, bool defaultValue) const
+    {
+        return readBool(SettingsKeys::optionsSection(), SettingsKeys::key(option), defaultValue);
+    }
+    void writeBool(SettingsKeys::Option option, bool value)
+    {
+        writeBool(SettingsKeys::optionsSection(), SettingsKeys::key(option), value);
+    }
+    // A width of the main grid's column.
+    int readGridWidth(int column, int defaultValue) const
+    {
+        return readInteger(SettingsKeys::gridSection(), SettingsKeys::gridWidthKeys().at(column), defaultValue);
+    }
+    void writeGridWidth(int column, int value)
+    {
+        writeInteger(SettingsKeys::gridSection(), SettingsKeys::gridWidthKeys().at(column), value);
+    }
 
 private:
     void writeValue(const QString &section, const QString &key, const QByteArray &value);

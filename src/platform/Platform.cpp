@@ -13,6 +13,7 @@
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QHash>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -178,6 +179,14 @@ public:
         if (!r.confirmOverwrite)
             d.setOption(QFileDialog::DontConfirmOverwrite);
         return run(d, r);
+    }
+
+    QString password(QWidget *parent, const QString &prompt) override
+    {
+        bool ok = false;
+        const QString typed = QInputDialog::getText(parent, QStringLiteral("Password"), prompt,
+                                                    QLineEdit::Password, QString(), &ok);
+        return ok ? (typed.isNull() ? QStringLiteral("") : typed) : QString();
     }
 
     bool chooseFont(QWidget *parent, FontValue &font) override

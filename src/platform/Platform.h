@@ -47,6 +47,9 @@ public:
     // Empty string when the user cancels.
     virtual QString openFile(QWidget *parent, const FileDialogRequest &request) = 0;
     virtual QString saveFile(QWidget *parent, const FileDialogRequest &request) = 0;
+    // Asks for a password, the typed characters hidden; a null string when
+    // the user cancels.
+    virtual QString password(QWidget *parent, const QString &prompt) = 0;
     // Font dialog with effects; returns false (and leaves font alone) on Cancel.
     virtual bool chooseFont(QWidget *parent, FontValue &font) = 0;
     // Printer set-up and print dialogs on the given printer; false on Cancel.

@@ -63,6 +63,18 @@ QString ScriptedDialogs::saveFile(QWidget *, const FileDialogRequest &request)
     return path;
 }
 
+QString ScriptedDialogs::password(QWidget *, const QString &prompt)
+{
+    const QVariant a = next();
+    if (!a.isValid() || a.toString() == QLatin1String("Cancel")) {
+        log << QStringLiteral("Password: %1 -> Cancel").arg(prompt);
+        return QString();
+    }
+    log << QStringLiteral("Password: %1 -> OK").arg(prompt);
+    const QString typed = a.toString();
+    return typed.isNull() ? QStringLiteral("") : typed;
+}
+
 bool ScriptedDialogs::chooseFont(QWidget *, FontValue &font)
 {
     const QVariant a = next();

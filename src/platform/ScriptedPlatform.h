@@ -17,6 +17,8 @@ public:
     // empty queue answers OK). For file dialogs: the path, or "" for Cancel
     // (an empty queue cancels). For the font dialog: a FontValue, or "Cancel".
     // For printer dialogs: "OK" or "Cancel" (an empty queue cancels).
+    // For the password prompt: the password, or "Cancel" (an empty queue
+    // cancels); the log never shows the password.
     QList<QVariant> answers;
     QStringList log;
     // Called with the printer when a printer dialog answers OK, to set it up.
@@ -30,6 +32,7 @@ public:
     void errorBox(QWidget *parent, const QString &text) override;
     QString openFile(QWidget *parent, const FileDialogRequest &request) override;
     QString saveFile(QWidget *parent, const FileDialogRequest &request) override;
+    QString password(QWidget *parent, const QString &prompt) override;
     bool chooseFont(QWidget *parent, FontValue &font) override;
     bool printerSetup(QWidget *parent, QPrinter *printer) override;
     bool printDialog(QWidget *parent, QPrinter *printer) override;

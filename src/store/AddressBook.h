@@ -20,8 +20,9 @@ public:
     AdoQuery *query() const { return m_query; }
     const QString &fileInUse() const { return m_fileInUse; }
 
-    // Makes the path the file in use and points the connection at it, without
-    // connecting. Throws VarnelError for a file the engine cannot take; the
+    // Makes the path (or server address) the book in use and points the
+    // connection at it, without connecting. A password typed into a server
+    // address stays with the connection; the book in use is named without it. Throws VarnelError for a file the engine cannot take; the
     // path is the file in use all the same.
     void useFile(const QString &path);
     // Connects and opens the main query on its statement.
@@ -36,7 +37,10 @@ public:
     void copyTo(const QString &target);
 
 private:
+    void refreshWhenIdle();
+
     AdoConnection *m_connection;
     AdoQuery *m_query;
     QString m_fileInUse;
+    bool m_refreshWanted = false;
 };

@@ -116,13 +116,23 @@ bool AdoConnection::isServerBook() const
 
 void AdoConnection::openServer()
 {
-    auto server = std::make_unique<ServerBook>(fileName(), m_name);
-    m_passwordWanted = false;
-    try {
-        server->open(m_password);
-    } catch (const VarnelError &) {
-        m_passwordWanted = server->passwordWanted();
-        throw;
+    std::unique_ptr<ServerBook> server;
+    for (;;) {
+        server = std::make_unique<ServerBook>(fileName(), m_name);
+        m_passwordWanted = false;
+        try {
+            server->open(m_password);
+            break;
+        } catch (const VarnelError &) {
+            m_passwordWanted = server->passwordWanted();
+            if (!m_passwordWanted || !m_passwordPrompt)
+                throw;
+            server.reset();
+            const QString typed = m_passwordPrompt(BookAddress::display(fileName()));
+            if (typed.isNull())
+                throw;
+            m_password = typed;
+        }
     }
     if (!server->hasTable())
         throw VarnelError(QStringLiteral("%1 holds no table %2")

@@ -38,6 +38,13 @@ public:
     void setBook(const QString &address);
     // For a server that asks for one; never written anywhere.
     void setPassword(const QString &password) { m_password = password; }
+    // Asked for the password (with the book's address, without one) when the
+    // server wants one it was not given or refuses the one given; a null
+    // answer gives up. Without a prompt the open is refused.
+    void setPasswordPrompt(std::function<QString(const QString &address)> prompt)
+    {
+        m_passwordPrompt = std::move(prompt);
+    }
     // After a refused open: the server wanted a password it was not given,
     // or refused the one it was given.
     bool passwordWanted() const { return m_passwordWanted; }
@@ -127,6 +134,7 @@ private:
     QString m_readOnlyReason;
     std::unique_ptr<ServerBook> m_server;
     QString m_password;
+    std::function<QString(const QString &)> m_passwordPrompt;
     bool m_passwordWanted = false;
     void openServer();
 };

@@ -23,19 +23,43 @@ int countOf(AdoConnection &book)
 BookTransfer::Counts BookTransfer::copy(const QString &from, const QString &to, bool createTable,
                                         const QString &blankBook)
 {
-    Counts counts;
-    const QStringList columns = AddressFields::storedNames();
     AdoConnection source;
     source.setBook(from);
+    Destination d;
+    d.address = to;
+    d.blankBook = blankBook;
+    d.confirmCreate = [createTable](const QString &) { return createTable; };
+    const Counts counts = copy(source, d);
+    source.close();
+    return counts;
+}
+
+BookTransfer::Counts BookTransfer::copy(AdoConnection &source, const Destination &destination)
+{
+    const QString &to = destination.address;
+    const QString &blankBook = destination.blankBook;
+    Counts counts;
+    const QStringList columns = AddressFields::storedNames();
     const AdoConnection::Result rows = source.select(kAll, columns);
     counts.read = int(rows.rows.size());
-    source.close();
 
     if (BookAddress::isServer(to)) {
         ServerBook server(to, QStringLiteral("varnel-transfer"));
-        server.open(BookAddress::parse(to).password);
+        QString password = BookAddress::parse(to).password;
+        for (;;) {
+            try {
+                server.open(password);
+                break;
+            } catch (const VarnelError &) {
+                if (!server.passwordWanted() || !destination.askPassword)
+                    throw;
+                password = destination.askPassword(BookAddress::display(to));
+                if (password.isNull())
+                    throw;
+            }
+        }
         if (!server.hasTable()) {
-            if (!createTable)
+            if (!destination.confirmCreate || !destination.confirmCreate(BookAddress::display(to)))
                 throw VarnelError(
                     QStringLiteral("%1 holds no table HomeAd").arg(BookAddress::display(to)));
             server.createTable();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class AdoConnection;
 
 // Copies every record of one address book into another, between a file and a
 // server either way, keeping the record numbers. The whole copy is one
@@ -20,5 +23,19 @@ struct Counts
 };
 
 Counts copy(const QString &from, const QString &to, bool createTable, const QString &blankBook);
+
+// Where and how a copy goes, for a program that asks its user.
+struct Destination
+{
+    QString address;
+    QString blankBook;
+    // Asked when a server database holds no HomeAd yet; true makes the table.
+    std::function<bool(const QString &address)> confirmCreate;
+    // Asked when the server wants a password; a null answer gives up.
+    std::function<QString(const QString &address)> askPassword;
+};
+
+// The same from a connection already open (the book in use); it stays open.
+Counts copy(AdoConnection &source, const Destination &to);
 
 } // namespace BookTransfer

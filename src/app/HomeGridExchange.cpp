@@ -26,8 +26,7 @@ void importInto(TfmHomeAddMain *window, const QString &file)
     ImportWindow import(window->book()->connection(), file, window);
     QObject::connect(&import, &ImportWindow::imported, window, [query] {
         // The new people take their places in the selection's order.
-        query->close();
-        query->open();
+        query->reopen();
     });
     import.exec();
 }

@@ -10,12 +10,6 @@
 #include <QLabel>
 #include <QTextEdit>
 
-namespace {
-const QString kSection = QStringLiteral("Options");
-const QString kChecked = QStringLiteral("Checked");
-const QString kShowForm = QStringLiteral("Show Form");
-} // namespace
-
 TfmStartOptions::TfmStartOptions(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -79,8 +73,8 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
 void TfmStartOptions::loadChoices()
 {
     const IniFile ini(IniFile::settingsPath());
-    m_showSampleBox->setChecked(ini.readBool(kSection, kChecked, true));
-    m_showThisWindowBox->setChecked(ini.readBool(kSection, kShowForm, true));
+    m_showSampleBox->setChecked(ini.readBool(SettingsKeys::Option::SampleAtStart, true));
+    m_showThisWindowBox->setChecked(ini.readBool(SettingsKeys::Option::OptionsAtStart, true));
     m_loaded = true;
 }
 
@@ -90,8 +84,8 @@ void TfmStartOptions::saveChoices()
         return;
     m_loaded = false;
     IniFile ini(IniFile::settingsPath());
-    ini.writeBool(kSection, kChecked, m_showSampleBox->isChecked());
-    ini.writeBool(kSection, kShowForm, m_showThisWindowBox->isChecked());
+    ini.writeBool(SettingsKeys::Option::SampleAtStart, m_showSampleBox->isChecked());
+    ini.writeBool(SettingsKeys::Option::OptionsAtStart, m_showThisWindowBox->isChecked());
 }
 
 void TfmStartOptions::changeEvent(QEvent *e)

@@ -98,8 +98,7 @@ void DBNavigator::click(Button b)
         case Cancel: q->cancel(); break;
         case Refresh:
             q->checkBrowseMode();
-            q->close();
-            q->open();
+            q->reopen();
             break;
         }
     });

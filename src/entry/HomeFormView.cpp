@@ -26,8 +26,6 @@ namespace {
 constexpr int kClientWidth = 329;
 constexpr int kClientHeight = 435;
 
-const QString kSection = QStringLiteral("FormView");
-
 QLabel *label(QWidget *parent, const QString &text, const char *name)
 {
     auto *l = new QLabel(text, parent);
@@ -263,19 +261,19 @@ void TfmHomeForm::changeEvent(QEvent *e)
 void TfmHomeForm::restorePlace()
 {
     IniFile ini(IniFile::settingsPath());
-    const int status = ini.readInteger(kSection, QStringLiteral("Status"), 0);
+    const int status = ini.readInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Status, 0);
     if (status != 3 && (windowState() & Qt::WindowMaximized))
         setWindowState(windowState() & ~Qt::WindowMaximized);
     if (status == 0)
         return;
     const QRect frame = WindowPlacement::outerGeometry(this);
     const QSize extra = frameExtra();
-    const int top = ini.readInteger(kSection, QStringLiteral("Top"), frame.top());
-    const int left = ini.readInteger(kSection, QStringLiteral("Left"), frame.left());
+    const int top = ini.readInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Top, frame.top());
+    const int left = ini.readInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Left, frame.left());
     const int width =
-        ini.readInteger(kSection, QStringLiteral("Width"), size().width() + extra.width());
+        ini.readInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Width, size().width() + extra.width());
     const int height =
-        ini.readInteger(kSection, QStringLiteral("Height"), size().height() + extra.height());
+        ini.readInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Height, size().height() + extra.height());
     // Outer size in the file; the frame's share is the desktop's.
     const QRect outer = WindowPlacement::fitToScreens(left, top, width, height);
     WindowPlacement::placeOuter(this, outer, WindowPlacement::SizeRule::Fixed, extra,
@@ -293,10 +291,10 @@ void TfmHomeForm::savePlace()
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const QRect frame = WindowPlacement::outerGeometry(this);
         const QSize outer = size() + frameExtra();
-        ini.writeInteger(kSection, QStringLiteral("Top"), frame.top());
-        ini.writeInteger(kSection, QStringLiteral("Left"), frame.left());
-        ini.writeInteger(kSection, QStringLiteral("Width"), outer.width());
-        ini.writeInteger(kSection, QStringLiteral("Height"), outer.height());
+        ini.writeInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Top, frame.top());
+        ini.writeInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Left, frame.left());
+        ini.writeInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Width, outer.width());
+        ini.writeInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Height, outer.height());
     }
-    ini.writeInteger(kSection, QStringLiteral("Status"), active ? 1 : 2);
+    ini.writeInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Status, active ? 1 : 2);
 }

@@ -248,12 +248,12 @@ void TfmRecCard::closeEvent(QCloseEvent *e)
 void TfmRecCard::restorePlace()
 {
     IniFile ini(IniFile::settingsPath());
-    if (ini.readInteger(QStringLiteral("FormView"), QStringLiteral("Status"), 0) == 0)
+    if (ini.readInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Status, 0) == 0)
         return;
     const QRect frame = WindowPlacement::outerGeometry(this);
-    const int top = ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Top"), frame.top());
+    const int top = ini.readInteger(SettingsKeys::Window::RecordCard, SettingsKeys::Place::Top, frame.top());
     const int left =
-        ini.readInteger(QStringLiteral("RecCard"), QStringLiteral("Left"), frame.left());
+        ini.readInteger(SettingsKeys::Window::RecordCard, SettingsKeys::Place::Left, frame.left());
     WindowPlacement::placeOuter(
         this, WindowPlacement::fitToScreens(left, top, frame.width(), frame.height()),
         WindowPlacement::SizeRule::Keep);
@@ -265,10 +265,10 @@ void TfmRecCard::savePlace()
     const bool active = isActiveWindow();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const QRect frame = WindowPlacement::outerGeometry(this);
-        ini.writeInteger(QStringLiteral("RecCard"), QStringLiteral("Top"), frame.top());
-        ini.writeInteger(QStringLiteral("RecCard"), QStringLiteral("Left"), frame.left());
+        ini.writeInteger(SettingsKeys::Window::RecordCard, SettingsKeys::Place::Top, frame.top());
+        ini.writeInteger(SettingsKeys::Window::RecordCard, SettingsKeys::Place::Left, frame.left());
     }
-    ini.writeInteger(QStringLiteral("FormView"), QStringLiteral("Status"), active ? 1 : 2);
+    ini.writeInteger(SettingsKeys::Window::FormView, SettingsKeys::Place::Status, active ? 1 : 2);
 }
 
 void TfmRecCard::back()

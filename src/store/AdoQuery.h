@@ -43,6 +43,13 @@ public:
     DataSetState state() const { return m_state; }
     void open();
     void close();
+    // Closes and opens again on the same statement: the rows as the book
+    // holds them now, from the first.
+    void reopen()
+    {
+        close();
+        open();
+    }
 
     // The fixed field list, available while closed.
     const QVector<FieldDef> &fields() const { return AddressFields::all(); }

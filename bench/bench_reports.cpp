@@ -64,7 +64,7 @@ PreviewTimes previewOnce(TReport &report, int closeAtPage)
             poll.stop();
             t.pagesAtClose = w->pageCount();
             closing.start();
-            w->ExitButton->click();
+            w->findChild<QToolButton *>(QStringLiteral("ExitButton"))->click();
         }
     });
     poll.start();

@@ -372,8 +372,8 @@ private slots:
         QTimer::singleShot(0, [] {
             TRpStandardPreview *w = openPreview();
             QVERIFY(w);
-            QStatusTipEvent zoom(w->ZoomFit->statusTip());
-            QApplication::sendEvent(w->ZoomFit, &zoom);
+            QStatusTipEvent zoom(named<QToolButton>(w, "ZoomFit")->statusTip());
+            QApplication::sendEvent(named<QToolButton>(w, "ZoomFit"), &zoom);
             QCOMPARE(mainWindow()->statusPanel(0), QString("Zoom to fit"));
             w->close();
         });

@@ -215,12 +215,12 @@ void tst_reportpreview::windowAsItOpens()
         QCOMPARE(w->windowTitle(), QString("Print Preview"));
         QVERIFY(w->windowState() & Qt::WindowMaximized);
         QCOMPARE(w->zoomMode(), TRpStandardPreview::zmWidth);
-        QVERIFY(w->ZoomToWidth->isChecked() && !w->ZoomFit->isChecked() &&
-                !w->Zoom100->isChecked());
+        QVERIFY(named<QToolButton>(w, "ZoomToWidth")->isChecked() && !named<QToolButton>(w, "ZoomFit")->isChecked() &&
+                !named<QToolButton>(w, "Zoom100")->isChecked());
         QCOMPARE(w->pageNumber(), 1);
         QCOMPARE(w->statusPanel(1), QString("Page 1 of 2"));
         QCOMPARE(w->statusPanel(0), QString());
-        QVERIFY(w->PrintSetup->isEnabled() && w->Print->isEnabled());
+        QVERIFY(named<QToolButton>(w, "PrintSetup")->isEnabled() && named<QToolButton>(w, "Print")->isEnabled());
 
         QStringList order, hints;
         auto *bar = w->findChild<QToolBar *>("ToolBar1");
@@ -236,13 +236,13 @@ void tst_reportpreview::windowAsItOpens()
         QCOMPARE(hints, (QStringList{"Zoom to fit", "100%", "Zoom to width", "First page",
                                      "Previous page", "Next page", "Last page", "Printer setup",
                                      "Print", "Save Report", "Load Report", "Export PDF", ""}));
-        QCOMPARE(w->ExitButton->text(), QString("&Close"));
+        QCOMPARE(named<QToolButton>(w, "ExitButton")->text(), QString("&Close"));
 
         // Not modal: the main window works while the preview waits.
         QVERIFY(!QApplication::activeModalWidget());
         mainWindow()->book()->query()->first();
         QCOMPARE(mainWindow()->book()->query()->recNo(), 0);
-        QTest::mouseClick(w->ExitButton, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "ExitButton"), Qt::LeftButton);
     });
     QVERIFY(checked);
     QCOMPARE(previewWindows(), 0);
@@ -268,46 +268,46 @@ void tst_reportpreview::turningPagesAndZooming()
         };
         const QList<Move> moves{
             {[&] { key(w, Qt::Key_PageDown); }, 2},
-            {[&] { QTest::mouseClick(w->ToolButton2, Qt::LeftButton); }, 3},
+            {[&] { QTest::mouseClick(named<QToolButton>(w, "ToolButton2"), Qt::LeftButton); }, 3},
             {[&] { key(w, Qt::Key_End); }, 6},
             {[&] { key(w, Qt::Key_PageDown); }, 6}, // past the last: ignored
-            {[&] { QTest::mouseClick(w->PreviousPage, Qt::LeftButton); }, 5},
+            {[&] { QTest::mouseClick(named<QToolButton>(w, "PreviousPage"), Qt::LeftButton); }, 5},
             {[&] { key(w, Qt::Key_PageUp); }, 4},
             {[&] { key(w, Qt::Key_Home); }, 1},
             {[&] { key(w, Qt::Key_PageUp); }, 1}, // before the first: ignored
             {[&] { key(w, Qt::Key_PageDown, Qt::ControlModifier); }, 6},
             {[&] { key(w, Qt::Key_PageUp, Qt::ControlModifier); }, 1},
-            {[&] { QTest::mouseClick(w->LastPage, Qt::LeftButton); }, 6},
-            {[&] { QTest::mouseClick(w->FirstPage, Qt::LeftButton); }, 1},
+            {[&] { QTest::mouseClick(named<QToolButton>(w, "LastPage"), Qt::LeftButton); }, 6},
+            {[&] { QTest::mouseClick(named<QToolButton>(w, "FirstPage"), Qt::LeftButton); }, 1},
         };
         for (int i = 0; i < moves.size(); ++i) {
-            w->ScrollBox1->verticalScrollBar()->setValue(50);
+            named<QScrollArea>(w, "ScrollBox1")->verticalScrollBar()->setValue(50);
             moves[i].act();
             QVERIFY2(w->pageNumber() == moves[i].page, qPrintable(QString("move %1").arg(i)));
             QCOMPARE(w->statusPanel(1), QString("Page %1 of 6").arg(moves[i].page));
             if (i != 3 && i != 7) // a change of page goes back to the page's top
-                QCOMPARE(w->ScrollBox1->verticalScrollBar()->value(), 0);
+                QCOMPARE(named<QScrollArea>(w, "ScrollBox1")->verticalScrollBar()->value(), 0);
         }
 
-        const QSize room = w->ScrollBox1->viewport()->size();
+        const QSize room = named<QScrollArea>(w, "ScrollBox1")->viewport()->size();
         auto *page = w->pageArea();
         QVERIFY(qAbs(page->width() - room.width()) <= 2); // zoom to width: no sideways scrolling
-        QTest::mouseClick(w->ZoomFit, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "ZoomFit"), Qt::LeftButton);
         QCOMPARE(w->zoomMode(), TRpStandardPreview::zmFit);
         QVERIFY(page->width() <= room.width() + 1 &&
-                page->height() <= w->ScrollBox1->viewport()->height() + 1);
-        QVERIFY(!w->ZoomToWidth->isChecked());
-        QTest::mouseClick(w->Zoom100, Qt::LeftButton);
-        QVERIFY(w->Zoom100->isChecked() && !w->ZoomFit->isChecked());
+                page->height() <= named<QScrollArea>(w, "ScrollBox1")->viewport()->height() + 1);
+        QVERIFY(!named<QToolButton>(w, "ZoomToWidth")->isChecked());
+        QTest::mouseClick(named<QToolButton>(w, "Zoom100"), Qt::LeftButton);
+        QVERIFY(named<QToolButton>(w, "Zoom100")->isChecked() && !named<QToolButton>(w, "ZoomFit")->isChecked());
         QCOMPARE(page->pixelsPerMm(), w->logicalDpiX() / 25.4);
         // The page's real size changes with nothing but the zoom.
         QCOMPARE(page->width(),
                  int(std::ceil(210 * w->logicalDpiX() / 25.4)) + 2 * TRpPreviewPage::kMargin);
-        QTest::mouseClick(w->ZoomToWidth, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "ZoomToWidth"), Qt::LeftButton);
         QVERIFY(qAbs(page->width() - room.width()) <= 2);
 
         // The page on screen is the prepared page: its ink lies where the items are.
-        QTest::mouseClick(w->ZoomFit, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "ZoomFit"), Qt::LeftButton);
         const QImage shot = page->grab().toImage();
         const qreal ppm = page->pixelsPerMm();
         auto dark = [&](qreal xMm, qreal yMm) {
@@ -338,8 +338,8 @@ void tst_reportpreview::pagesShowWhileTheRunGoesOnAndCloseStopsIt()
                          QVERIFY(!w->complete());
                          QCOMPARE(w->pageNumber(), 1);
                          statusWhileRunning = w->statusPanel(1);
-                         printWhileRunning = w->Print->isEnabled() || w->PrintSetup->isEnabled();
-                         QTest::mouseClick(w->ExitButton, Qt::LeftButton);
+                         printWhileRunning = named<QToolButton>(w, "Print")->isEnabled() || named<QToolButton>(w, "PrintSetup")->isEnabled();
+                         QTest::mouseClick(named<QToolButton>(w, "ExitButton"), Qt::LeftButton);
                      });
     QVERIFY(statusWhileRunning.startsWith("Page 1 of "));
     QVERIFY(!printWhileRunning);
@@ -435,12 +435,12 @@ void tst_reportpreview::printingFollowsTheReportsSettings()
     TRpPrinterSettings &settings = phoneList()->report()->printerSettings();
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         printer.installed = false;
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         QCOMPARE(printer.jobs.size(), 0);
         QVERIFY(!QFile::exists(pdf));
 
         printer.installed = true;
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         QCOMPARE(printer.jobs.size(), 1);
         QCOMPARE(printer.jobs[0].copies, 1);
         QCOMPARE(printer.jobs[0].orientation, QPageLayout::Portrait);
@@ -457,7 +457,7 @@ void tst_reportpreview::printingFollowsTheReportsSettings()
         // preview: printing follows it, the preview does not.
         settings.FirstPage = settings.LastPage = 2;
         QFile::remove(pdf);
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         pages = pdfPages(pdf);
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains("Page 2"));
@@ -465,11 +465,11 @@ void tst_reportpreview::printingFollowsTheReportsSettings()
 
         select(SelectionStatements::letter('B'));
         QFile::remove(pdf);
-        QTest::mouseClick(w->Print, Qt::LeftButton); // one page now: nothing in range 2..2
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton); // one page now: nothing in range 2..2
         QCOMPARE(printer.jobs.size(), 2);
         QVERIFY(!QFile::exists(pdf));
         settings.FirstPage = settings.LastPage = 0;
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         pages = pdfPages(pdf);
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains("Baker"));
@@ -500,19 +500,19 @@ void tst_reportpreview::printerSetupKeepsChoicesInTheReport()
     };
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         dialogs.answers << "Cancel";
-        QTest::mouseClick(w->PrintSetup, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "PrintSetup"), Qt::LeftButton);
         QCOMPARE(report->printerSettings().Copies, 1);
         QCOMPARE(report->page().Orientation, QPageLayout::Portrait);
 
         dialogs.answers << "OK";
-        QTest::mouseClick(w->PrintSetup, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "PrintSetup"), Qt::LeftButton);
         QCOMPARE(report->printerSettings().Copies, 3);
         QCOMPARE(report->printerSettings().FirstPage, 1);
         QCOMPARE(report->printerSettings().LastPage, 1);
         QCOMPARE(report->page().Orientation, QPageLayout::Landscape);
         QCOMPARE(w->pages()->orientation, QPageLayout::Portrait); // not prepared again
 
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         QCOMPARE(printer.jobs.size(), 1);
         QCOMPARE(printer.jobs[0].copies, 3);
         QCOMPARE(printer.jobs[0].orientation, QPageLayout::Landscape);
@@ -534,7 +534,7 @@ void tst_reportpreview::printerSetupKeepsChoicesInTheReport()
         QCOMPARE(w->pages()->orientation,
                  QPageLayout::Landscape); // later runs lay the page out turned
         dialogs.answers << "OK";
-        QTest::mouseClick(w->PrintSetup, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "PrintSetup"), Qt::LeftButton);
         QCOMPARE(report->printerSettings().FirstPage, 0);
         QCOMPARE(report->printerSettings().LastPage, 0);
         w->close();
@@ -557,17 +557,17 @@ void tst_reportpreview::printingProgressAndCancel()
         cancel.setInterval(0);
         connect(&cancel, &QTimer::timeout, [&] {
             auto *progress = qobject_cast<TfmPrintProgress *>(QApplication::activeModalWidget());
-            if (!progress || progress->ProgressBar1->value() < 25)
+            if (!progress || named<QProgressBar>(progress, "ProgressBar1")->value() < 25)
                 return;
             cancel.stop();
             caption = progress->windowTitle();
-            line = progress->Label1->text();
+            line = named<QLabel>(progress, "Label1")->text();
             onTop = progress->windowFlags() & Qt::WindowStaysOnTopHint;
             modal = progress->isModal();
-            QTest::mouseClick(progress->CancelBtn, Qt::LeftButton);
+            QTest::mouseClick(named<QPushButton>(progress, "CancelBtn"), Qt::LeftButton);
         });
         cancel.start();
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         w->close();
     });
     QCOMPARE(caption, QString("Printing progress"));
@@ -593,7 +593,7 @@ void tst_reportpreview::saveAndLoad()
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         shown = w->pages();
         dialogs.answers << saved;
-        QTest::mouseClick(w->SaveReport, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "SaveReport"), Qt::LeftButton);
         QCOMPARE(dialogs.lastFileRequest.caption, QString("Save report"));
         QCOMPARE(dialogs.lastFileRequest.defaultSuffix, QString("VRP"));
         QVERIFY(QFile::exists(saved + ".VRP"));
@@ -614,27 +614,27 @@ void tst_reportpreview::saveAndLoad()
         QCOMPARE(w->pageCount(), 1);
         // The message about the missing file takes its own answer.
         dialogs.answers << dir.filePath("missing.VRP") << "OK" << cut.fileName() << saved;
-        QTest::mouseClick(w->LoadReport, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "LoadReport"), Qt::LeftButton);
         QCOMPARE(dialogs.lastFileRequest.caption, QString("Load report"));
         QCOMPARE(w->pageCount(), 1);
-        QTest::mouseClick(w->LoadReport, Qt::LeftButton); // damaged: refused, nothing changes
+        QTest::mouseClick(named<QToolButton>(w, "LoadReport"), Qt::LeftButton); // damaged: refused, nothing changes
         QCOMPARE(w->pageCount(), 1);
         QVERIFY(!w->loadedFromFile());
-        QVERIFY(w->PrintSetup->isEnabled());
+        QVERIFY(named<QToolButton>(w, "PrintSetup")->isEnabled());
 
         key(w, Qt::Key_End);
-        QTest::mouseClick(w->LoadReport,
+        QTest::mouseClick(named<QToolButton>(w, "LoadReport"),
                           Qt::LeftButton); // the name without extension finds the file
         QVERIFY(w->loadedFromFile());
         QCOMPARE(*w->pages(), *shown);
         QCOMPARE(w->pageCount(), 2);
         QCOMPARE(w->pageNumber(), 1);
-        QVERIFY(!w->PrintSetup->isEnabled());
-        QVERIFY(w->Print->isEnabled());
+        QVERIFY(!named<QToolButton>(w, "PrintSetup")->isEnabled());
+        QVERIFY(named<QToolButton>(w, "Print")->isEnabled());
 
         // Printing loaded pages prints them, not a new run of the selection.
         phoneList()->report()->printerSettings().FirstPage = 2;
-        QTest::mouseClick(w->Print, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "Print"), Qt::LeftButton);
         phoneList()->report()->printerSettings().FirstPage = 0;
         const QStringList pages = pdfPages(dir.filePath("printed.pdf"));
         QCOMPARE(pages.size(), 1);
@@ -661,8 +661,8 @@ void tst_reportpreview::exportPdf()
     previewPhoneList(whenComplete, [&](TRpStandardPreview *w) {
         pageCount = w->pageCount();
         dialogs.answers << QVariant(QString()) << dir.filePath("list");
-        QTest::mouseClick(w->ExportPdf, Qt::LeftButton); // cancelled
-        QTest::mouseClick(w->ExportPdf, Qt::LeftButton);
+        QTest::mouseClick(named<QToolButton>(w, "ExportPdf"), Qt::LeftButton); // cancelled
+        QTest::mouseClick(named<QToolButton>(w, "ExportPdf"), Qt::LeftButton);
         QCOMPARE(dialogs.lastFileRequest.caption, QString("Export PDF"));
         w->close();
     });

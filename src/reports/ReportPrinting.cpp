@@ -181,20 +181,20 @@ TfmPrintProgress::TfmPrintProgress(QWidget *parent) : QDialog(parent)
     // Nothing else may start while the job is being made.
     setWindowModality(Qt::ApplicationModal);
     auto *layout = new QVBoxLayout(this);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    layout->addWidget(ProgressBar1);
-    layout->addWidget(Label1);
-    layout->addWidget(CancelBtn, 0, Qt::AlignHCenter);
-    connect(CancelBtn, &QPushButton::clicked, this, &TfmPrintProgress::cancelled);
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_label = new QLabel(this);
+    m_label->setObjectName(QStringLiteral("Label1"));
+    m_label->setAlignment(Qt::AlignCenter);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("CancelBtn"));
+    layout->addWidget(m_progressBar);
+    layout->addWidget(m_label);
+    layout->addWidget(m_cancelButton, 0, Qt::AlignHCenter);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TfmPrintProgress::cancelled);
     setPercent(0);
     resize(280, sizeHint().height());
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -207,8 +207,8 @@ void TfmPrintProgress::setPercent(int percent)
     if (step == m_shown)
         return;
     m_shown = step;
-    ProgressBar1->setValue(step);
-    Label1->setText(QStringLiteral("%1%  Completed").arg(step));
+    m_progressBar->setValue(step);
+    m_label->setText(QStringLiteral("%1%  Completed").arg(step));
 }
 
 void TfmPrintProgress::reject()

@@ -55,9 +55,6 @@ class TfmPrintProgress : public QDialog
 public:
     explicit TfmPrintProgress(QWidget *parent = nullptr);
     void setPercent(int percent);
-    QProgressBar *ProgressBar1;
-    QLabel *Label1;
-    QPushButton *CancelBtn;
 
 signals:
     void cancelled();
@@ -66,5 +63,8 @@ protected:
     void reject() override;
 
 private:
+    QProgressBar *m_progressBar;
+    QLabel *m_label;
+    QPushButton *m_cancelButton;
     int m_shown = -1;
 };

@@ -104,27 +104,27 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
     bar->setFloatable(false);
     addToolBar(Qt::TopToolBarArea, bar);
 
-    ZoomFit = addButton("ZoomFit", QStringLiteral("Fit"), QStringLiteral("Zoom to fit"));
-    Zoom100 = addButton("Zoom100", QStringLiteral("100%"), QStringLiteral("100%"));
-    ZoomToWidth =
+    m_zoomFitButton = addButton("ZoomFit", QStringLiteral("Fit"), QStringLiteral("Zoom to fit"));
+    m_zoom100Button = addButton("Zoom100", QStringLiteral("100%"), QStringLiteral("100%"));
+    m_zoomToWidthButton =
         addButton("ZoomToWidth", QStringLiteral("Width"), QStringLiteral("Zoom to width"));
-    FirstPage = addButton("FirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
-    PreviousPage = addButton("PreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
-    ToolButton2 = addButton("ToolButton2", QStringLiteral(">"), QStringLiteral("Next page"));
-    LastPage = addButton("LastPage", QStringLiteral(">|"), QStringLiteral("Last page"));
-    PrintSetup = addButton("PrintSetup", QStringLiteral("Setup"), QStringLiteral("Printer setup"));
-    Print = addButton("Print", QStringLiteral("Print"), QStringLiteral("Print"));
-    SaveReport = addButton("SaveReport", QStringLiteral("Save"), QStringLiteral("Save Report"));
-    LoadReport = addButton("LoadReport", QStringLiteral("Load"), QStringLiteral("Load Report"));
-    ExportPdf = addButton("ExportPdf", QStringLiteral("PDF"), QStringLiteral("Export PDF"));
-    ExitButton = addButton("ExitButton", QStringLiteral("&Close"), QString());
+    m_firstPageButton = addButton("FirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
+    m_previousPageButton = addButton("PreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
+    m_nextPageButton = addButton("ToolButton2", QStringLiteral(">"), QStringLiteral("Next page"));
+    m_lastPageButton = addButton("LastPage", QStringLiteral(">|"), QStringLiteral("Last page"));
+    m_printSetupButton = addButton("PrintSetup", QStringLiteral("Setup"), QStringLiteral("Printer setup"));
+    m_printButton = addButton("Print", QStringLiteral("Print"), QStringLiteral("Print"));
+    m_saveButton = addButton("SaveReport", QStringLiteral("Save"), QStringLiteral("Save Report"));
+    m_loadButton = addButton("LoadReport", QStringLiteral("Load"), QStringLiteral("Load Report"));
+    m_exportPdfButton = addButton("ExportPdf", QStringLiteral("PDF"), QStringLiteral("Export PDF"));
+    m_closeButton = addButton("ExitButton", QStringLiteral("&Close"), QString());
 
-    const QList<QToolButton *> buttons{ZoomFit,     Zoom100,   ZoomToWidth, FirstPage, PreviousPage,
-                                       ToolButton2, LastPage,  PrintSetup,  Print,     SaveReport,
-                                       LoadReport,  ExportPdf, ExitButton};
+    const QList<QToolButton *> buttons{m_zoomFitButton,     m_zoom100Button,   m_zoomToWidthButton, m_firstPageButton, m_previousPageButton,
+                                       m_nextPageButton, m_lastPageButton,  m_printSetupButton,  m_printButton,     m_saveButton,
+                                       m_loadButton,  m_exportPdfButton, m_closeButton};
     for (QToolButton *b : buttons) {
         bar->addWidget(b);
-        if (b == ZoomToWidth || b == LastPage || b == Print || b == LoadReport)
+        if (b == m_zoomToWidthButton || b == m_lastPageButton || b == m_printButton || b == m_loadButton)
             bar->addSeparator();
     }
     const auto icon = [this](QToolButton *b, QStyle::StandardPixmap p) {
@@ -132,52 +132,52 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     };
     setPageArrowIcons();
-    for (QToolButton *b : {FirstPage, PreviousPage, ToolButton2, LastPage})
+    for (QToolButton *b : {m_firstPageButton, m_previousPageButton, m_nextPageButton, m_lastPageButton})
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    icon(SaveReport, QStyle::SP_DialogSaveButton);
-    icon(LoadReport, QStyle::SP_DialogOpenButton);
-    icon(ExitButton, QStyle::SP_DialogCloseButton);
-    FirstPage->setText(QString());
-    PreviousPage->setText(QString());
-    ToolButton2->setText(QString());
-    LastPage->setText(QString());
+    icon(m_saveButton, QStyle::SP_DialogSaveButton);
+    icon(m_loadButton, QStyle::SP_DialogOpenButton);
+    icon(m_closeButton, QStyle::SP_DialogCloseButton);
+    m_firstPageButton->setText(QString());
+    m_previousPageButton->setText(QString());
+    m_nextPageButton->setText(QString());
+    m_lastPageButton->setText(QString());
 
     m_zoomGroup = new QButtonGroup(this);
     m_zoomGroup->setExclusive(true);
-    m_zoomGroup->addButton(ZoomFit, zmFit);
-    m_zoomGroup->addButton(Zoom100, zm100);
-    m_zoomGroup->addButton(ZoomToWidth, zmWidth);
+    m_zoomGroup->addButton(m_zoomFitButton, zmFit);
+    m_zoomGroup->addButton(m_zoom100Button, zm100);
+    m_zoomGroup->addButton(m_zoomToWidthButton, zmWidth);
     for (QAbstractButton *b : m_zoomGroup->buttons())
         b->setCheckable(true);
-    ZoomToWidth->setChecked(true);
+    m_zoomToWidthButton->setChecked(true);
     connect(m_zoomGroup, &QButtonGroup::idClicked, this,
             [this](int id) { setZoomMode(ZoomMode(id)); });
 
-    connect(FirstPage, &QToolButton::clicked, this, [this] { showPage(1); });
-    connect(PreviousPage, &QToolButton::clicked, this, [this] { showPage(m_pageNumber - 1); });
-    connect(ToolButton2, &QToolButton::clicked, this, [this] { showPage(m_pageNumber + 1); });
-    connect(LastPage, &QToolButton::clicked, this, [this] { showPage(m_pageCount); });
-    connect(PrintSetup, &QToolButton::clicked, this,
-            [this] { guarded(this, [this] { PrintSetupClick(); }); });
-    connect(Print, &QToolButton::clicked, this,
-            [this] { guarded(this, [this] { PrintClick(); }); });
-    connect(SaveReport, &QToolButton::clicked, this,
-            [this] { guarded(this, [this] { SaveReportClick(); }); });
-    connect(LoadReport, &QToolButton::clicked, this,
-            [this] { guarded(this, [this] { LoadReportClick(); }); });
-    connect(ExportPdf, &QToolButton::clicked, this,
-            [this] { guarded(this, [this] { ExportPdfClick(); }); });
-    connect(ExitButton, &QToolButton::clicked, this, &QWidget::close);
+    connect(m_firstPageButton, &QToolButton::clicked, this, [this] { showPage(1); });
+    connect(m_previousPageButton, &QToolButton::clicked, this, [this] { showPage(m_pageNumber - 1); });
+    connect(m_nextPageButton, &QToolButton::clicked, this, [this] { showPage(m_pageNumber + 1); });
+    connect(m_lastPageButton, &QToolButton::clicked, this, [this] { showPage(m_pageCount); });
+    connect(m_printSetupButton, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { printSetup(); }); });
+    connect(m_printButton, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { print(); }); });
+    connect(m_saveButton, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { saveReport(); }); });
+    connect(m_loadButton, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { loadReport(); }); });
+    connect(m_exportPdfButton, &QToolButton::clicked, this,
+            [this] { guarded(this, [this] { exportToPdf(); }); });
+    connect(m_closeButton, &QToolButton::clicked, this, &QWidget::close);
 
-    ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setBackgroundRole(QPalette::Dark);
-    ScrollBox1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    ScrollBox1->setWidgetResizable(false);
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setObjectName(QStringLiteral("ScrollBox1"));
+    m_scrollArea->setBackgroundRole(QPalette::Dark);
+    m_scrollArea->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scrollArea->setWidgetResizable(false);
     m_page = new TRpPreviewPage;
-    ScrollBox1->setWidget(m_page);
-    ScrollBox1->viewport()->installEventFilter(this);
-    setCentralWidget(ScrollBox1);
+    m_scrollArea->setWidget(m_page);
+    m_scrollArea->viewport()->installEventFilter(this);
+    setCentralWidget(m_scrollArea);
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -293,8 +293,8 @@ void TRpStandardPreview::showPage(int number)
         return;
     m_pageNumber = number;
     refreshPage();
-    ScrollBox1->horizontalScrollBar()->setValue(0);
-    ScrollBox1->verticalScrollBar()->setValue(0);
+    m_scrollArea->horizontalScrollBar()->setValue(0);
+    m_scrollArea->verticalScrollBar()->setValue(0);
     updatePageStatus();
 }
 
@@ -327,7 +327,7 @@ void TRpStandardPreview::applyZoom()
         w = m_pages->paperWidthMm();
         l = m_pages->paperLengthMm();
     }
-    const QSize room = ScrollBox1->maximumViewportSize();
+    const QSize room = m_scrollArea->maximumViewportSize();
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int margins = 2 * TRpPreviewPage::kMargin;
     qreal ppm = logicalDpiX() / ReportUnits::kMmPerInch;
@@ -346,7 +346,7 @@ void TRpStandardPreview::applyZoom()
 
 bool TRpStandardPreview::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == ScrollBox1->viewport() && e->type() == QEvent::Resize && m_zoom != zm100)
+    if (watched == m_scrollArea->viewport() && e->type() == QEvent::Resize && m_zoom != zm100)
         applyZoom();
     return QMainWindow::eventFilter(watched, e);
 }
@@ -359,17 +359,17 @@ void TRpStandardPreview::updatePageStatus()
 void TRpStandardPreview::updateButtons()
 {
     const bool complete = m_complete;
-    PrintSetup->setEnabled(complete && !m_loaded);
-    Print->setEnabled(complete);
-    ExportPdf->setEnabled(complete);
+    m_printSetupButton->setEnabled(complete && !m_loaded);
+    m_printButton->setEnabled(complete);
+    m_exportPdfButton->setEnabled(complete);
 }
 
 void TRpStandardPreview::setPageArrowIcons()
 {
-    FirstPage->setIcon(pageArrowIcon(PageArrow::First, palette()));
-    PreviousPage->setIcon(pageArrowIcon(PageArrow::Previous, palette()));
-    ToolButton2->setIcon(pageArrowIcon(PageArrow::Next, palette()));
-    LastPage->setIcon(pageArrowIcon(PageArrow::Last, palette()));
+    m_firstPageButton->setIcon(pageArrowIcon(PageArrow::First, palette()));
+    m_previousPageButton->setIcon(pageArrowIcon(PageArrow::Previous, palette()));
+    m_nextPageButton->setIcon(pageArrowIcon(PageArrow::Next, palette()));
+    m_lastPageButton->setIcon(pageArrowIcon(PageArrow::Last, palette()));
 }
 
 void TRpStandardPreview::changeEvent(QEvent *e)
@@ -390,13 +390,13 @@ void TRpStandardPreview::closeEvent(QCloseEvent *e)
         emit closed();
 }
 
-void TRpStandardPreview::PrintSetupClick()
+void TRpStandardPreview::printSetup()
 {
     if (m_report)
         ReportPrinting::printerSetup(*m_report, m_pageCount, this);
 }
 
-void TRpStandardPreview::PrintClick()
+void TRpStandardPreview::print()
 {
     if (m_loaded) {
         if (m_pages && m_report)
@@ -407,7 +407,7 @@ void TRpStandardPreview::PrintClick()
         ReportPrinting::printReport(*m_report, this);
 }
 
-void TRpStandardPreview::SaveReportClick()
+void TRpStandardPreview::saveReport()
 {
     FileDialogRequest request;
     request.caption = QStringLiteral("Save report");
@@ -426,7 +426,7 @@ void TRpStandardPreview::SaveReportClick()
     shown.saveToFile(path);
 }
 
-void TRpStandardPreview::LoadReportClick()
+void TRpStandardPreview::loadReport()
 {
     FileDialogRequest request;
     request.caption = QStringLiteral("Load report");
@@ -468,7 +468,7 @@ void TRpStandardPreview::LoadReportClick()
     updateButtons();
 }
 
-void TRpStandardPreview::ExportPdfClick()
+void TRpStandardPreview::exportToPdf()
 {
     FileDialogRequest request;
     request.caption = QStringLiteral("Export PDF");

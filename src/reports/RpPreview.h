@@ -77,17 +77,6 @@ public:
     void showPage(int number);
     void setZoomMode(ZoomMode mode);
 
-    QToolButton *ZoomFit, *Zoom100, *ZoomToWidth, *FirstPage, *PreviousPage, *ToolButton2,
-        *LastPage, *PrintSetup, *Print, *SaveReport, *LoadReport, *ExportPdf, *ExitButton;
-    QScrollArea *ScrollBox1;
-
-    // Button handlers.
-    void PrintSetupClick();
-    void PrintClick();
-    void SaveReportClick();
-    void LoadReportClick();
-    void ExportPdfClick();
-
 signals:
     void closed();
 
@@ -97,6 +86,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
+    QToolButton *m_zoomFitButton, *m_zoom100Button, *m_zoomToWidthButton, *m_firstPageButton, *m_previousPageButton, *m_nextPageButton,
+        *m_lastPageButton, *m_printSetupButton, *m_printButton, *m_saveButton, *m_loadButton, *m_exportPdfButton, *m_closeButton;
+    QScrollArea *m_scrollArea;
+
+    // The buttons that need more than a call.
+    void printSetup();
+    void print();
+    void saveReport();
+    void loadReport();
+    void exportToPdf();
+
     void setPageArrowIcons();
     QToolButton *addButton(const char *name, const QString &text, const QString &hint);
     void onProgress(int percent);

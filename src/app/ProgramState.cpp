@@ -4,9 +4,9 @@
 
 ProgramState::ProgramState(QObject *parent) : QObject(parent)
 {
-    labelFont.Font.font = QFont(QStringLiteral("MS Sans Serif"));
-    labelFont.Font.font.setPointSizeF(8);
-    labelFont.Font.color = Qt::black;
+    m_labelFont.Font.font = QFont(QStringLiteral("MS Sans Serif"));
+    m_labelFont.Font.font.setPointSizeF(8);
+    m_labelFont.Font.color = Qt::black;
 }
 
 ProgramState::~ProgramState() = default;
@@ -16,4 +16,9 @@ QPrinter *ProgramState::printer()
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return m_printer.get();
+}
+
+bool ProgramState::chooseLabelFont(QWidget *parent)
+{
+    return m_labelFont.Execute(parent);
 }

@@ -19,9 +19,13 @@ public:
 
     // Made on first use.
     QPrinter *printer();
-    // Opens on its own font until OK first gives it another.
-    TFontDialog labelFont;
+    // Asks for the labels' address font, starting from the one chosen last;
+    // false when the user cancels.
+    bool chooseLabelFont(QWidget *parent);
+    // The font chosen last, or the labels' own until one is chosen.
+    FontValue labelFont() const { return m_labelFont.Font; }
 
 private:
     std::unique_ptr<QPrinter> m_printer;
+    TFontDialog m_labelFont;
 };

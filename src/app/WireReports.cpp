@@ -20,10 +20,10 @@ void VarnelApp::wireReports()
     m_main->serve(Command::FiloPages, [this] { m_filoPages->Preview(); });
     m_main->serve(Command::A5Pages, [this] { m_a5Pages->preview(); });
     m_main->serve(Command::LabelFont, [this] {
-        if (!m_state->labelFont.Execute(m_main))
+        if (!m_state->chooseLabelFont(m_main))
             return;
         // The font lasts until the program ends; it is not written to the settings.
-        const FontValue chosen = m_state->labelFont.Font;
+        const FontValue chosen = m_state->labelFont();
         m_labels21->setAddressFont(chosen);
         m_labels16->setAddressFont(chosen);
         m_labels14->setAddressFont(chosen);

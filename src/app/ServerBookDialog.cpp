@@ -5,6 +5,7 @@
 #include "widgets/WindowFont.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,7 +28,7 @@ BookAddress::Server startingPoint(const QString &current)
     BookAddress::Server s;
     s.host = QStringLiteral("localhost");
     s.port = kStandardPort;
-    s.user = qEnvironmentVariable("USER");
+    s.user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME", QDir::home().dirName()));
     return s;
 }
 
@@ -46,6 +47,7 @@ ServerBookDialog::ServerBookDialog(const QString &title, const QString &current,
     setObjectName(QStringLiteral("fmServerBook"));
     setWindowTitle(title);
     setFont(windowFont());
+    setMinimumWidth(380);
     const BookAddress::Server s = startingPoint(current);
 
     m_hostEdit = field(this, "edHost", s.host);

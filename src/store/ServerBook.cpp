@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -518,15 +519,39 @@ void ServerBook::appendRows(const QStringList &columns, const std::vector<AdoCon
             names << quoted(c);
             marks << QStringLiteral("?");
         }
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(m_table, names.join(','), marks.join(',')));
-        for (const AdoConnection::Row &row : rows) {
-            q.addBindValue(row.key);
-            for (const QVariant &v : row.values)
-                q.addBindValue(forServer(v));
-            if (!q.exec())
-                refuse(q, true);
+        // Rows go in a batch at a time: one round trip to the server for each
+        // batch rather than for each row.
+        constexpr size_t kBatch = 32;
+        const QString tuple = '(' + marks.join(',') + ')';
+        auto insertFor = [&](size_t count) {
+            QStringList tuples;
+            for (size_t i = 0; i < count; ++i)
+                tuples << tuple;
+            auto q = std::make_unique<QSqlQuery>(db);
+            q->prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                           .arg(m_table, names.join(','), tuples.join(',')));
+            return q;
+        };
+        std::unique_ptr<QSqlQuery> full;
+        for (size_t start = 0; start < rows.size(); start += kBatch) {
+            const size_t count = std::min(kBatch, rows.size() - start);
+            std::unique_ptr<QSqlQuery> rest;
+            QSqlQuery *q = nullptr;
+            if (count == kBatch) {
+                if (!full)
+                    full = insertFor(kBatch);
+                q = full.get();
+            } else {
+                rest = insertFor(count);
+                q = rest.get();
+            }
+            for (size_t r = start; r < start + count; ++r) {
+                q->addBindValue(rows[r].key);
+                for (const QVariant &v : rows[r].values)
+                    q->addBindValue(forServer(v));
+            }
+            if (!q->exec())
+                refuse(*q, true);
         }
         // New records go on after the copied record numbers.
         QSqlQuery s(db);

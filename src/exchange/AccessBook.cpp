@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <vector>
@@ -25,24 +26,32 @@ AccessBook::AccessBook(const QString &path) : m_path(path)
 {
     const QString name = QFileInfo(path).fileName();
     if (!looksLikeAccess(path))
-        throw VarnelError(QStringLiteral("%1 is not a database in the Access format").arg(name));
+        throw VarnelError(
+            QCoreApplication::translate("AccessBook", "%1 is not a database in the Access format")
+                .arg(name));
     MdbHandle *mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!mdb)
-        throw VarnelError(QStringLiteral("%1 cannot be read: it is damaged or of an Access version "
-                                         "that cannot be read")
-                              .arg(name));
+        throw VarnelError(
+            QCoreApplication::translate("AccessBook",
+                                        "%1 cannot be read: it is damaged or of an Access version "
+                                        "that cannot be read")
+                .arg(name));
     m_mdb = mdb;
     if (mdb->f->jet_version != MDB_VER_JET3 && mdb->f->jet_version != MDB_VER_JET4) {
         mdb_close(mdb);
         m_mdb = nullptr;
-        throw VarnelError(QStringLiteral("%1 is of a later Access version than Jet 3 or 4, which "
-                                         "cannot be read")
-                              .arg(name));
+        throw VarnelError(
+            QCoreApplication::translate("AccessBook",
+                                        "%1 is of a later Access version than Jet 3 or 4, which "
+                                        "cannot be read")
+                .arg(name));
     }
     if (!mdb_read_catalog(mdb, MDB_TABLE)) {
         mdb_close(mdb);
         m_mdb = nullptr;
-        throw VarnelError(QStringLiteral("%1 cannot be read: its list of tables is damaged").arg(name));
+        throw VarnelError(QCoreApplication::translate(
+                              "AccessBook", "%1 cannot be read: its list of tables is damaged")
+                              .arg(name));
     }
     mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
 }
@@ -116,8 +125,9 @@ AccessBook::Table::Table(AccessBook &book, const QString &name, std::size_t firs
     QByteArray n = name.toUtf8();
     d->table = mdb_read_table_by_name(mdb, n.data(), MDB_TABLE);
     if (!d->table)
-        throw VarnelError(QStringLiteral("%1 holds no table %2; its tables are %3")
-                              .arg(m_file, name, book.tables().join(", ")));
+        throw VarnelError(
+            QCoreApplication::translate("AccessBook", "%1 holds no table %2; its tables are %3")
+                .arg(m_file, name, book.tables().join(", ")));
     mdb_read_columns(d->table);
     const unsigned cols = d->table->num_cols;
     d->bound.resize(cols);
@@ -149,7 +159,9 @@ void AccessBook::Table::rewind()
 
 QString AccessBook::Table::where() const
 {
-    return QStringLiteral("%1, table %2, row %3").arg(m_file, QString::fromUtf8(d->table->name)).arg(m_row);
+    return QCoreApplication::translate("AccessBook", "%1, table %2, row %3")
+        .arg(m_file, QString::fromUtf8(d->table->name))
+        .arg(m_row);
 }
 
 bool AccessBook::Table::nextRow(QStringList &values)
@@ -160,8 +172,10 @@ bool AccessBook::Table::nextRow(QStringList &values)
     while (d->filled()) {
         // A value may have been cut: read the row again with room to spare.
         if (d->bindSize * 2 > kLongestValue) {
-            problems << ImportNote{where(), QStringLiteral("a value is longer than %1 MB and cannot be read whole")
-                                                .arg(kLongestValue >> 20)};
+            problems << ImportNote{
+                where(), QCoreApplication::translate(
+                             "AccessBook", "a value is longer than %1 MB and cannot be read whole")
+                             .arg(kLongestValue >> 20)};
             break;
         }
         const qint64 row = m_row;
@@ -169,7 +183,9 @@ bool AccessBook::Table::nextRow(QStringList &values)
         rewind();
         for (qint64 i = 0; i < row; ++i)
             if (!d->fetch())
-                throw VarnelError(QStringLiteral("%1 changed while it was being read").arg(where()));
+                throw VarnelError(
+                    QCoreApplication::translate("AccessBook", "%1 changed while it was being read")
+                        .arg(where()));
         m_row = row;
     }
     values.clear();

@@ -9,12 +9,14 @@
 #include "store/AdoConnection.h"
 #include "store/SelectionStatements.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
 
 QString BookCommand::usage()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "BookCommand",
         "Usage:\n"
         "  varnel-book import BOOK.vdf FILE [--format vcard|csv|access] [--table NAME]\n"
         "                     [--map FIELD=COLUMN,...] [--dry-run]\n"
@@ -47,7 +49,7 @@ Options parse(const QStringList &args)
         const QString &a = args.at(i);
         auto value = [&]() {
             if (i + 1 >= args.size())
-                throw Usage{a + QStringLiteral(" needs a value")};
+                throw Usage{a + QCoreApplication::translate("BookCommand", " needs a value")};
             return args.at(++i);
         };
         if (a == QLatin1String("--format"))
@@ -61,7 +63,8 @@ Options parse(const QStringList &args)
         else if (a == QLatin1String("--vcard-version")) {
             const QString v = value();
             if (v != QLatin1String("3") && v != QLatin1String("4"))
-                throw Usage{QStringLiteral("--vcard-version is 3 or 4")};
+                throw Usage{
+                    QCoreApplication::translate("BookCommand", "--vcard-version is 3 or 4")};
             o.version = v.toInt();
         } else if (a == QLatin1String("--search")) {
             o.searchField = value();
@@ -72,12 +75,13 @@ Options parse(const QStringList &args)
         else if (a == QLatin1String("--dry-run"))
             o.dryRun = true;
         else if (a.startsWith(QLatin1String("--")))
-            throw Usage{QStringLiteral("Unknown option %1").arg(a)};
+            throw Usage{QCoreApplication::translate("BookCommand", "Unknown option %1").arg(a)};
         else
             o.plain << a;
     }
     if (o.plain.size() != 2)
-        throw Usage{QStringLiteral("%1 takes two files").arg(args.first())};
+        throw Usage{
+            QCoreApplication::translate("BookCommand", "%1 takes two files").arg(args.first())};
     return o;
 }
 
@@ -96,7 +100,8 @@ int copyBook(const QString &from, const QString &to, QTextStream &out)
     };
     const BookTransfer::Counts n =
         BookTransfer::copy(address(from), address(to), true, ProgramFolder::file(QStringLiteral("NewFile.vdf")));
-    out << QStringLiteral("Records read: %1 from %2\nRecords written: %3 to %4\n")
+    out << QCoreApplication::translate("BookCommand",
+                                       "Records read: %1 from %2\nRecords written: %3 to %4\n")
                .arg(n.read)
                .arg(BookAddress::display(from))
                .arg(n.written)
@@ -111,25 +116,31 @@ int import(const Options &o, QTextStream &out, QTextStream &err)
     std::unique_ptr<RecordSource> source = Exchange::open(file, format, o.table, o.map);
     ImportPlan plan(*source);
     plan.scan(0);
-    out << QStringLiteral("Records read: %1\n").arg(plan.count());
+    out << QCoreApplication::translate("BookCommand", "Records read: %1\n").arg(plan.count());
     for (const ImportNote &c : plan.cuts())
-        out << QStringLiteral("Cut, kept whole in Notes: %1: %2\n").arg(c.where, c.message);
+        out << QCoreApplication::translate("BookCommand", "Cut, kept whole in Notes: %1: %2\n")
+                   .arg(c.where, c.message);
     if (plan.cutCount() > plan.cuts().size())
-        out << QStringLiteral("... and %1 more values cut\n").arg(plan.cutCount() - plan.cuts().size());
+        out << QCoreApplication::translate("BookCommand", "... and %1 more values cut\n")
+                   .arg(plan.cutCount() - plan.cuts().size());
     for (const ImportNote &p : plan.problems())
         err << p.where << ": " << p.message << '\n';
     if (!plan.problems().isEmpty()) {
-        err << QStringLiteral("Nothing was imported: %1 cannot be read as it stands\n").arg(QFileInfo(file).fileName());
+        err << QCoreApplication::translate("BookCommand",
+                                           "Nothing was imported: %1 cannot be read as it stands\n")
+                   .arg(QFileInfo(file).fileName());
         return BookCommand::Failed;
     }
     if (o.dryRun) {
-        out << QStringLiteral("Dry run: nothing written (%1 records would be added)\n").arg(plan.count());
+        out << QCoreApplication::translate("BookCommand",
+                                           "Dry run: nothing written (%1 records would be added)\n")
+                   .arg(plan.count());
         return BookCommand::Done;
     }
     AdoConnection book;
     openBook(book, o.plain.at(0));
     const qint64 n = plan.apply(book);
-    out << QStringLiteral("Records written: %1\n").arg(n);
+    out << QCoreApplication::translate("BookCommand", "Records written: %1\n").arg(n);
     return BookCommand::Done;
 }
 
@@ -138,7 +149,8 @@ int exportBook(const Options &o, QTextStream &out)
     QStringList statement = SelectionStatements::all();
     if (!o.letter.isEmpty()) {
         if (o.letter.size() != 1)
-            throw Usage{QStringLiteral("--letter takes one letter A to Z")};
+            throw Usage{
+                QCoreApplication::translate("BookCommand", "--letter takes one letter A to Z")};
         statement = SelectionStatements::letter(o.letter.at(0));
     } else if (o.search) {
         statement = SelectionStatements::search(o.searchField, o.searchWord, o.exclude);
@@ -152,7 +164,9 @@ int exportBook(const Options &o, QTextStream &out)
     AdoConnection book;
     openBook(book, o.plain.at(0));
     const qint64 n = Exchange::exportSelection(book, statement, target, format, o.version);
-    out << QStringLiteral("Records written: %1 to %2\n").arg(n).arg(target);
+    out << QCoreApplication::translate("BookCommand", "Records written: %1 to %2\n")
+               .arg(n)
+               .arg(target);
     return BookCommand::Done;
 }
 
@@ -168,7 +182,7 @@ int BookCommand::run(const QStringList &args, QTextStream &out, QTextStream &err
         const QString verb = args.first();
         if (verb != QLatin1String("import") && verb != QLatin1String("export") &&
             verb != QLatin1String("convert"))
-            throw Usage{QStringLiteral("Unknown command %1").arg(verb)};
+            throw Usage{QCoreApplication::translate("BookCommand", "Unknown command %1").arg(verb)};
         const Options o = parse(args);
         if (verb == QLatin1String("import"))
             return import(o, out, err);
@@ -179,8 +193,11 @@ int BookCommand::run(const QStringList &args, QTextStream &out, QTextStream &err
         QStringList cuts;
         const qint64 n = Exchange::convert(o.plain.at(0), o.plain.at(1), &cuts);
         for (const QString &c : cuts)
-            out << QStringLiteral("Cut, kept whole in Notes: %1\n").arg(c);
-        out << QStringLiteral("Records written: %1 to %2\n").arg(n).arg(o.plain.at(1));
+            out << QCoreApplication::translate("BookCommand", "Cut, kept whole in Notes: %1\n")
+                       .arg(c);
+        out << QCoreApplication::translate("BookCommand", "Records written: %1 to %2\n")
+                   .arg(n)
+                   .arg(o.plain.at(1));
         return Done;
     } catch (const Usage &u) {
         err << u.message << '\n' << usage();

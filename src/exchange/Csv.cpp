@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -106,15 +107,19 @@ void ColumnMapping::apply(const QString &overrides)
         const QString column = pair.mid(eq + 1).trimmed();
         const int f = AddressFields::indexOf(field);
         if (eq < 0 || f < 0 || f >= StoredCount)
-            throw VarnelError(QStringLiteral("'%1' is not a field of the address book; the fields are %2")
-                                  .arg(field, storedNames().join(", ")));
+            throw VarnelError(
+                QCoreApplication::translate(
+                    "ColumnMapping", "'%1' is not a field of the address book; the fields are %2")
+                    .arg(field, storedNames().join(", ")));
         int c = -1;
         for (int i = 0; i < titles.size(); ++i)
             if (titles.at(i).compare(column, Qt::CaseInsensitive) == 0)
                 c = i;
         if (c < 0)
-            throw VarnelError(QStringLiteral("The input has no column '%1'; its columns are %2")
-                                  .arg(column, titles.join(", ")));
+            throw VarnelError(
+                QCoreApplication::translate("ColumnMapping",
+                                            "The input has no column '%1'; its columns are %2")
+                    .arg(column, titles.join(", ")));
         for (int &t : target)
             if (t == f)
                 t = NotesLine;
@@ -309,8 +314,10 @@ void CsvReader::rewind()
     m_titles.clear();
     QByteArray first;
     if (!m_in.readLine(first)) {
-        problems << ImportNote{QStringLiteral("%1, line 1").arg(m_in.fileName()),
-                               QStringLiteral("the file is empty; it needs a first row of column titles")};
+        problems << ImportNote{
+            QCoreApplication::translate("CsvReader", "%1, line 1").arg(m_in.fileName()),
+            QCoreApplication::translate(
+                "CsvReader", "the file is empty; it needs a first row of column titles")};
         return;
     }
     // The separator is whichever of comma, semicolon and tab the title row
@@ -333,7 +340,12 @@ void CsvReader::rewind()
         mapping = ColumnMapping::guess(m_titles);
 }
 
-QString CsvReader::where() const { return QStringLiteral("%1, line %2").arg(m_in.fileName()).arg(m_rowLine); }
+QString CsvReader::where() const
+{
+    return QCoreApplication::translate("CsvReader", "%1, line %2")
+        .arg(m_in.fileName())
+        .arg(m_rowLine);
+}
 
 // One record, which may run over several lines inside quotes.
 bool CsvReader::row(QList<QByteArray> &fields)
@@ -360,9 +372,13 @@ bool CsvReader::row(QList<QByteArray> &fields)
                 } else if (c == '"' && state == Start) {
                     state = Quoted;
                 } else if (c == '"') {
-                    problems << ImportNote{QStringLiteral("%1, line %2").arg(m_in.fileName()).arg(m_in.lineNumber()),
-                                           QStringLiteral("a stray quote in column %1 (a value with quotes "
-                                                          "must be in quotes, its quotes doubled)")
+                    problems << ImportNote{QCoreApplication::translate("CsvReader", "%1, line %2")
+                                               .arg(m_in.fileName())
+                                               .arg(m_in.lineNumber()),
+                                           QCoreApplication::translate(
+                                               "CsvReader",
+                                               "a stray quote in column %1 (a value with quotes "
+                                               "must be in quotes, its quotes doubled)")
                                                .arg(fields.size() + 1)};
                     cur += c;
                     state = Plain;
@@ -386,10 +402,14 @@ bool CsvReader::row(QList<QByteArray> &fields)
                     cur.clear();
                     state = Start;
                 } else {
-                    problems << ImportNote{QStringLiteral("%1, line %2").arg(m_in.fileName()).arg(m_in.lineNumber()),
-                                           QStringLiteral("a stray quote in column %1: text follows the "
-                                                          "closing quote")
-                                               .arg(fields.size() + 1)};
+                    problems << ImportNote{
+                        QCoreApplication::translate("CsvReader", "%1, line %2")
+                            .arg(m_in.fileName())
+                            .arg(m_in.lineNumber()),
+                        QCoreApplication::translate("CsvReader",
+                                                    "a stray quote in column %1: text follows the "
+                                                    "closing quote")
+                            .arg(fields.size() + 1)};
                     cur += c;
                     state = Plain;
                 }
@@ -400,9 +420,13 @@ bool CsvReader::row(QList<QByteArray> &fields)
             break;
         cur += end;
         if (!m_in.readLine(line, &end)) {
-            problems << ImportNote{QStringLiteral("%1, line %2").arg(m_in.fileName()).arg(m_rowLine),
-                                   QStringLiteral("a quoted value that begins on this line never ends "
-                                                  "(a stray quote, or the file is cut short)")};
+            problems << ImportNote{
+                QCoreApplication::translate("CsvReader", "%1, line %2")
+                    .arg(m_in.fileName())
+                    .arg(m_rowLine),
+                QCoreApplication::translate("CsvReader",
+                                            "a quoted value that begins on this line never ends "
+                                            "(a stray quote, or the file is cut short)")};
             break;
         }
     }

@@ -9,6 +9,7 @@
 #include "store/AdoConnection.h"
 #include "store/BookCopy.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -23,7 +24,9 @@ Format Exchange::formatNamed(const QString &name)
         return Format::Csv;
     if (n == QLatin1String("access") || n == QLatin1String("mdb"))
         return Format::Access;
-    throw VarnelError(QStringLiteral("'%1' is not a format; the formats are vcard, csv and access").arg(name));
+    throw VarnelError(QCoreApplication::translate(
+                          "Exchange", "'%1' is not a format; the formats are vcard, csv and access")
+                          .arg(name));
 }
 
 Format Exchange::formatOf(const QString &path)
@@ -38,8 +41,9 @@ Format Exchange::formatOf(const QString &path)
     QFile f(path);
     if (f.open(QIODevice::ReadOnly) && f.read(4096).toUpper().contains("BEGIN:VCARD"))
         return Format::VCard;
-    throw VarnelError(QStringLiteral("Cannot tell what kind of file %1 is; name its format "
-                                     "(vCard, CSV or Access)")
+    throw VarnelError(QCoreApplication::translate(
+                          "Exchange", "Cannot tell what kind of file %1 is; name its format "
+                                      "(vCard, CSV or Access)")
                           .arg(QFileInfo(path).fileName()));
 }
 
@@ -57,8 +61,10 @@ public:
             else if (tables.size() == 1)
                 table = tables.first();
             else
-                throw VarnelError(QStringLiteral("%1 holds no table HomeAd; choose one of its tables: %2")
-                                      .arg(QFileInfo(path).fileName(), tables.join(", ")));
+                throw VarnelError(
+                    QCoreApplication::translate(
+                        "Exchange", "%1 holds no table HomeAd; choose one of its tables: %2")
+                        .arg(QFileInfo(path).fileName(), tables.join(", ")));
         }
         t = std::make_unique<AccessBook::Table>(book, table);
         if (!mapping.isEmpty())
@@ -94,11 +100,13 @@ qint64 Exchange::exportSelection(AdoConnection &book, const QStringList &stateme
                                  Format format, int vcardVersion)
 {
     if (format == Format::Access)
-        throw VarnelError(QStringLiteral("Address books are exported as vCard or CSV"));
+        throw VarnelError(
+            QCoreApplication::translate("Exchange", "Address books are exported as vCard or CSV"));
     const AdoConnection::Result rows = book.select(statement.join('\n'), AddressFields::storedNames());
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
-        throw VarnelError(QStringLiteral("Cannot create file %1").arg(QFileInfo(path).absoluteFilePath()));
+        throw VarnelError(QCoreApplication::translate("Exchange", "Cannot create file %1")
+                              .arg(QFileInfo(path).absoluteFilePath()));
     if (format == Format::Csv)
         out.write(CsvWriter::header());
     BookRecord r;
@@ -110,7 +118,7 @@ qint64 Exchange::exportSelection(AdoConnection &book, const QStringList &stateme
         out.write(format == Format::Csv ? CsvWriter::record(r) : VCardWriter::card(r, vcardVersion));
     }
     if (!out.commit())
-        throw VarnelError(QStringLiteral("Cannot write file %1: %2")
+        throw VarnelError(QCoreApplication::translate("Exchange", "Cannot write file %1: %2")
                               .arg(QFileInfo(path).absoluteFilePath(), out.errorString()));
     return qint64(rows.rows.size());
 }
@@ -133,7 +141,8 @@ qint64 Exchange::convert(const QString &accessFile, const QString &target, QStri
     if (!plan.problems().isEmpty())
         throw VarnelError(plan.problems().first().where + ": " + plan.problems().first().message);
     if (QFileInfo::exists(target))
-        throw VarnelError(QStringLiteral("%1 already exists; the converted book needs a new name")
+        throw VarnelError(QCoreApplication::translate(
+                              "Exchange", "%1 already exists; the converted book needs a new name")
                               .arg(QFileInfo(target).absoluteFilePath()));
     const QString blank = ProgramFolder::file(QStringLiteral("NewFile.vdf"));
     CopyBook(blank, target);

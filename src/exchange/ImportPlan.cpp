@@ -4,6 +4,7 @@
 #include "store/AdoConnection.h"
 #include "store/AdoQuery.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QRegularExpression>
 
@@ -131,8 +132,10 @@ qint64 ImportPlan::apply(AdoConnection &book, const std::function<bool(qint64)> 
             return 0;
         }
         if (!m_source.problems.isEmpty() || written != m_count)
-            throw VarnelError(QStringLiteral("%1 changed while it was being imported; nothing was added")
-                                  .arg(m_source.where().section(',', 0, 0)));
+            throw VarnelError(
+                QCoreApplication::translate(
+                    "ImportPlan", "%1 changed while it was being imported; nothing was added")
+                    .arg(m_source.where().section(',', 0, 0)));
         book.execute(QStringLiteral("COMMIT"));
     } catch (...) {
         try {

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,7 +39,8 @@ QString shortLine(const BookRecord &r)
     for (int f : {Firstname, Midname, Surname})
         if (!r[f].isEmpty())
             name << r[f];
-    QString line = name.isEmpty() ? QStringLiteral("(no name)") : name.join(' ');
+    QString line =
+        name.isEmpty() ? QCoreApplication::translate("ImportWindow", "(no name)") : name.join(' ');
     if (!r[Town].isEmpty())
         line += QStringLiteral(", ") + r[Town];
     return line;
@@ -49,9 +51,9 @@ ImportWindow::ImportWindow(AdoConnection *book, const QString &file, QWidget *pa
     : QDialog(parent), m_book(book), m_file(file), m_format(Exchange::formatOf(file))
 {
     setObjectName(QStringLiteral("fmImport"));
-    setWindowTitle(QStringLiteral("Import"));
+    setWindowTitle(tr("Import"));
     auto *layout = new QVBoxLayout(this);
-    m_lbSource = new QLabel(QStringLiteral("From: ") + QFileInfo(file).absoluteFilePath(), this);
+    m_lbSource = new QLabel(tr("From: ") + QFileInfo(file).absoluteFilePath(), this);
     m_lbSource->setObjectName(QStringLiteral("lbSource"));
     layout->addWidget(m_lbSource);
     m_cbTable = new QComboBox(this);
@@ -59,8 +61,7 @@ ImportWindow::ImportWindow(AdoConnection *book, const QString &file, QWidget *pa
     layout->addWidget(m_cbTable);
     m_tbMapping = new QTableWidget(0, 3, this);
     m_tbMapping->setObjectName(QStringLiteral("tbMapping"));
-    m_tbMapping->setHorizontalHeaderLabels({QStringLiteral("Column"), QStringLiteral("First value"),
-                                            QStringLiteral("Goes to")});
+    m_tbMapping->setHorizontalHeaderLabels({tr("Column"), tr("First value"), tr("Goes to")});
     m_tbMapping->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_tbMapping);
     m_lbSummary = new QLabel(this);
@@ -77,9 +78,9 @@ ImportWindow::ImportWindow(AdoConnection *book, const QString &file, QWidget *pa
     layout->addLayout(lists);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    m_btnImport = new QPushButton(QStringLiteral("&Import"), this);
+    m_btnImport = new QPushButton(tr("&Import"), this);
     m_btnImport->setObjectName(QStringLiteral("btnImport"));
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_btnCancel = new QPushButton(tr("Cancel"), this);
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
     buttons->addWidget(m_btnImport);
     buttons->addWidget(m_btnCancel);
@@ -105,7 +106,7 @@ ImportWindow::ImportWindow(AdoConnection *book, const QString &file, QWidget *pa
             m_cbTable->setCurrentIndex(home);
         openTable(m_cbTable->currentText());
         if (tables.isEmpty()) {
-            m_lbSummary->setText(QStringLiteral("%1 holds no tables: there is nobody to import.")
+            m_lbSummary->setText(tr("%1 holds no tables: there is nobody to import.")
                                      .arg(QFileInfo(file).fileName()));
             m_btnImport->setEnabled(false);
         }
@@ -156,13 +157,13 @@ void ImportWindow::fillMapping()
         m_tbMapping->setItem(i, 1, new QTableWidgetItem(first.value(i).left(60)));
         auto *field = new QComboBox(m_tbMapping);
         field->setObjectName(QStringLiteral("cbField%1").arg(i));
-        field->addItem(QStringLiteral("(a line in Notes)"), int(ColumnMapping::NotesLine));
-        field->addItem(QStringLiteral("(left out)"), int(ColumnMapping::LeftOut));
+        field->addItem(tr("(a line in Notes)"), int(ColumnMapping::NotesLine));
+        field->addItem(tr("(left out)"), int(ColumnMapping::LeftOut));
         if (m_mapping->groups.value(i).kind != ColumnMapping::Group::None) {
             if (m_mapping->groups.at(i).part == QLatin1String("type"))
-                field->addItem(QStringLiteral("(the type of its values)"), int(ColumnMapping::TypeOfValue));
+                field->addItem(tr("(the type of its values)"), int(ColumnMapping::TypeOfValue));
             else
-                field->addItem(QStringLiteral("(placed by its type)"), int(ColumnMapping::ByType));
+                field->addItem(tr("(placed by its type)"), int(ColumnMapping::ByType));
         }
         for (int f = 0; f < AddressFields::StoredCount; ++f)
             field->addItem(AddressFields::stored().at(f).name, f);
@@ -192,23 +193,23 @@ void ImportWindow::rescan()
     for (const BookRecord &r : m_plan->preview())
         m_lvRecords->addItem(shortLine(r));
     if (m_plan->count() > m_plan->preview().size())
-        m_lvRecords->addItem(QStringLiteral("... and %1 more").arg(m_plan->count() - m_plan->preview().size()));
+        m_lvRecords->addItem(tr("... and %1 more").arg(m_plan->count() - m_plan->preview().size()));
     m_lvNotes->clear();
     for (const ImportNote &p : m_plan->problems())
-        m_lvNotes->addItem(QStringLiteral("Cannot read: %1: %2").arg(p.where, p.message));
+        m_lvNotes->addItem(tr("Cannot read: %1: %2").arg(p.where, p.message));
     for (const ImportNote &c : m_plan->cuts())
-        m_lvNotes->addItem(QStringLiteral("Too long, kept whole in Notes: %1: %2").arg(c.where, c.message));
+        m_lvNotes->addItem(tr("Too long, kept whole in Notes: %1: %2").arg(c.where, c.message));
     const QString book = QFileInfo(m_book->fileName()).fileName();
     if (!m_plan->problems().isEmpty())
-        m_lbSummary->setText(QStringLiteral("%1 cannot be imported as it stands: %2 place(s) in it cannot be "
-                                            "read (listed). Nothing will be written.")
+        m_lbSummary->setText(tr("%1 cannot be imported as it stands: %2 place(s) in it cannot be "
+                                "read (listed). Nothing will be written.")
                                  .arg(QFileInfo(m_file).fileName())
                                  .arg(m_plan->problems().size()));
     else if (m_plan->count() == 0)
-        m_lbSummary->setText(QStringLiteral("There is nobody to import."));
+        m_lbSummary->setText(tr("There is nobody to import."));
     else
-        m_lbSummary->setText(QStringLiteral("%1 record(s) will be added to %2. %3 value(s) are longer than "
-                                            "their field: the field gets what fits, Notes the whole value.")
+        m_lbSummary->setText(tr("%1 record(s) will be added to %2. %3 value(s) are longer than "
+                                "their field: the field gets what fits, Notes the whole value.")
                                  .arg(m_plan->count())
                                  .arg(book)
                                  .arg(m_plan->cutCount()));
@@ -226,7 +227,7 @@ void ImportWindow::runImport()
     qint64 written = 0;
     try {
         written = m_plan->apply(*m_book, [this](qint64 n) {
-            m_lbSummary->setText(QStringLiteral("Writing... %1 of %2").arg(n).arg(m_plan->count()));
+            m_lbSummary->setText(tr("Writing... %1 of %2").arg(n).arg(m_plan->count()));
             QApplication::processEvents();
             return !m_cancelled;
         });
@@ -237,14 +238,14 @@ void ImportWindow::runImport()
         throw;
     }
     m_running = false;
-    m_btnCancel->setText(QStringLiteral("Close"));
+    m_btnCancel->setText(tr("Close"));
     if (m_cancelled) {
-        m_lbSummary->setText(QStringLiteral("Cancelled: nothing was added; the book is as it was."));
+        m_lbSummary->setText(tr("Cancelled: nothing was added; the book is as it was."));
         m_btnImport->setEnabled(true);
         m_tbMapping->setEnabled(true);
         return;
     }
-    m_lbSummary->setText(QStringLiteral("Added %1 record(s) to %2; %3 value(s) were kept whole in Notes.")
+    m_lbSummary->setText(tr("Added %1 record(s) to %2; %3 value(s) were kept whole in Notes.")
                              .arg(written)
                              .arg(QFileInfo(m_book->fileName()).fileName())
                              .arg(m_plan->cutCount()));
@@ -265,19 +266,19 @@ ExportWindow::ExportWindow(AdoConnection *book, std::function<QStringList()> sel
     : QDialog(parent), m_book(book), m_selection(std::move(selection))
 {
     setObjectName(QStringLiteral("fmExport"));
-    setWindowTitle(QStringLiteral("Export"));
+    setWindowTitle(tr("Export"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("The records the grid shows are written."), this));
+    layout->addWidget(new QLabel(tr("The records the grid shows are written."), this));
     m_cbFormat = new QComboBox(this);
     m_cbFormat->setObjectName(QStringLiteral("cbFormat"));
-    m_cbFormat->addItem(QStringLiteral("vCard 3.0 (*.vcf)"), 3);
-    m_cbFormat->addItem(QStringLiteral("vCard 4.0 (*.vcf)"), 4);
-    m_cbFormat->addItem(QStringLiteral("CSV, UTF-8 (*.csv)"), 0);
+    m_cbFormat->addItem(tr("vCard 3.0 (*.vcf)"), 3);
+    m_cbFormat->addItem(tr("vCard 4.0 (*.vcf)"), 4);
+    m_cbFormat->addItem(tr("CSV, UTF-8 (*.csv)"), 0);
     layout->addWidget(m_cbFormat);
     auto *row = new QHBoxLayout;
     m_edFile = new QLineEdit(this);
     m_edFile->setObjectName(QStringLiteral("edFile"));
-    auto *browse = new QPushButton(QStringLiteral("&Browse..."), this);
+    auto *browse = new QPushButton(tr("&Browse..."), this);
     browse->setObjectName(QStringLiteral("btnBrowse"));
     row->addWidget(m_edFile);
     row->addWidget(browse);
@@ -287,9 +288,9 @@ ExportWindow::ExportWindow(AdoConnection *book, std::function<QStringList()> sel
     layout->addWidget(m_lbSummary);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    m_btnExport = new QPushButton(QStringLiteral("&Export"), this);
+    m_btnExport = new QPushButton(tr("&Export"), this);
     m_btnExport->setObjectName(QStringLiteral("btnExport"));
-    auto *close = new QPushButton(QStringLiteral("Close"), this);
+    auto *close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("btnClose"));
     buttons->addWidget(m_btnExport);
     buttons->addWidget(close);
@@ -328,5 +329,5 @@ void ExportWindow::runExport()
     const qint64 n = Exchange::exportSelection(*m_book, m_selection(), path,
                                                version ? Exchange::Format::VCard : Exchange::Format::Csv,
                                                version ? version : 3);
-    m_lbSummary->setText(QStringLiteral("Wrote %1 record(s) to %2.").arg(n).arg(QFileInfo(path).fileName()));
+    m_lbSummary->setText(tr("Wrote %1 record(s) to %2.").arg(n).arg(QFileInfo(path).fileName()));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
@@ -29,7 +30,8 @@ TextInput::TextInput(const QString &path) : m_file(path), m_name(QFileInfo(path)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !m_file.open(QIODevice::ReadOnly))
-        throw VarnelError(QStringLiteral("Cannot open file %1").arg(info.absoluteFilePath()));
+        throw VarnelError(QCoreApplication::translate("TextInput", "Cannot open file %1")
+                              .arg(info.absoluteFilePath()));
     rewind();
 }
 
@@ -64,7 +66,8 @@ bool TextInput::fill()
     }
     const QByteArray bytes = m_decoder ? QString((*m_decoder)(raw)).toUtf8() : raw;
     if (m_decoder && m_decoder->hasError())
-        throw VarnelError(QStringLiteral("%1, line %2: the file is not readable UTF-16 text")
+        throw VarnelError(QCoreApplication::translate(
+                              "TextInput", "%1, line %2: the file is not readable UTF-16 text")
                               .arg(m_name)
                               .arg(m_line + 1));
     m_buf = m_buf.mid(m_pos) + bytes;
@@ -84,7 +87,8 @@ bool TextInput::readLine(QByteArray &line, QByteArray *end)
         while (i < n && d[i] != '\n' && d[i] != '\r' && d[i] != '\0')
             ++i;
         if (i < n && d[i] == '\0')
-            throw VarnelError(QStringLiteral("%1, line %2: the file holds binary data, not text")
+            throw VarnelError(QCoreApplication::translate(
+                                  "TextInput", "%1, line %2: the file holds binary data, not text")
                                   .arg(m_name)
                                   .arg(m_line + 1));
         // A CR at the very end of the buffer may be the first half of CRLF.

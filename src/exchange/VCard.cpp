@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 using namespace AddressFields;
@@ -112,13 +113,19 @@ void VCardReader::rewind()
 
 QString VCardReader::where() const
 {
-    return QStringLiteral("%1, card %2 (line %3)").arg(m_in.fileName()).arg(m_card).arg(m_cardLine);
+    return QCoreApplication::translate("VCardReader", "%1, card %2 (line %3)")
+        .arg(m_in.fileName())
+        .arg(m_card)
+        .arg(m_cardLine);
 }
 
 void VCardReader::problem(int line, const QString &message)
 {
     if (problems.size() < 100)
-        problems << ImportNote{QStringLiteral("%1, line %2").arg(m_in.fileName()).arg(line), message};
+        problems << ImportNote{QCoreApplication::translate("VCardReader", "%1, line %2")
+                                   .arg(m_in.fileName())
+                                   .arg(line),
+                               message};
 }
 
 // One property with its folded continuations, and the soft line breaks of
@@ -202,7 +209,9 @@ bool VCardReader::next(BookRecord &record)
         Property p;
         if (!parse(line, p) || p.name != "BEGIN" ||
             p.rawValue.trimmed().toUpper() != "VCARD") {
-            problem(number, QStringLiteral("this is not part of a card (a card begins with BEGIN:VCARD)"));
+            problem(number, QCoreApplication::translate(
+                                "VCardReader",
+                                "this is not part of a card (a card begins with BEGIN:VCARD)"));
             if (number == 1)
                 return false; // not a vCard file at all
             continue;
@@ -214,7 +223,8 @@ bool VCardReader::next(BookRecord &record)
         while (logicalLine(line, &number)) {
             Property q;
             if (!parse(line, q)) {
-                problem(number, QStringLiteral("this line cannot be read (it has no ':')"));
+                problem(number, QCoreApplication::translate(
+                                    "VCardReader", "this line cannot be read (it has no ':')"));
                 continue;
             }
             if (q.name == "END") {
@@ -231,13 +241,16 @@ bool VCardReader::next(BookRecord &record)
             props << q;
         }
         if (!ended)
-            problem(m_cardLine, QStringLiteral("card %1 has no END:VCARD (the file may be cut short)")
-                                    .arg(m_card));
+            problem(m_cardLine,
+                    QCoreApplication::translate(
+                        "VCardReader", "card %1 has no END:VCARD (the file may be cut short)")
+                        .arg(m_card));
         fill(props, record);
         return true;
     }
     if (m_card == 0 && problems.isEmpty())
-        problem(m_in.lineNumber(), QStringLiteral("the file holds no cards"));
+        problem(m_in.lineNumber(),
+                QCoreApplication::translate("VCardReader", "the file holds no cards"));
     return false;
 }
 

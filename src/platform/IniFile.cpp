@@ -3,6 +3,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -218,7 +219,8 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::writeValue(const QString &section, const QString &key, const QByteArray &value)
 {
-    const VarnelError refused(QStringLiteral("Unable to write to %1").arg(m_path));
+    const VarnelError refused(
+        QCoreApplication::translate("IniFile", "Unable to write to %1").arg(m_path));
 
     // Renaming a new file over a read-only one would succeed on this system, so
     // ask first: the user made it read-only to keep it as it is.

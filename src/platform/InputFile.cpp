@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -34,20 +35,23 @@ private:
 QString InputFile::sizeText(qint64 bytes)
 {
     if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0)
-        return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
+        return QCoreApplication::translate("InputFile", "%1 MB").arg(bytes / (1024 * 1024));
     if (bytes >= 1024 && bytes % 1024 == 0)
-        return QStringLiteral("%1 KB").arg(bytes / 1024);
-    return QStringLiteral("%1 bytes").arg(bytes);
+        return QCoreApplication::translate("InputFile", "%1 KB").arg(bytes / 1024);
+    return QCoreApplication::translate("InputFile", "%1 bytes").arg(bytes);
 }
 
 QByteArray InputFile::read(const QString &path, qint64 limit, const QString &kind)
 {
     const QString full = QFileInfo(path).absoluteFilePath();
-    const QString cannotOpen = QStringLiteral("Cannot open file %1").arg(full);
-    const VarnelError notRegular(cannotOpen + QStringLiteral(": it is not a regular file"));
+    const QString cannotOpen =
+        QCoreApplication::translate("InputFile", "Cannot open file %1").arg(full);
+    const VarnelError notRegular(
+        cannotOpen + QCoreApplication::translate("InputFile", ": it is not a regular file"));
     const VarnelError tooLarge(
         cannotOpen +
-        QStringLiteral(": it is larger than %1, the limit for %2").arg(sizeText(limit), kind));
+        QCoreApplication::translate("InputFile", ": it is larger than %1, the limit for %2")
+            .arg(sizeText(limit), kind));
     const QByteArray native = QFile::encodeName(full);
 
     // Looked at before it is opened: opening a FIFO waits for a writer, and

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -38,16 +39,28 @@ void addColourChoice(QFontDialog &dialog, QColor &colour)
     if (!effects)
         return;
     static const std::pair<const char *, QRgb> colours[] = {
-        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
-        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
-        {"Silver", 0xc0c0c0}, {"Red", 0xff0000},     {"Lime", 0x00ff00},  {"Yellow", 0xffff00},
-        {"Blue", 0x0000ff},   {"Fuchsia", 0xff00ff}, {"Aqua", 0x00ffff},  {"White", 0xffffff}};
+        {QT_TRANSLATE_NOOP("Platform", "Black"), 0x000000},
+        {QT_TRANSLATE_NOOP("Platform", "Maroon"), 0x800000},
+        {QT_TRANSLATE_NOOP("Platform", "Green"), 0x008000},
+        {QT_TRANSLATE_NOOP("Platform", "Olive"), 0x808000},
+        {QT_TRANSLATE_NOOP("Platform", "Navy"), 0x000080},
+        {QT_TRANSLATE_NOOP("Platform", "Purple"), 0x800080},
+        {QT_TRANSLATE_NOOP("Platform", "Teal"), 0x008080},
+        {QT_TRANSLATE_NOOP("Platform", "Gray"), 0x808080},
+        {QT_TRANSLATE_NOOP("Platform", "Silver"), 0xc0c0c0},
+        {QT_TRANSLATE_NOOP("Platform", "Red"), 0xff0000},
+        {QT_TRANSLATE_NOOP("Platform", "Lime"), 0x00ff00},
+        {QT_TRANSLATE_NOOP("Platform", "Yellow"), 0xffff00},
+        {QT_TRANSLATE_NOOP("Platform", "Blue"), 0x0000ff},
+        {QT_TRANSLATE_NOOP("Platform", "Fuchsia"), 0xff00ff},
+        {QT_TRANSLATE_NOOP("Platform", "Aqua"), 0x00ffff},
+        {QT_TRANSLATE_NOOP("Platform", "White"), 0xffffff}};
     auto *combo = new QComboBox(effects);
     combo->setObjectName(QStringLiteral("colourCombo"));
     for (const auto &[name, rgb] : colours) {
         QPixmap swatch(16, 12);
         swatch.fill(QColor(rgb));
-        combo->addItem(QIcon(swatch), QString::fromLatin1(name), QColor(rgb));
+        combo->addItem(QIcon(swatch), QCoreApplication::translate("Platform", name), QColor(rgb));
     }
     int at = combo->findData(colour);
     if (at < 0) {
@@ -55,7 +68,7 @@ void addColourChoice(QFontDialog &dialog, QColor &colour)
         at = combo->count() - 1;
     }
     combo->setCurrentIndex(at);
-    auto *label = new QLabel(QStringLiteral("&Colour:"), effects);
+    auto *label = new QLabel(QCoreApplication::translate("Platform", "&Colour:"), effects);
     label->setBuddy(combo);
     effects->layout()->addWidget(label);
     effects->layout()->addWidget(combo);
@@ -101,22 +114,24 @@ public:
         QMessageBox box(parent);
         switch (kind) {
         case MsgKind::Error:
-            box.setWindowTitle(QStringLiteral("Error"));
+            box.setWindowTitle(QCoreApplication::translate("DesktopDialogs", "Error"));
             box.setIcon(QMessageBox::Critical);
             break;
         case MsgKind::Information:
-            box.setWindowTitle(QStringLiteral("Information"));
+            box.setWindowTitle(QCoreApplication::translate("DesktopDialogs", "Information"));
             box.setIcon(QMessageBox::Information);
             break;
         case MsgKind::Confirm:
-            box.setWindowTitle(QStringLiteral("Confirm"));
+            box.setWindowTitle(QCoreApplication::translate("DesktopDialogs", "Confirm"));
             box.setIcon(QMessageBox::Question);
             break;
         }
         box.setText(text);
-        QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        QPushButton *ok = box.addButton(QCoreApplication::translate("DesktopDialogs", "OK"),
+                                        QMessageBox::AcceptRole);
         if (withCancel)
-            box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+            box.addButton(QCoreApplication::translate("DesktopDialogs", "Cancel"),
+                          QMessageBox::RejectRole);
         box.setDefaultButton(ok);
         box.exec();
         return !withCancel || box.clickedButton() == ok;
@@ -125,9 +140,11 @@ public:
     int ask(QWidget *parent, MsgKind kind, const QString &text, const QStringList &buttons) override
     {
         QMessageBox box(parent);
-        box.setWindowTitle(kind == MsgKind::Error         ? QStringLiteral("Error")
-                           : kind == MsgKind::Information ? QStringLiteral("Information")
-                                                          : QStringLiteral("Confirm"));
+        box.setWindowTitle(kind == MsgKind::Error
+                               ? QCoreApplication::translate("DesktopDialogs", "Error")
+                           : kind == MsgKind::Information
+                               ? QCoreApplication::translate("DesktopDialogs", "Information")
+                               : QCoreApplication::translate("DesktopDialogs", "Confirm"));
         box.setIcon(kind == MsgKind::Error         ? QMessageBox::Critical
                     : kind == MsgKind::Information ? QMessageBox::Information
                                                    : QMessageBox::Question);
@@ -136,7 +153,8 @@ public:
         for (const QString &caption : buttons)
             added << box.addButton(caption, QMessageBox::ActionRole);
         if (added.isEmpty())
-            added << box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+            added << box.addButton(QCoreApplication::translate("DesktopDialogs", "OK"),
+                                   QMessageBox::AcceptRole);
         box.setDefaultButton(added.first());
         box.setEscapeButton(added.last());
         box.exec();
@@ -147,19 +165,19 @@ public:
     void plain(QWidget *parent, const QString &text) override
     {
         QMessageBox box(parent);
-        box.setWindowTitle(QStringLiteral("Varnel"));
+        box.setWindowTitle(QCoreApplication::translate("DesktopDialogs", "Varnel"));
         box.setText(text);
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.addButton(QCoreApplication::translate("DesktopDialogs", "OK"), QMessageBox::AcceptRole);
         box.exec();
     }
 
     void errorBox(QWidget *parent, const QString &text) override
     {
         QMessageBox box(parent);
-        box.setWindowTitle(QStringLiteral("Varnel"));
+        box.setWindowTitle(QCoreApplication::translate("DesktopDialogs", "Varnel"));
         box.setIcon(QMessageBox::Critical);
         box.setText(text);
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.addButton(QCoreApplication::translate("DesktopDialogs", "OK"), QMessageBox::AcceptRole);
         box.exec();
     }
 
@@ -184,8 +202,9 @@ public:
     QString password(QWidget *parent, const QString &prompt) override
     {
         bool ok = false;
-        const QString typed = QInputDialog::getText(parent, QStringLiteral("Password"), prompt,
-                                                    QLineEdit::Password, QString(), &ok);
+        const QString typed =
+            QInputDialog::getText(parent, QCoreApplication::translate("DesktopDialogs", "Password"),
+                                  prompt, QLineEdit::Password, QString(), &ok);
         return ok ? (typed.isNull() ? QStringLiteral("") : typed) : QString();
     }
 
@@ -208,14 +227,14 @@ public:
         // properties); nothing is printed from here, so the dialog's button
         // says OK rather than Print.
         QPrintDialog d(printer, parent);
-        d.setWindowTitle(QStringLiteral("Printer Setup"));
+        d.setWindowTitle(QCoreApplication::translate("DesktopDialogs", "Printer Setup"));
         d.setOption(QAbstractPrintDialog::PrintToFile, false);
         d.setOption(QAbstractPrintDialog::PrintSelection, false);
         d.setOption(QAbstractPrintDialog::PrintPageRange, false);
         d.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
         for (QDialogButtonBox *box : d.findChildren<QDialogButtonBox *>())
             if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
-                ok->setText(QStringLiteral("OK"));
+                ok->setText(QCoreApplication::translate("DesktopDialogs", "OK"));
         return d.exec() == QDialog::Accepted;
     }
 

@@ -10,6 +10,7 @@
 #include "store/TextMatch.h"
 #include "store/TextOrder.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -135,7 +136,7 @@ void AdoConnection::openServer()
         }
     }
     if (!server->hasTable())
-        throw VarnelError(QStringLiteral("%1 holds no table %2")
+        throw VarnelError(tr("%1 holds no table %2")
                               .arg(BookAddress::display(fileName()), QLatin1String(kTable)));
     connect(server.get(), &ServerBook::changedElsewhere, this, &AdoConnection::changedElsewhere);
     m_readOnlyReason = server->readOnlyReason();
@@ -149,7 +150,7 @@ void AdoConnection::openServer()
 void AdoConnection::setConnectionString(const QString &text)
 {
     if (m_connected)
-        throw VarnelError(QStringLiteral("Cannot change the connection string of an open connection"));
+        throw VarnelError(tr("Cannot change the connection string of an open connection"));
     m_connectionString = text;
 }
 
@@ -334,7 +335,7 @@ bool AdoConnection::connectFile(const QString &path, Mode mode, QString *problem
     }
     sqlite3 *h = handleOf(db);
     if (!h) {
-        *problem = QStringLiteral("The address book engine is not available");
+        *problem = tr("The address book engine is not available");
         return false;
     }
     sqlite3_extended_result_codes(h, 1);
@@ -365,22 +366,21 @@ void AdoConnection::open()
     }
     const QString path = fileName();
     if (path.isEmpty())
-        throw VarnelError(QStringLiteral("No address book file is named in the connection string"));
+        throw VarnelError(tr("No address book file is named in the connection string"));
     const QFileInfo info(path);
     if (!info.exists())
-        throw VarnelError(QStringLiteral("Could not find file '%1'").arg(path));
+        throw VarnelError(tr("Could not find file '%1'").arg(path));
     if (!info.isFile())
-        throw VarnelError(QStringLiteral("'%1' is not an address book file").arg(path));
+        throw VarnelError(tr("'%1' is not an address book file").arg(path));
     if (!info.isReadable())
-        throw VarnelError(
-            QStringLiteral("'%1' cannot be opened: you are not allowed to read it").arg(path));
+        throw VarnelError(tr("'%1' cannot be opened: you are not allowed to read it").arg(path));
 
     const EngineWait::Scope wait;
     m_readOnlyReason.clear();
     Mode mode = ReadWrite;
     if (!info.isWritable()) {
         mode = ReadOnly;
-        m_readOnlyReason = QStringLiteral("the file is read-only");
+        m_readOnlyReason = tr("the file is read-only");
     }
     for (;;) {
         QString problem;
@@ -394,7 +394,7 @@ void AdoConnection::open()
                                            "'table' AND lower(name) = 'homead'",
                                            &failure);
             if (failure.code == SQLITE_OK && tables.toInt() == 0)
-                problem = QStringLiteral("'%1' is not an address book file: it holds no table %2")
+                problem = tr("'%1' is not an address book file: it holds no table %2")
                               .arg(path, QLatin1String(kTable));
             else if (failure.code == SQLITE_OK)
                 problem = inspect(h, path, mode, &failure);
@@ -409,14 +409,14 @@ void AdoConnection::open()
             primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM;
         if (writeRefused && mode == ReadWrite) {
             mode = ReadOnly;
-            m_readOnlyReason = QStringLiteral("its folder cannot be written");
+            m_readOnlyReason = tr("its folder cannot be written");
             continue;
         }
         if (writeRefused && mode == ReadOnly &&
             !QFileInfo(QFileInfo(path).absolutePath()).isWritable() &&
             QFileInfo(path + QStringLiteral("-wal")).size() == 0) {
             mode = Immutable;
-            m_readOnlyReason = QStringLiteral("its folder cannot be written");
+            m_readOnlyReason = tr("its folder cannot be written");
             continue;
         }
         if (!problem.isEmpty())
@@ -426,8 +426,7 @@ void AdoConnection::open()
         if (primary == SQLITE_ERROR || primary == SQLITE_CORRUPT)
             throw VarnelError(EngineErrors::explain(SQLITE_CORRUPT, failure.text, path));
         if (primary == SQLITE_NOTADB)
-            throw VarnelError(
-                QStringLiteral("'%1' is not an address book file\n%2").arg(path, failure.text));
+            throw VarnelError(tr("'%1' is not an address book file\n%2").arg(path, failure.text));
         throw VarnelError(EngineErrors::explain(failure.code, failure.text, path));
     }
     m_readOnly = mode != ReadWrite || !m_readOnlyReason.isEmpty();
@@ -438,8 +437,8 @@ void AdoConnection::open()
 
 QString AdoConnection::readOnlyNotice(const QString &path) const
 {
-    return QStringLiteral("'%1' is opened read-only: %2. Its records can be read and printed but "
-                          "not changed; save a copy with File > Save As to change them")
+    return tr("'%1' is opened read-only: %2. Its records can be read and printed but "
+              "not changed; save a copy with File > Save As to change them")
         .arg(path, m_readOnlyReason);
 }
 
@@ -473,12 +472,12 @@ QString AdoConnection::inspect(sqlite3 *h, const QString &path, Mode mode, void 
         if (!present.contains(wanted, Qt::CaseInsensitive))
             missing << wanted;
     if (!missing.isEmpty())
-        m_readOnlyReason = QStringLiteral("its table %1 lacks the column%2 %3")
+        m_readOnlyReason = tr("its table %1 lacks the column%2 %3")
                                .arg(QLatin1String(kTable), missing.size() > 1 ? "s" : "",
                                     missing.join(QStringLiteral(", ")));
     else if (!uniqueKey)
-        m_readOnlyReason = QStringLiteral("its table %1 has no unique record number (%2), so a "
-                                          "change to one record could reach others")
+        m_readOnlyReason = tr("its table %1 has no unique record number (%2), so a "
+                              "change to one record could reach others")
                                .arg(QLatin1String(kTable), QLatin1String(kKeyColumn));
     if (mode == ReadWrite && m_readOnlyReason.isEmpty())
         return migrate(h, path, &failure);
@@ -618,7 +617,7 @@ RowStore AdoConnection::fetch(const QString &statement, const QStringList &colum
     }
     sqlite3 *h = sqliteHandle(QSqlDatabase::database(m_name, false));
     if (!h)
-        throw VarnelError(QStringLiteral("The address book engine is not available"));
+        throw VarnelError(tr("The address book engine is not available"));
 
     // The program's own statement forms go to SQLite with their patterns as
     // bound values; any other statement is SQLite's to read as it stands.
@@ -631,7 +630,7 @@ RowStore AdoConnection::fetch(const QString &statement, const QStringList &colum
         throw VarnelError(EngineErrors::explain(sqlite3_extended_errcode(h),
                                                 QString::fromUtf8(sqlite3_errmsg(h)), fileName()));
     if (!raw) // nothing but blanks or a comment
-        throw VarnelError(QStringLiteral("The statement is empty"));
+        throw VarnelError(tr("The statement is empty"));
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> st(raw, sqlite3_finalize);
     for (int i = 0; i < translated.values.size(); ++i) {
         const QByteArray v = translated.values.at(i).toString().toUtf8();
@@ -773,7 +772,8 @@ bool rowExists(const QString &connection, qint64 key)
 void requireKey(qint64 key)
 {
     if (key < 0)
-        throw VarnelError(QStringLiteral("This record cannot be changed: the selection holds no row key"));
+        throw VarnelError(QCoreApplication::translate(
+            "AdoConnection", "This record cannot be changed: the selection holds no row key"));
 }
 
 } // namespace

@@ -3,13 +3,16 @@
 #include "platform/VarnelError.h"
 #include "store/TextOrder.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 
 namespace {
 
-const QString kClosed = QStringLiteral("Cannot perform this operation on a closed dataset");
-const QString kEmpty = QStringLiteral("Cannot perform this operation on an empty dataset");
+const char *const kClosed =
+    QT_TRANSLATE_NOOP("AdoQuery", "Cannot perform this operation on a closed dataset");
+const char *const kEmpty =
+    QT_TRANSLATE_NOOP("AdoQuery", "Cannot perform this operation on an empty dataset");
 
 // Birthdays are kept in the file as ISO text; a time is kept only when set.
 QString storedDate(const QDateTime &dt)
@@ -73,7 +76,7 @@ AdoQuery::~AdoQuery() = default;
 void AdoQuery::checkActive() const
 {
     if (m_state == DataSetState::Inactive)
-        throw VarnelError(kClosed);
+        throw VarnelError(tr(kClosed));
 }
 
 void AdoQuery::setState(DataSetState s)
@@ -326,7 +329,7 @@ void AdoQuery::deleteRecord()
         return;
     }
     if (m_rows.empty())
-        throw VarnelError(kEmpty);
+        throw VarnelError(tr(kEmpty));
     m_connection->deleteRow(m_rows.key(m_cur), AddressFields::storedNames(), m_rows.values(m_cur));
     removeCurrentRow();
 }
@@ -363,7 +366,7 @@ QVariant AdoQuery::valueToStored(int field, const QVariant &value) const
         bool ok = false;
         const QDateTime dt = parseDateTime(value.toString(), &ok);
         if (!ok)
-            throw VarnelError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+            throw VarnelError(tr("'%1' is not a valid date and time").arg(value.toString()));
         return dt.isValid() ? QVariant(storedDate(dt)) : QVariant();
     }
     const QString s = value.toString();
@@ -390,7 +393,7 @@ QString AdoQuery::textOf(int row, int field) const
 QVariant AdoQuery::fieldValue(int field) const
 {
     if (field < 0 || field >= AddressFields::Count)
-        throw VarnelError(QStringLiteral("Field index out of range"));
+        throw VarnelError(tr("Field index out of range"));
     if (field == AddressFields::Cap) {
         const QString cap = textOf(m_cur, field);
         return cap.isEmpty() ? QVariant() : QVariant(cap);
@@ -402,14 +405,14 @@ QVariant AdoQuery::fieldValue(const QString &name) const
 {
     const int i = AddressFields::indexOf(name);
     if (i < 0)
-        throw VarnelError(QStringLiteral("HomeQuery: Field '%1' not found").arg(name));
+        throw VarnelError(tr("HomeQuery: Field '%1' not found").arg(name));
     return fieldValue(i);
 }
 
 QString AdoQuery::displayText(int field) const
 {
     if (field < 0 || field >= AddressFields::Count)
-        throw VarnelError(QStringLiteral("Field index out of range"));
+        throw VarnelError(tr("Field index out of range"));
     return textOf(m_cur, field);
 }
 
@@ -417,7 +420,7 @@ QString AdoQuery::displayText(const QString &name) const
 {
     const int i = AddressFields::indexOf(name);
     if (i < 0)
-        throw VarnelError(QStringLiteral("HomeQuery: Field '%1' not found").arg(name));
+        throw VarnelError(tr("HomeQuery: Field '%1' not found").arg(name));
     return displayText(i);
 }
 
@@ -434,7 +437,7 @@ void AdoQuery::setFieldValue(int field, const QVariant &value)
 {
     checkActive();
     if (field < 0 || field >= AddressFields::StoredCount)
-        throw VarnelError(QStringLiteral("Cannot modify a read-only field"));
+        throw VarnelError(tr("Cannot modify a read-only field"));
     // Convert first: a value the field refuses leaves the record as it was.
     const QVariant stored = valueToStored(field, value);
     if (m_state == DataSetState::Browse) {
@@ -456,7 +459,7 @@ void AdoQuery::setFieldValue(const QString &name, const QVariant &value)
 {
     const int i = AddressFields::indexOf(name);
     if (i < 0)
-        throw VarnelError(QStringLiteral("HomeQuery: Field '%1' not found").arg(name));
+        throw VarnelError(tr("HomeQuery: Field '%1' not found").arg(name));
     setFieldValue(i, value);
 }
 
@@ -529,7 +532,7 @@ void AdoQuery::setSort(const QString &sortText)
         const QString name = nameParts.join(' ');
         const int field = AddressFields::indexOf(name);
         if (field < 0)
-            throw VarnelError(QStringLiteral("HomeQuery: Field '%1' not found").arg(name));
+            throw VarnelError(tr("HomeQuery: Field '%1' not found").arg(name));
         const bool desc = dir == QLatin1String("DESC");
         const qint64 currentKey = m_cur >= 0 ? m_rows.key(m_cur) : -1;
         const bool isDate = AddressFields::all().at(field).kind == FieldDef::DateTime;

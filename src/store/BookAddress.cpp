@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
@@ -38,8 +39,9 @@ BookAddress::Server BookAddress::parse(const QString &uri)
     const QString socket = socketHost(&text);
     const QUrl url(text, QUrl::StrictMode);
     if (!isServer(uri) || !url.isValid())
-        throw VarnelError(QStringLiteral("'%1' is not a server address; write it as "
-                                         "postgresql://user@host:port/database")
+        throw VarnelError(QCoreApplication::translate("BookAddress",
+                                                      "'%1' is not a server address; write it as "
+                                                      "postgresql://user@host:port/database")
                               .arg(display(uri)));
     Server s;
     s.user = url.userName(QUrl::FullyDecoded);

@@ -4,6 +4,7 @@
 #include "store/EngineErrors.h"
 #include "store/EngineWait.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,8 +68,10 @@ bool copyIsSound(const QString &path)
 
 void CopyBook(const QString &source, const QString &destination)
 {
-    const VarnelError cannotOpen(QStringLiteral("Cannot open file %1").arg(source));
-    const VarnelError cannotCreate(QStringLiteral("Cannot create file %1").arg(destination));
+    const VarnelError cannotOpen(
+        QCoreApplication::translate("BookCopy", "Cannot open file %1").arg(source));
+    const VarnelError cannotCreate(
+        QCoreApplication::translate("BookCopy", "Cannot create file %1").arg(destination));
     if (!QFileInfo(source).isFile())
         throw cannotOpen;
     // The file in use copied onto itself would be replaced by its own copy
@@ -124,11 +127,13 @@ void CopyBook(const QString &source, const QString &destination)
                 throw VarnelError(EngineErrors::explain(rc, why, source));
             if ((code & 0xFF) == SQLITE_FULL || (code & 0xFF) == SQLITE_IOERR)
                 throw VarnelError(EngineErrors::explain(code, why, destination, systemError));
-            throw VarnelError(QStringLiteral("Cannot write file %1: %2").arg(destination, why));
+            throw VarnelError(QCoreApplication::translate("BookCopy", "Cannot write file %1: %2")
+                                  .arg(destination, why));
         }
         if (sqlite3_close(to.release()) != SQLITE_OK) {
             removePassing();
-            throw VarnelError(QStringLiteral("Cannot write file %1").arg(destination));
+            throw VarnelError(
+                QCoreApplication::translate("BookCopy", "Cannot write file %1").arg(destination));
         }
     }
     // The passing file was made private; the copy gets a new file's usual rights.
@@ -137,8 +142,9 @@ void CopyBook(const QString &source, const QString &destination)
     chmod(QFile::encodeName(passingName).constData(), 0666 & ~mask);
     if (!copyIsSound(passingName)) {
         removePassing();
-        throw VarnelError(QStringLiteral("The copy of %1 did not read back whole, so it was not "
-                                         "kept. Try again")
+        throw VarnelError(QCoreApplication::translate(
+                              "BookCopy", "The copy of %1 did not read back whole, so it was not "
+                                          "kept. Try again")
                               .arg(source));
     }
     // An old book of that name may have left its journal beside it; it must

@@ -7,6 +7,7 @@
 #include "store/BookCopy.h"
 #include "store/ServerBook.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
@@ -61,28 +62,33 @@ BookTransfer::Counts BookTransfer::copy(AdoConnection &source, const Destination
         if (!server.hasTable()) {
             if (!destination.confirmCreate || !destination.confirmCreate(BookAddress::display(to)))
                 throw VarnelError(
-                    QStringLiteral("%1 holds no table HomeAd").arg(BookAddress::display(to)));
+                    QCoreApplication::translate("BookTransfer", "%1 holds no table HomeAd")
+                        .arg(BookAddress::display(to)));
             server.createTable();
         }
         const int before = int(server.select(kAll, {QStringLiteral("Surname")}).rows.size());
         if (before > 0)
-            throw VarnelError(QStringLiteral("%1 already holds %2 records; a book is copied only "
-                                             "into an empty one")
-                                  .arg(BookAddress::display(to))
-                                  .arg(before));
+            throw VarnelError(
+                QCoreApplication::translate("BookTransfer",
+                                            "%1 already holds %2 records; a book is copied only "
+                                            "into an empty one")
+                    .arg(BookAddress::display(to))
+                    .arg(before));
         server.appendRows(columns, rows.rows);
         counts.written = int(server.select(kAll, {QStringLiteral("Surname")}).rows.size());
     } else {
         if (QFileInfo::exists(to))
-            throw VarnelError(
-                QStringLiteral("'%1' exists already; choose a new file name").arg(to));
+            throw VarnelError(QCoreApplication::translate(
+                                  "BookTransfer", "'%1' exists already; choose a new file name")
+                                  .arg(to));
         CopyBook(blankBook, to);
         try {
             AdoConnection file;
             file.setBook(to);
             if (countOf(file) != 0)
                 throw VarnelError(
-                    QStringLiteral("'%1' is not a blank address book").arg(blankBook));
+                    QCoreApplication::translate("BookTransfer", "'%1' is not a blank address book")
+                        .arg(blankBook));
             QStringList withKey = columns;
             withKey.prepend(QStringLiteral("ID"));
             file.execute(QStringLiteral("BEGIN IMMEDIATE"));
@@ -107,9 +113,11 @@ BookTransfer::Counts BookTransfer::copy(AdoConnection &source, const Destination
         }
     }
     if (counts.written != counts.read)
-        throw VarnelError(QStringLiteral("The copy holds %1 records where %2 were read; it is not "
-                                         "complete")
-                              .arg(counts.written)
-                              .arg(counts.read));
+        throw VarnelError(
+            QCoreApplication::translate("BookTransfer",
+                                        "The copy holds %1 records where %2 were read; it is not "
+                                        "complete")
+                .arg(counts.written)
+                .arg(counts.read));
     return counts;
 }

@@ -1,5 +1,6 @@
 #include "store/EngineErrors.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <cerrno>
 #include <sqlite3.h>
@@ -15,26 +16,31 @@ bool folderWritable(const QString &path)
 
 QString EngineErrors::inUse(const QString &path)
 {
-    return QStringLiteral("'%1' is in use by another program; try again").arg(path);
+    return QCoreApplication::translate("EngineErrors",
+                                       "'%1' is in use by another program; try again")
+        .arg(path);
 }
 
 QString EngineErrors::changedElsewhere()
 {
-    return QStringLiteral("Another program changed this record after it was read, so your "
-                          "changes were not saved. Cancel them and reset the view to see the "
-                          "record as it is now");
+    return QCoreApplication::translate(
+        "EngineErrors", "Another program changed this record after it was read, so your "
+                        "changes were not saved. Cancel them and reset the view to see the "
+                        "record as it is now");
 }
 
 QString EngineErrors::deletedElsewhere()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "EngineErrors",
         "Another program deleted this record after it was read, so your changes were not saved");
 }
 
 QString EngineErrors::changedBeforeDelete()
 {
-    return QStringLiteral("Another program changed this record after it was read, so it was not "
-                          "deleted. Reset the view to see the record as it is now");
+    return QCoreApplication::translate(
+        "EngineErrors", "Another program changed this record after it was read, so it was not "
+                        "deleted. Reset the view to see the record as it is now");
 }
 
 bool EngineErrors::isBusy(int code)
@@ -58,40 +64,51 @@ QString EngineErrors::explain(int code, const QString &engineText, const QString
     case SQLITE_READONLY:
         if (code == SQLITE_READONLY_DIRECTORY ||
             (QFileInfo(path).isWritable() && !folderWritable(path)))
-            plain =
-                QStringLiteral("The folder that holds '%1' cannot be written, so the change was "
-                               "not saved. Save the book in a folder of your own with File > "
-                               "Save As")
-                    .arg(path);
-        else
-            plain = QStringLiteral("'%1' is a read-only file, so the change was not saved. Save "
-                                   "a copy you can change with File > Save As")
+            plain = QCoreApplication::translate(
+                        "EngineErrors",
+                        "The folder that holds '%1' cannot be written, so the change was "
+                        "not saved. Save the book in a folder of your own with File > "
+                        "Save As")
                         .arg(path);
+        else
+            plain =
+                QCoreApplication::translate(
+                    "EngineErrors", "'%1' is a read-only file, so the change was not saved. Save "
+                                    "a copy you can change with File > Save As")
+                    .arg(path);
         break;
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        plain = QStringLiteral("'%1' cannot be opened for this: you may not be allowed to read "
-                               "or write it or its folder")
-                    .arg(path);
+        plain =
+            QCoreApplication::translate(
+                "EngineErrors", "'%1' cannot be opened for this: you may not be allowed to read "
+                                "or write it or its folder")
+                .arg(path);
         break;
     case SQLITE_FULL:
-        plain = QStringLiteral("The disk that holds '%1' is full, so the change was not saved. "
-                               "Make room on the disk and try again")
-                    .arg(path);
+        plain =
+            QCoreApplication::translate(
+                "EngineErrors", "The disk that holds '%1' is full, so the change was not saved. "
+                                "Make room on the disk and try again")
+                .arg(path);
         break;
     case SQLITE_IOERR:
-        plain = QStringLiteral("'%1' could not be read or written: the disk or the network it "
-                               "lies on failed. Try again, or copy the book to another disk")
+        plain = QCoreApplication::translate(
+                    "EngineErrors", "'%1' could not be read or written: the disk or the network it "
+                                    "lies on failed. Try again, or copy the book to another disk")
                     .arg(path);
         break;
     case SQLITE_CORRUPT:
-        plain = QStringLiteral("'%1' is damaged, so it is not changed. Open a backup copy of the "
-                               "book")
-                    .arg(path);
+        plain =
+            QCoreApplication::translate(
+                "EngineErrors", "'%1' is damaged, so it is not changed. Open a backup copy of the "
+                                "book")
+                .arg(path);
         break;
     case SQLITE_NOTADB:
-        plain = QStringLiteral("'%1' is not an address book file").arg(path);
+        plain = QCoreApplication::translate("EngineErrors", "'%1' is not an address book file")
+                    .arg(path);
         break;
     default:
         return engineText;

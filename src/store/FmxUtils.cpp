@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,9 +40,11 @@ void CopyWholeFile(const QString &source, const QString &destination)
 
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        throw VarnelError(QStringLiteral("Cannot open file %1").arg(source));
+        throw VarnelError(
+            QCoreApplication::translate("FmxUtils", "Cannot open file %1").arg(source));
 
-    const VarnelError cannotCreate(QStringLiteral("Cannot create file %1").arg(target));
+    const VarnelError cannotCreate(
+        QCoreApplication::translate("FmxUtils", "Cannot create file %1").arg(target));
     // Creating the destination empties it first, so a destination that is the
     // source under another name (or a link to it) would lose the source.
     if (sameFile(in.handle(), target))
@@ -71,11 +74,13 @@ void CopyWholeFile(const QString &source, const QString &destination)
     for (;;) {
         const qint64 got = in.read(buffer.data(), bufferSize);
         if (got < 0)
-            fail(QStringLiteral("Cannot read file %1: %2").arg(source, in.errorString()));
+            fail(QCoreApplication::translate("FmxUtils", "Cannot read file %1: %2")
+                     .arg(source, in.errorString()));
         for (qint64 done = 0; done < got;) {
             const qint64 put = out.write(buffer.constData() + done, got - done);
             if (put <= 0)
-                fail(QStringLiteral("Cannot write file %1: %2").arg(target, out.errorString()));
+                fail(QCoreApplication::translate("FmxUtils", "Cannot write file %1: %2")
+                         .arg(target, out.errorString()));
             done += put;
         }
         copied += got;
@@ -85,9 +90,11 @@ void CopyWholeFile(const QString &source, const QString &destination)
     // A source that ends before its own size did was cut short while we read
     // it, and its copy would be silently incomplete.
     if (sourceIsRegular && copied < qint64(sourceInfo.st_size))
-        fail(QStringLiteral("Cannot read file %1: the file ended early").arg(source));
+        fail(QCoreApplication::translate("FmxUtils", "Cannot read file %1: the file ended early")
+                 .arg(source));
 
     out.close();
     if (out.error() != QFileDevice::NoError)
-        fail(QStringLiteral("Cannot write file %1: %2").arg(target, out.errorString()));
+        fail(QCoreApplication::translate("FmxUtils", "Cannot write file %1: %2")
+                 .arg(target, out.errorString()));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <cstring>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -55,7 +56,8 @@ void RowStore::beginRow(qint64 key)
 void RowStore::addCell(Kind kind, const char *bytes, qsizetype size)
 {
     if (m_arena.size() + size_t(size) > kEndMask)
-        throw VarnelError(QStringLiteral("The result is too large to hold"));
+        throw VarnelError(
+            QCoreApplication::translate("RowStore", "The result is too large to hold"));
     m_arena.insert(m_arena.end(), bytes, bytes + size);
     m_ends.push_back((quint32(kind) << kKindShift) | quint32(m_arena.size()));
 }

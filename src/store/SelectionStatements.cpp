@@ -2,6 +2,8 @@
 
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
+
 QStringList SelectionStatements::all()
 {
     return {QStringLiteral("SELECT * FROM HomeAd"), QStringLiteral("Order by Surname")};
@@ -21,7 +23,9 @@ QStringList SelectionStatements::letter(QChar letter)
 {
     const QChar capital = letter.toUpper();
     if (capital < QLatin1Char('A') || capital > QLatin1Char('Z'))
-        throw VarnelError(QStringLiteral("'%1' is not a letter from A to Z").arg(letter));
+        throw VarnelError(
+            QCoreApplication::translate("SelectionStatements", "'%1' is not a letter from A to Z")
+                .arg(letter));
     return {QStringLiteral("SELECT * FROM HomeAd WHERE Surname LIKE '%1%'").arg(capital),
             QStringLiteral("Order by Surname")};
 }

@@ -91,8 +91,8 @@ void ServerBook::connectServer()
 {
     m_passwordWanted = false;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
-        throw VarnelError(QStringLiteral("Server books need Qt's PostgreSQL driver, which is not "
-                                         "installed (Debian package libqt6sql6-psql)"));
+        throw VarnelError(tr("Server books need Qt's PostgreSQL driver, which is not "
+                             "installed (Debian package libqt6sql6-psql)"));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
         db.setHostName(m_server.host);
@@ -108,27 +108,26 @@ void ServerBook::connectServer()
         if (!db.open()) {
             const QString why = engineText(db.lastError());
             QString plain;
-            const QString who = m_server.user.isEmpty() ? QStringLiteral("you") : m_server.user;
+            const QString who = m_server.user.isEmpty() ? tr("you") : m_server.user;
             if (why.contains(QLatin1String("no password supplied"))) {
                 m_passwordWanted = true;
-                plain = QStringLiteral("The server of %1 asks for the password of %2")
-                            .arg(describe(), who);
+                plain = tr("The server of %1 asks for the password of %2").arg(describe(), who);
             } else if (why.contains(QLatin1String("password authentication failed"))) {
                 m_passwordWanted = true;
-                plain = QStringLiteral("The server of %1 refused the password of %2; type it "
-                                       "again")
+                plain = tr("The server of %1 refused the password of %2; type it "
+                           "again")
                             .arg(describe(), who);
             } else if (why.contains(QLatin1String("does not exist")) &&
                        why.contains(QLatin1String("database"))) {
-                plain = QStringLiteral("The server has no database '%1' (%2). Ask whoever keeps "
-                                       "the server to create it, or check its name")
+                plain = tr("The server has no database '%1' (%2). Ask whoever keeps "
+                           "the server to create it, or check its name")
                             .arg(m_server.database, describe());
             } else if (why.contains(QLatin1String("role")) &&
                        why.contains(QLatin1String("does not exist"))) {
-                plain = QStringLiteral("The server of %1 knows no user %2").arg(describe(), who);
+                plain = tr("The server of %1 knows no user %2").arg(describe(), who);
             } else {
-                plain = QStringLiteral("The server of %1 cannot be reached: check that it is "
-                                       "running and that the host and port are right")
+                plain = tr("The server of %1 cannot be reached: check that it is "
+                           "running and that the host and port are right")
                             .arg(describe());
             }
             // The password never goes into a message, even when the engine
@@ -182,10 +181,10 @@ void ServerBook::findTable()
         if (!present.contains(wanted))
             missing << wanted;
     if (!present.contains(QLatin1String("ID")))
-        m_readOnlyReason = QStringLiteral("its table HomeAd has no record number (ID)");
+        m_readOnlyReason = tr("its table HomeAd has no record number (ID)");
     else if (!missing.isEmpty())
         m_readOnlyReason =
-            QStringLiteral("its table HomeAd lacks the column%1 %2")
+            tr("its table HomeAd lacks the column%1 %2")
                 .arg(missing.size() > 1 ? "s" : "", missing.join(QStringLiteral(", ")));
 }
 
@@ -219,16 +218,15 @@ void ServerBook::refuse(const QSqlQuery &q, bool writing)
     if (connectionLost(e)) {
         m_lost = true;
         throw VarnelError(
-            QStringLiteral("The connection to the server of %1 was lost%2. Try again: the "
-                           "program connects anew")
-                .arg(describe(),
-                     writing ? QStringLiteral(", so the change was not saved") : QString()) +
+            tr("The connection to the server of %1 was lost%2. Try again: the "
+               "program connects anew")
+                .arg(describe(), writing ? tr(", so the change was not saved") : QString()) +
             '\n' + why);
     }
     if (code == QLatin1String("55P03") || code == QLatin1String("40P01") ||
         code == QLatin1String("40001"))
-        throw VarnelError(QStringLiteral("This record of %1 is being changed by another user; "
-                                         "try again")
+        throw VarnelError(tr("This record of %1 is being changed by another user; "
+                             "try again")
                               .arg(describe()) +
                           '\n' + why);
     if (code == QLatin1String("23514")) {
@@ -239,10 +237,9 @@ void ServerBook::refuse(const QSqlQuery &q, bool writing)
             throw VarnelError(m.captured(1));
     }
     if (code == QLatin1String("42501"))
-        throw VarnelError(QStringLiteral("The server does not let %1 %2 %3")
-                              .arg(m_server.user.isEmpty() ? QStringLiteral("you") : m_server.user,
-                                   writing ? QStringLiteral("change") : QStringLiteral("read"),
-                                   describe()) +
+        throw VarnelError(tr("The server does not let %1 %2 %3")
+                              .arg(m_server.user.isEmpty() ? tr("you") : m_server.user,
+                                   writing ? tr("change") : tr("read"), describe()) +
                           '\n' + why);
     throw VarnelError(why);
 }
@@ -255,7 +252,7 @@ AdoConnection::Result ServerBook::select(const QString &statement, const QString
     AdoConnection::Result result;
     result.columns = columns;
     if (s.recognised && m_table.isEmpty())
-        throw VarnelError(QStringLiteral("%1 holds no table HomeAd").arg(describe()));
+        throw VarnelError(tr("%1 holds no table HomeAd").arg(describe()));
 
     QSqlQuery q(db);
     q.setForwardOnly(true);

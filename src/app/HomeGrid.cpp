@@ -67,12 +67,12 @@ void separator(QMenu *menu, const char *name)
 const QVector<GridColumn> &TfmHomeAddMain::gridColumns()
 {
     static const QVector<GridColumn> columns = {
-        {AddressFields::Surname, "Surname", 76},     {AddressFields::Firstname, "Firstname", 103},
-        {AddressFields::Address1, "Address1", 103},  {AddressFields::Address2, "Address2", 108},
-        {AddressFields::A3_Village, "Add3 / Village", 108}, {AddressFields::Town, "Town", 80},
-        {AddressFields::County, "County", 86},       {AddressFields::PostCode, "PostCode", 0},
-        {AddressFields::Tel, "Tel", 92},             {AddressFields::Cell, "Cell", 0},
-        {AddressFields::Flag, "Flag", 0},
+        {AddressFields::Surname, tr("Surname"), 76},     {AddressFields::Firstname, tr("Firstname"), 103},
+        {AddressFields::Address1, tr("Address1"), 103},  {AddressFields::Address2, tr("Address2"), 108},
+        {AddressFields::A3_Village, tr("Add3 / Village"), 108}, {AddressFields::Town, tr("Town"), 80},
+        {AddressFields::County, tr("County"), 86},       {AddressFields::PostCode, tr("PostCode"), 0},
+        {AddressFields::Tel, tr("Tel"), 92},             {AddressFields::Cell, tr("Cell"), 0},
+        {AddressFields::Flag, tr("Flag"), 0},
     };
     return columns;
 }
@@ -81,7 +81,7 @@ TfmHomeAddMain::TfmHomeAddMain(AddressBook *book, ProgramState *state, QWidget *
     : QMainWindow(parent), m_book(book), m_state(state)
 {
     setObjectName(QStringLiteral("fmHomeAddMain"));
-    setWindowTitle(QStringLiteral("Varnel 3"));
+    setWindowTitle(tr("Varnel 3"));
     setFont(windowFont());
 
     query()->setBeforePost([this] { checkBeforeSave(); });
@@ -119,20 +119,20 @@ void TfmHomeAddMain::buildControls()
     auto *side = new QVBoxLayout(m_sidePanel);
     side->setContentsMargins(4, 4, 4, 4);
     side->setSpacing(3);
-    m_newRecordButton = makeButton(m_sidePanel, "BitBtn3", QStringLiteral("&Record"),
-                         QStringLiteral("Insert new record into table"), QStyle::SP_FileIcon);
-    m_cancelButton = makeButton(m_sidePanel, "BitBtn2", QStringLiteral("&Cancel"), QStringLiteral("Cancel updates"),
+    m_newRecordButton = makeButton(m_sidePanel, "BitBtn3", tr("&Record"),
+                         tr("Insert new record into table"), QStyle::SP_FileIcon);
+    m_cancelButton = makeButton(m_sidePanel, "BitBtn2", tr("&Cancel"), tr("Cancel updates"),
                          QStyle::SP_DialogCancelButton);
-    m_deleteButton = makeButton(m_sidePanel, "btnDelete", QStringLiteral("&Delete"), QStringLiteral("Delete 1 row"),
+    m_deleteButton = makeButton(m_sidePanel, "btnDelete", tr("&Delete"), tr("Delete 1 row"),
                            QStyle::SP_TrashIcon);
     for (QPushButton *b : {m_newRecordButton, m_cancelButton, m_deleteButton}) {
         b->setFixedHeight(25);
         side->addWidget(b);
     }
 
-    m_letterGroupBox = new QGroupBox(QStringLiteral("   Surname"), m_sidePanel);
+    m_letterGroupBox = new QGroupBox(tr("   Surname"), m_sidePanel);
     m_letterGroupBox->setObjectName(QStringLiteral("RadioGroup1"));
-    setHint(m_letterGroupBox, QStringLiteral("Select by 1st letter of surname"));
+    setHint(m_letterGroupBox, tr("Select by 1st letter of surname"));
     m_letterGroup = new QButtonGroup(m_letterGroupBox);
     m_letterGroup->setExclusive(true);
     auto *letters = new QGridLayout(m_letterGroupBox);
@@ -141,9 +141,10 @@ void TfmHomeAddMain::buildControls()
     letters->setVerticalSpacing(0);
     // Two columns filled top to bottom: A to N, then O to Z and All.
     for (int i = 0; i <= kLetterGroupAll; ++i) {
-        const QString text = i < kLetterGroupAll ? QString(QChar('A' + i)) : QStringLiteral("All");
+        const QString name = i < kLetterGroupAll ? QString(QChar('A' + i)) : QStringLiteral("All");
+        const QString text = i < kLetterGroupAll ? name : tr("All");
         auto *rb = new QRadioButton(text, m_letterGroupBox);
-        rb->setObjectName(QStringLiteral("RadioGroup1_") + text);
+        rb->setObjectName(QStringLiteral("RadioGroup1_") + name);
         m_letterGroup->addButton(rb, i);
         rb->setFixedHeight(15);
         letters->addWidget(rb, i % 14, i / 14);
@@ -163,8 +164,8 @@ void TfmHomeAddMain::buildControls()
     navBox->setContentsMargins(0, 0, 0, 0);
     m_navigator = new DBNavigator(
         m_dataSource, {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last, DBNavigator::Post},
-        {QStringLiteral("First record"), QStringLiteral("Prior record"), QStringLiteral("Next record"),
-         QStringLiteral("Last record"), QStringLiteral("Post edit")},
+        {tr("First record"), tr("Prior record"), tr("Next record"),
+         tr("Last record"), tr("Post edit")},
         m_navigatorPanel);
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_navigator->setFixedWidth(240);
@@ -176,15 +177,15 @@ void TfmHomeAddMain::buildControls()
     m_buttonPanel->setObjectName(QStringLiteral("Panel2"));
     auto *buttons = new QHBoxLayout(m_buttonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
-    m_recordCardButton = makeButton(m_buttonPanel, "btnRecCard", QStringLiteral("Record &Card"),
-                            QStringLiteral("Index Card for data entry"), QStyle::SP_FileDialogDetailedView);
-    m_editCountyButton = makeButton(m_buttonPanel, "btEditCounty", QStringLiteral("EditCounty"),
-                              QStringLiteral("Edit List of Counties"));
-    m_searchButton = makeButton(m_buttonPanel, "HomeSearch", QStringLiteral("&Search"), QStringLiteral("Search & Filter"),
+    m_recordCardButton = makeButton(m_buttonPanel, "btnRecCard", tr("Record &Card"),
+                            tr("Index Card for data entry"), QStyle::SP_FileDialogDetailedView);
+    m_editCountyButton = makeButton(m_buttonPanel, "btEditCounty", tr("EditCounty"),
+                              tr("Edit List of Counties"));
+    m_searchButton = makeButton(m_buttonPanel, "HomeSearch", tr("&Search"), tr("Search & Filter"),
                             QStyle::SP_FileDialogContentsView);
-    m_resetButton = makeButton(m_buttonPanel, "sqRetryBtn", QStringLiteral("&Reset"),
-                            QStringLiteral("Clears Search & Shows all names again"), QStyle::SP_BrowserReload);
-    m_closeButton = makeButton(m_buttonPanel, "BitBtn1", QStringLiteral("Close"), QStringLiteral("Closes Application"),
+    m_resetButton = makeButton(m_buttonPanel, "sqRetryBtn", tr("&Reset"),
+                            tr("Clears Search & Shows all names again"), QStyle::SP_BrowserReload);
+    m_closeButton = makeButton(m_buttonPanel, "BitBtn1", tr("Close"), tr("Closes Application"),
                          QStyle::SP_DialogCloseButton);
     for (QPushButton *b : {m_recordCardButton, m_editCountyButton, m_searchButton, m_resetButton, m_closeButton}) {
         b->setMinimumWidth(92);
@@ -199,9 +200,9 @@ void TfmHomeAddMain::buildControls()
     m_statusBar->setFixedHeight(20);
     m_statusBar->setSizeGripEnabled(true);
     const int widths[3] = {400, 200, 200};
-    const char *texts[3] = {"", "Today", "File"};
+    const char *texts[3] = {"", QT_TR_NOOP("Today"), QT_TR_NOOP("File")};
     for (int i = 0; i < 3; ++i) {
-        m_panels[i] = new QLabel(QLatin1String(texts[i]), m_statusBar);
+        m_panels[i] = new QLabel(*texts[i] ? tr(texts[i]) : QString(), m_statusBar);
         m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         m_panels[i]->setMinimumWidth(widths[i]);
         m_panels[i]->setFrameShape(QFrame::Panel);
@@ -317,75 +318,75 @@ void TfmHomeAddMain::buildMenu()
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    m_fileMenu = bar->addMenu(QStringLiteral("&File"));
+    m_fileMenu = bar->addMenu(tr("&File"));
     m_fileMenu->setObjectName(QStringLiteral("File1"));
-    m_newFileAction = makeAction(m_fileMenu, "NewFile1", QStringLiteral("New File"), QKeySequence(QStringLiteral("Ctrl+N")),
-                          QStringLiteral("Opens new blank Table"));
-    m_openFileAction = makeAction(m_fileMenu, "miOpenFile", QStringLiteral("Open File"), QKeySequence(QStringLiteral("Ctrl+O")),
-                            QStringLiteral("Open existing table"));
-    m_openServerAction = makeAction(m_fileMenu, "miOpenServer", QStringLiteral("Open Server Book..."), QKeySequence(),
-                                    QStringLiteral("Open an address book kept on a PostgreSQL server"));
-    m_saveAsAction = makeAction(m_fileMenu, "miSaveAs", QStringLiteral("Save As"), QKeySequence(QStringLiteral("Ctrl+S")),
-                          QStringLiteral("Save table in new file"));
-    m_saveAsServerAction = makeAction(m_fileMenu, "miSaveAsServer", QStringLiteral("Save As Server Book..."),
-                                      QKeySequence(), QStringLiteral("Copy the address book to a PostgreSQL server"));
-    m_closeFileAction = makeAction(m_fileMenu, "miClose", QStringLiteral("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
+    m_newFileAction = makeAction(m_fileMenu, "NewFile1", tr("New File"), QKeySequence(QStringLiteral("Ctrl+N")),
+                          tr("Opens new blank Table"));
+    m_openFileAction = makeAction(m_fileMenu, "miOpenFile", tr("Open File"), QKeySequence(QStringLiteral("Ctrl+O")),
+                            tr("Open existing table"));
+    m_openServerAction = makeAction(m_fileMenu, "miOpenServer", tr("Open Server Book..."), QKeySequence(),
+                                    tr("Open an address book kept on a PostgreSQL server"));
+    m_saveAsAction = makeAction(m_fileMenu, "miSaveAs", tr("Save As"), QKeySequence(QStringLiteral("Ctrl+S")),
+                          tr("Save table in new file"));
+    m_saveAsServerAction = makeAction(m_fileMenu, "miSaveAsServer", tr("Save As Server Book..."),
+                                      QKeySequence(), tr("Copy the address book to a PostgreSQL server"));
+    m_closeFileAction = makeAction(m_fileMenu, "miClose", tr("Close File"), QKeySequence(QStringLiteral("Ctrl+L")),
                          QString());
-    m_importAction = makeAction(m_fileMenu, "miImport", QStringLiteral("Import..."), QKeySequence(),
-                          QStringLiteral("Bring in people from vCard, CSV or an older Access book"));
-    m_exportAction = makeAction(m_fileMenu, "miExport", QStringLiteral("Export..."), QKeySequence(),
-                          QStringLiteral("Write the people shown to vCard or CSV"));
+    m_importAction = makeAction(m_fileMenu, "miImport", tr("Import..."), QKeySequence(),
+                          tr("Bring in people from vCard, CSV or an older Access book"));
+    m_exportAction = makeAction(m_fileMenu, "miExport", tr("Export..."), QKeySequence(),
+                          tr("Write the people shown to vCard or CSV"));
     separator(m_fileMenu, "N3");
     // Options shows Ctrl+O but never takes it: the first item with a key,
     // "Open File", has it.
-    m_optionsAction = makeAction(m_fileMenu, "miOptions", QStringLiteral("Options\tCtrl+O"), QKeySequence(),
-                           QStringLiteral("Select start-up file"));
+    m_optionsAction = makeAction(m_fileMenu, "miOptions", tr("Options\tCtrl+O"), QKeySequence(),
+                           tr("Select start-up file"));
     separator(m_fileMenu, "N1");
-    m_printSetupAction = makeAction(m_fileMenu, "miPrintSetup", QStringLiteral("&Printer Setup"),
+    m_printSetupAction = makeAction(m_fileMenu, "miPrintSetup", tr("&Printer Setup"),
                               QKeySequence(QStringLiteral("Ctrl+Q")), QString());
-    m_exitAction = makeAction(m_fileMenu, "Exit1", QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), QString());
+    m_exitAction = makeAction(m_fileMenu, "Exit1", tr("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), QString());
 
-    m_searchMenu = bar->addMenu(QStringLiteral("&Search"));
+    m_searchMenu = bar->addMenu(tr("&Search"));
     m_searchMenu->setObjectName(QStringLiteral("Search1"));
-    setHint(m_searchMenu->menuAction(), QStringLiteral("Search & Filter"));
-    m_openSearchAction = makeAction(m_searchMenu, "miOpenSearch", QStringLiteral("O&pen Search"), QKeySequence(Qt::Key_F3),
+    setHint(m_searchMenu->menuAction(), tr("Search & Filter"));
+    m_openSearchAction = makeAction(m_searchMenu, "miOpenSearch", tr("O&pen Search"), QKeySequence(Qt::Key_F3),
                               QString());
-    m_clearFilterAction = makeAction(m_searchMenu, "miClearFillter", QStringLiteral("&Clear Fillter"),
+    m_clearFilterAction = makeAction(m_searchMenu, "miClearFillter", tr("&Clear Fillter"),
                                 QKeySequence(Qt::Key_F4), QString());
 
-    m_reportsMenu = bar->addMenu(QStringLiteral("&Reports"));
+    m_reportsMenu = bar->addMenu(tr("&Reports"));
     m_reportsMenu->setObjectName(QStringLiteral("Reports1"));
-    setHint(m_reportsMenu->menuAction(), QStringLiteral("Selection of useful Reports"));
-    m_phoneListAction = makeAction(m_reportsMenu, "miPhoneList", QStringLiteral("Phone &List"), QKeySequence(), QString());
-    m_labelsMenu = m_reportsMenu->addMenu(QStringLiteral("&Address Labels"));
+    setHint(m_reportsMenu->menuAction(), tr("Selection of useful Reports"));
+    m_phoneListAction = makeAction(m_reportsMenu, "miPhoneList", tr("Phone &List"), QKeySequence(), QString());
+    m_labelsMenu = m_reportsMenu->addMenu(tr("&Address Labels"));
     m_labelsMenu->setObjectName(QStringLiteral("miLabels21"));
-    m_labels21Action = makeAction(m_labelsMenu, "miLabel21", QStringLiteral("21 per A4 sheet"), QKeySequence(),
-                           QStringLiteral("Avery L7160"));
-    m_labels16Action = makeAction(m_labelsMenu, "miLabel16", QStringLiteral("16 per A4 sheet"), QKeySequence(),
-                           QStringLiteral("Avery L7162"));
-    m_labels14Action = makeAction(m_labelsMenu, "mi14perA4sheet1", QStringLiteral("14 per A4 sheet"), QKeySequence(),
+    m_labels21Action = makeAction(m_labelsMenu, "miLabel21", tr("21 per A4 sheet"), QKeySequence(),
+                           tr("Avery L7160"));
+    m_labels16Action = makeAction(m_labelsMenu, "miLabel16", tr("16 per A4 sheet"), QKeySequence(),
+                           tr("Avery L7162"));
+    m_labels14Action = makeAction(m_labelsMenu, "mi14perA4sheet1", tr("14 per A4 sheet"), QKeySequence(),
                                  QString());
-    m_labelFontAction = makeAction(m_labelsMenu, "Setfont1", QStringLiteral("Set labels font"), QKeySequence(), QString());
-    m_filoPagesAction = makeAction(m_reportsMenu, "FiloFaxPages1", QStringLiteral("&FiloFax Pages"), QKeySequence(), QString());
-    m_a5PagesAction = makeAction(m_reportsMenu, "miA5DiaryPages", QStringLiteral("A&5 Diary Pages"), QKeySequence(),
+    m_labelFontAction = makeAction(m_labelsMenu, "Setfont1", tr("Set labels font"), QKeySequence(), QString());
+    m_filoPagesAction = makeAction(m_reportsMenu, "FiloFaxPages1", tr("&FiloFax Pages"), QKeySequence(), QString());
+    m_a5PagesAction = makeAction(m_reportsMenu, "miA5DiaryPages", tr("A&5 Diary Pages"), QKeySequence(),
                                 QString());
     separator(m_reportsMenu, "N2");
-    m_recordFormAction = makeAction(m_reportsMenu, "miRecordForm", QStringLiteral("&Record Form "), QKeySequence(),
-                              QStringLiteral("Alternative form for data entry"));
+    m_recordFormAction = makeAction(m_reportsMenu, "miRecordForm", tr("&Record Form "), QKeySequence(),
+                              tr("Alternative form for data entry"));
 
     // "&Mail Merge" and "&Notepad" are commands on the bar itself.
-    m_mailMergeAction = bar->addAction(QStringLiteral("&Mail Merge"));
+    m_mailMergeAction = bar->addAction(tr("&Mail Merge"));
     m_mailMergeAction->setObjectName(QStringLiteral("miMailMerge"));
-    setHint(m_mailMergeAction, QStringLiteral("Insert selected contacts for mailing"));
-    m_notepadAction = bar->addAction(QStringLiteral("&Notepad"));
+    setHint(m_mailMergeAction, tr("Insert selected contacts for mailing"));
+    m_notepadAction = bar->addAction(tr("&Notepad"));
     m_notepadAction->setObjectName(QStringLiteral("Notepad1"));
-    setHint(m_notepadAction, QStringLiteral("Opens Text Editor"));
+    setHint(m_notepadAction, tr("Opens Text Editor"));
 
-    m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    m_helpMenu = bar->addMenu(tr("&Help"));
     m_helpMenu->setObjectName(QStringLiteral("Help3"));
-    m_manualAction = makeAction(m_helpMenu, "Help2", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1), QString());
-    m_helpNoteAction = makeAction(m_helpMenu, "Help1", QStringLiteral("Hel&p Note"), QKeySequence(), QString());
-    m_aboutAction = makeAction(m_helpMenu, "miAbout", QStringLiteral("&About"), QKeySequence(), QString());
+    m_manualAction = makeAction(m_helpMenu, "Help2", tr("&Help"), QKeySequence(Qt::Key_F1), QString());
+    m_helpNoteAction = makeAction(m_helpMenu, "Help1", tr("Hel&p Note"), QKeySequence(), QString());
+    m_aboutAction = makeAction(m_helpMenu, "miAbout", tr("&About"), QKeySequence(), QString());
 
     connect(m_printSetupAction, &QAction::triggered, this, &TfmHomeAddMain::printerSetup);
     connect(m_exitAction, &QAction::triggered, this, &TfmHomeAddMain::exitProgram);
@@ -446,7 +447,7 @@ void TfmHomeAddMain::createSteps()
     if (!ok)
         Platform::dialogs().message(
             this, MsgKind::Error,
-            QStringLiteral("No file to connect to. Please ensure Varnel.vdf and NewFile.vdfare present"), false);
+            tr("No file to connect to. Please ensure Varnel.vdf and NewFile.vdfare present"), false);
     setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
 }
 
@@ -471,7 +472,7 @@ void TfmHomeAddMain::showSteps()
 void TfmHomeAddMain::activationSteps()
 {
     HintHandler::install(m_panels[0]);
-    setStatusPanel(1, QStringLiteral("Today : ") + AdoQuery::dateTimeText(QDateTime(QDate::currentDate(), QTime(0, 0))));
+    setStatusPanel(1, tr("Today : ") + AdoQuery::dateTimeText(QDateTime(QDate::currentDate(), QTime(0, 0))));
 }
 
 void TfmHomeAddMain::closeSteps()
@@ -550,7 +551,7 @@ void TfmHomeAddMain::cancelEdit()
 
 void TfmHomeAddMain::deleteRecord()
 {
-    if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("You are about to delete a record"), true))
+    if (!Platform::dialogs().message(this, MsgKind::Confirm, tr("You are about to delete a record"), true))
         return;
     m_grid->discardEditor();
     guarded(this, [this] { query()->deleteRecord(); });
@@ -558,7 +559,7 @@ void TfmHomeAddMain::deleteRecord()
 
 void TfmHomeAddMain::deleteFromGrid()
 {
-    if (!Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"), true))
+    if (!Platform::dialogs().message(this, MsgKind::Confirm, tr("Delete record?"), true))
         return;
     m_grid->discardEditor();
     guarded(this, [this] { query()->deleteRecord(); });

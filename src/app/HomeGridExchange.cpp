@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
@@ -16,7 +17,7 @@ void importInto(TfmHomeAddMain *window, const QString &file)
 {
     if (!window->book()->connection()->connected()) {
         Platform::dialogs().message(window, MsgKind::Information,
-                                    QStringLiteral("No address book is open. Open the book the people are "
+                                    QCoreApplication::translate("TfmHomeAddMain", "No address book is open. Open the book the people are "
                                                    "to go into, then import them."),
                                     false);
         return;
@@ -36,8 +37,8 @@ void TfmHomeAddMain::importContacts()
 {
     FileDialogRequest request;
     request.folder = ProgramFolder::path();
-    request.filters = {QStringLiteral("Contacts (*.vcf *.vcard *.csv *.tsv *.txt *.mdb *.vdf)"),
-                       QStringLiteral("All files (*)")};
+    request.filters = {tr("Contacts (*.vcf *.vcard *.csv *.tsv *.txt *.mdb *.vdf)"),
+                       tr("All files (*)")};
     const QString chosen = Platform::dialogs().openFile(this, request);
     if (chosen.isEmpty())
         return;
@@ -58,10 +59,10 @@ QString TfmHomeAddMain::offerConversion(const QString &accessFile)
     if (!AccessBook(accessFile).tables().contains(QStringLiteral("HomeAd"), Qt::CaseInsensitive)) {
         const int answer = Platform::dialogs().ask(
             this, MsgKind::Confirm,
-            QStringLiteral("%1 is a database in the older Access format, but not an address book. Import "
+            tr("%1 is a database in the older Access format, but not an address book. Import "
                            "people from one of its tables into %2?")
                 .arg(QFileInfo(accessFile).fileName(), QFileInfo(m_book->fileInUse()).fileName()),
-            {QStringLiteral("Import"), QStringLiteral("Cancel")});
+            {tr("Import"), tr("Cancel")});
         if (answer == 0)
             importInto(this, accessFile);
         return QString();
@@ -69,14 +70,14 @@ QString TfmHomeAddMain::offerConversion(const QString &accessFile)
     const QString target = Exchange::convertedName(accessFile);
     const int answer = Platform::dialogs().ask(
         this, MsgKind::Confirm,
-        QStringLiteral("%1 is an address book in the older Access format. Make a new address book "
+        tr("%1 is an address book in the older Access format. Make a new address book "
                        "from it, %2? The old file is not changed.")
             .arg(QFileInfo(accessFile).fileName(), QFileInfo(target).fileName()),
-        {QStringLiteral("Convert"), QStringLiteral("Cancel")});
+        {tr("Convert"), tr("Cancel")});
     if (answer != 0)
         return QString();
     const qint64 n = Exchange::convert(accessFile, target);
     Platform::dialogs().message(this, MsgKind::Information,
-                                QStringLiteral("%1 records were copied into %2.").arg(n).arg(target), false);
+                                tr("%1 records were copied into %2.").arg(n).arg(target), false);
     return target;
 }

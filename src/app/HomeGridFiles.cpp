@@ -83,7 +83,7 @@ void TfmHomeAddMain::wireFileCommands()
             before = self->statusPanel(0);
             self->setStatusPanel(
                 0,
-                QStringLiteral("Waiting for another program to finish with the address book..."));
+                tr("Waiting for another program to finish with the address book..."));
         } else {
             QApplication::restoreOverrideCursor();
             if (self)
@@ -131,8 +131,8 @@ void TfmHomeAddMain::newFile()
 void TfmHomeAddMain::openFile()
 {
     FileDialogRequest request = bookDialog();
-    request.filters = {QStringLiteral("Varnel Data Files (*.vdf)"),
-                       QStringLiteral("Access Files (Varnel Format) (*.mdb)")};
+    request.filters = {tr("Varnel Data Files (*.vdf)"),
+                       tr("Access Files (Varnel Format) (*.mdb)")};
     request.mustExist = false;
     QString chosen = Platform::dialogs().openFile(this, request);
     if (chosen.isEmpty())
@@ -151,7 +151,7 @@ void TfmHomeAddMain::openFile()
     } catch (const VarnelError &) {
         Platform::dialogs().message(
             this, MsgKind::Information,
-            QStringLiteral("You have tried to open a file which is not in VarnelData Format. You can only Open a "
+            tr("You have tried to open a file which is not in VarnelData Format. You can only Open a "
                            "file that has been previouslycreated in Varnel. Please select another file ending in "
                            ".vdf or .mdb"),
             true);
@@ -190,7 +190,7 @@ void TfmHomeAddMain::saveAs()
 
 void TfmHomeAddMain::openServerBook()
 {
-    ServerBookDialog dialog(QStringLiteral("Open Server Book"), m_book->fileInUse(), this);
+    ServerBookDialog dialog(tr("Open Server Book"), m_book->fileInUse(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     reopenAllRecords();
@@ -202,7 +202,7 @@ void TfmHomeAddMain::openServerBook()
 
 void TfmHomeAddMain::saveAsServerBook()
 {
-    ServerBookDialog dialog(QStringLiteral("Save As Server Book"), m_book->fileInUse(), this);
+    ServerBookDialog dialog(tr("Save As Server Book"), m_book->fileInUse(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     copyBookTo(dialog.address());
@@ -217,7 +217,7 @@ void TfmHomeAddMain::copyBookTo(const QString &target)
     to.confirmCreate = [this](const QString &address) {
         return Platform::dialogs().message(
             this, MsgKind::Confirm,
-            QStringLiteral("%1 holds no address book yet. Make one there (the table HomeAd, nothing else)?")
+            tr("%1 holds no address book yet. Make one there (the table HomeAd, nothing else)?")
                 .arg(address),
             true);
     };
@@ -227,7 +227,7 @@ void TfmHomeAddMain::copyBookTo(const QString &target)
     const BookTransfer::Counts counts = BookTransfer::copy(*m_book->connection(), to);
     const QString shown = BookAddress::isServer(target) ? BookAddress::display(target) : target;
     Platform::dialogs().plain(
-        this, QStringLiteral("%1 of %2 records copied to %3").arg(counts.written).arg(counts.read).arg(shown));
+        this, tr("%1 of %2 records copied to %3").arg(counts.written).arg(counts.read).arg(shown));
     // The program goes on in the copy, on the same selection.
     const QStringList statement = query()->sql();
     m_book->disconnect();
@@ -239,7 +239,7 @@ void TfmHomeAddMain::copyBookTo(const QString &target)
 
 QString TfmHomeAddMain::askPassword(const QString &address)
 {
-    return Platform::dialogs().password(this, QStringLiteral("Password for %1:").arg(address));
+    return Platform::dialogs().password(this, tr("Password for %1:").arg(address));
 }
 
 void TfmHomeAddMain::closeFile()

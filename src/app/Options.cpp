@@ -43,7 +43,7 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
     m_introduction->setPalette(memoPal);
     m_introduction->setFont(windowFont(10));
     m_introduction->setPlainText(
-        QStringLiteral("Simple to use database for home or office\n"
+        tr("Simple to use database for home or office\n"
                        "Store details of your friends, relatives, colleagues, customers, members\n"
                        "Find, sort, group; produce reports, labels and more.\n"));
     QTextCursor all(m_introduction->document());
@@ -53,13 +53,13 @@ TfmStartOptions::TfmStartOptions(QWidget *owner)
     all.mergeBlockFormat(centred);
 
     m_showSampleBox = new QCheckBox(
-        QStringLiteral(
+        tr(
             "un-check this box if you don't want to see the sample Varnel table at start-up."),
         this);
     m_showSampleBox->setObjectName(QStringLiteral("CheckBox1"));
     m_showSampleBox->setGeometry(16, 192, 433, 20);
     m_showThisWindowBox = new QCheckBox(
-        QStringLiteral("un-check this to stop seeing this window at start-up."), this);
+        tr("un-check this to stop seeing this window at start-up."), this);
     m_showThisWindowBox->setObjectName(QStringLiteral("CheckBox2"));
     m_showThisWindowBox->setGeometry(16, 222, 433, 20);
     m_showSampleBox->setChecked(true);

@@ -51,7 +51,7 @@ ServerBookDialog::ServerBookDialog(const QString &title, const QString &current,
     const BookAddress::Server s = startingPoint(current);
 
     m_hostEdit = field(this, "edHost", s.host);
-    m_hostEdit->setToolTip(QStringLiteral("Server name or address, or the folder of its socket"));
+    m_hostEdit->setToolTip(tr("Server name or address, or the folder of its socket"));
     m_portBox = new QSpinBox(this);
     m_portBox->setObjectName(QStringLiteral("edPort"));
     m_portBox->setRange(1, 65535);
@@ -60,10 +60,10 @@ ServerBookDialog::ServerBookDialog(const QString &title, const QString &current,
     m_userEdit = field(this, "edUser", s.user);
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("&Host:"), m_hostEdit);
-    form->addRow(QStringLiteral("&Port:"), m_portBox);
-    form->addRow(QStringLiteral("&Database:"), m_databaseEdit);
-    form->addRow(QStringLiteral("&User:"), m_userEdit);
+    form->addRow(tr("&Host:"), m_hostEdit);
+    form->addRow(tr("&Port:"), m_portBox);
+    form->addRow(tr("&Database:"), m_databaseEdit);
+    form->addRow(tr("&User:"), m_userEdit);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_okButton = buttons->button(QDialogButtonBox::Ok);

@@ -64,11 +64,11 @@ TfmSplash::TfmSplash()
     inner->setLineWidth(2);
     auto *labels = new QVBoxLayout(inner);
     labels->setContentsMargins(10, 8, 10, 10);
-    m_programName = centredLabel(inner, "Label4", QStringLiteral("Varnel"), 24, true);
-    m_tagLine = centredLabel(inner, "Label1", QStringLiteral("Database for Home or Office"), 10);
-    m_developedBy = centredLabel(inner, "Label3", QStringLiteral("developed by"), 9);
+    m_programName = centredLabel(inner, "Label4", tr("Varnel"), 24, true);
+    m_tagLine = centredLabel(inner, "Label1", tr("Database for Home or Office"), 10);
+    m_developedBy = centredLabel(inner, "Label3", tr("developed by"), 9);
     m_author = centredLabel(inner, "Label2",
-                            QStringLiteral("Harriet Calloway of Pennyford Software, Ludlow, "
+                            tr("Harriet Calloway of Pennyford Software, Ludlow, "
                                            "Shropshire. Version 3"),
                             10);
     m_author->setWordWrap(true);
@@ -79,7 +79,7 @@ TfmSplash::TfmSplash()
     labels->addWidget(m_author);
     labels->addStretch(1);
 
-    m_creditsPanel = new ClickPanel(QStringLiteral("Credits"), m_face);
+    m_creditsPanel = new ClickPanel(tr("Credits"), m_face);
     m_creditsPanel->setObjectName(QStringLiteral("Panel3"));
     m_creditsPanel->setGeometry(8, 164, 68, 26);
     m_creditsPanel->setCursor(Qt::PointingHandCursor);

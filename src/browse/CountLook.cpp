@@ -18,7 +18,7 @@
 TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmCountyListEdit"));
-    setWindowTitle(QStringLiteral("Edit County Pick List"));
+    setWindowTitle(tr("Edit County Pick List"));
     setModal(true);
     setFont(windowFont());
     resize(295, 328);
@@ -30,31 +30,31 @@ TfmCountyListEdit::TfmCountyListEdit(QWidget *parent) : QDialog(parent)
     m_list->setSortingEnabled(false);
 
     auto *listHint =
-        new QLabel(QStringLiteral("Select here if amending or deleting a county name."), this);
+        new QLabel(tr("Select here if amending or deleting a county name."), this);
     listHint->setObjectName(QStringLiteral("Label1"));
     listHint->setWordWrap(true);
     listHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *deleteButton = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
-                                         QStringLiteral("Delete Item"), this);
+                                         tr("Delete Item"), this);
     deleteButton->setObjectName(QStringLiteral("btDeleteItem"));
     auto *okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                     QStringLiteral("OK"), this);
+                                     tr("OK"), this);
     okButton->setObjectName(QStringLiteral("btOKEdit"));
     okButton->setDefault(true);
-    auto *newNameLabel = new QLabel(QStringLiteral("Enter new County here"), this);
+    auto *newNameLabel = new QLabel(tr("Enter new County here"), this);
     newNameLabel->setObjectName(QStringLiteral("Label2"));
     m_newNameEdit = new QLineEdit(this);
     m_newNameEdit->setObjectName(QStringLiteral("edCountyList"));
-    m_newNameEdit->setToolTip(QStringLiteral("Enter new county name"));
+    m_newNameEdit->setToolTip(tr("Enter new county name"));
     newNameLabel->setBuddy(m_newNameEdit);
     auto *addButton = new QPushButton(style()->standardIcon(QStyle::SP_ArrowUp),
-                                      QStringLiteral("Add to List"), this);
+                                      tr("Add to List"), this);
     addButton->setObjectName(QStringLiteral("btAddEdit"));
     // Shown in the status bar only, not as a tooltip.
-    addButton->setStatusTip(QStringLiteral("Adds new name to list above"));
+    addButton->setStatusTip(tr("Adds new name to list above"));
     auto *closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                        QStringLiteral("&Close"), this);
+                                        tr("&Close"), this);
     closeButton->setObjectName(QStringLiteral("BitBtn1"));
     for (QPushButton *b : {deleteButton, okButton, addButton, closeButton}) {
         b->setAutoDefault(false);
@@ -142,7 +142,7 @@ void TfmCountyListEdit::acceptList()
     if (!CountyListFile::readsWhole(path) &&
         !Platform::dialogs().message(
             this, MsgKind::Confirm,
-            QStringLiteral("%1 could not be read in full. Replace it with the list shown here?")
+            tr("%1 could not be read in full. Replace it with the list shown here?")
                 .arg(QFileInfo(path).absoluteFilePath()),
             true)) {
         accept();

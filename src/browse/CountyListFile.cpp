@@ -4,6 +4,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/VarnelError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -66,15 +67,15 @@ QString unreadableLines(const QList<int> &lines, const QString &path)
     for (int i = 0; i < lines.size() && i < 10; ++i)
         numbers << QString::number(lines.at(i));
     if (lines.size() > 10)
-        numbers << QStringLiteral("%1 more").arg(lines.size() - 10);
+        numbers << QCoreApplication::translate("CountyListFile", "%1 more").arg(lines.size() - 10);
     QString list = numbers.takeLast();
     if (!numbers.isEmpty())
-        list = numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + list;
-    return QStringLiteral("%1 %2 of %3 could not be read (a NUL byte or a broken character) and "
+        list = numbers.join(QStringLiteral(", ")) + QCoreApplication::translate("CountyListFile", " and ") + list;
+    return QCoreApplication::translate("CountyListFile", "%1 %2 of %3 could not be read (a NUL byte or a broken character) and "
                           "%4 left out of the pick list. The file stays as it is unless you "
                           "confirm replacing it in the county list editor")
-        .arg(lines.size() == 1 ? QStringLiteral("Line") : QStringLiteral("Lines"), list, path,
-             lines.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+        .arg(lines.size() == 1 ? QCoreApplication::translate("CountyListFile", "Line") : QCoreApplication::translate("CountyListFile", "Lines"), list, path,
+             lines.size() == 1 ? QCoreApplication::translate("CountyListFile", "is") : QCoreApplication::translate("CountyListFile", "are"));
 }
 
 QString fullPath(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
@@ -85,7 +86,7 @@ QString CountyListFile::path() { return ProgramFolder::file(QStringLiteral("List
 
 QStringList CountyListFile::read(const QString &path, QString *problem)
 {
-    const QString text = decode(InputFile::read(path, kSizeLimit, QStringLiteral("a county list")));
+    const QString text = decode(InputFile::read(path, kSizeLimit, QCoreApplication::translate("CountyListFile", "a county list")));
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -129,7 +130,7 @@ bool CountyListFile::readsWhole(const QString &path)
 
 void CountyListFile::write(const QString &path, const QStringList &items)
 {
-    const VarnelError cannotCreate(QStringLiteral("Cannot create file %1").arg(fullPath(path)));
+    const VarnelError cannotCreate(QCoreApplication::translate("CountyListFile", "Cannot create file %1").arg(fullPath(path)));
 
     // Renaming over a read-only list would succeed here; respect the setting.
     const QFileInfo info(path);

@@ -11,7 +11,7 @@
 TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("fmSearchHelp"));
-    setWindowTitle(QStringLiteral("Varnel"));
+    setWindowTitle(tr("Varnel"));
     resize(600, 421);
 
     auto *layout = new QVBoxLayout(this);
@@ -36,7 +36,7 @@ TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     band->setAutoFillBackground(true);
     auto *bandLayout = new QHBoxLayout(band);
     bandLayout->setContentsMargins(10, 0, 10, 0);
-    auto *title = new QLabel(QStringLiteral("Helpful Information"), band);
+    auto *title = new QLabel(tr("Helpful Information"), band);
     title->setObjectName(QStringLiteral("Label1"));
     title->setFont(windowFont(12, true));
     QPalette white = title->palette();
@@ -55,7 +55,7 @@ TfmSearchHelp::TfmSearchHelp(QWidget *parent) : QWidget(parent, Qt::Window)
 
 QString TfmSearchHelp::helpText()
 {
-    return QStringLiteral(
+    return tr(
         "HELP FOR SEARCH BOX\n"
         "\n"
         "1. First choose the field to search in from the list. To find people by where they live, "

@@ -78,7 +78,7 @@ TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *startUpWindow
       m_book(book)
 {
     setObjectName(QStringLiteral("fmSQLSearchDialog"));
-    setWindowTitle(QStringLiteral("Varnel 3 SQL Search"));
+    setWindowTitle(tr("Varnel 3 SQL Search"));
     setFont(windowFont());
     setFixedSize(333, 315);
 
@@ -89,14 +89,14 @@ TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *startUpWindow
     frame->setFrameShadow(QFrame::Sunken);
     frame->setGeometry(8, 8, 217, 299);
 
-    auto *fieldLabel = new QLabel(QStringLiteral("Select field to search in :"), this);
+    auto *fieldLabel = new QLabel(tr("Select field to search in :"), this);
     fieldLabel->setObjectName(QStringLiteral("Label2"));
     fieldLabel->setGeometry(18, 14, 197, 16);
     m_fieldList = new ToggleListBox(this);
     m_fieldList->setObjectName(QStringLiteral("sqListBox"));
     m_fieldList->setSelectionMode(QAbstractItemView::MultiSelection);
     m_fieldList->setGeometry(18, 32, 197, 206);
-    auto *wordLabel = new QLabel(QStringLiteral("Enter Word or part-word :"), this);
+    auto *wordLabel = new QLabel(tr("Enter Word or part-word :"), this);
     wordLabel->setObjectName(QStringLiteral("Label1"));
     wordLabel->setGeometry(18, 250, 197, 16);
     m_wordEdit = new QLineEdit(this);
@@ -104,19 +104,19 @@ TfmSQLSearchDialog::TfmSQLSearchDialog(AddressBook *book, QWidget *startUpWindow
     m_wordEdit->setGeometry(18, 270, 197, 24);
 
     // Right: the check box and the buttons, top to bottom.
-    m_excludeBox = new QCheckBox(QStringLiteral("NOT Search"), this);
+    m_excludeBox = new QCheckBox(tr("NOT Search"), this);
     m_excludeBox->setObjectName(QStringLiteral("cboxNot"));
-    setHint(m_excludeBox, QStringLiteral("Check to EXCLUDE a word from filtered table"));
+    setHint(m_excludeBox, tr("Check to EXCLUDE a word from filtered table"));
     m_excludeBox->setGeometry(236, 16, 90, 20);
     m_resetButton =
-        makeButton(this, "sqRetryBtn", QStringLiteral("&Reset"), QStringLiteral("Shows all names"),
+        makeButton(this, "sqRetryBtn", tr("&Reset"), tr("Shows all names"),
                    QStyle::SP_BrowserReload, QRect(236, 64, 87, 27));
-    m_okButton = makeButton(this, "sqOKBtn", QStringLiteral("O&K"), QStringLiteral("Starts search"),
+    m_okButton = makeButton(this, "sqOKBtn", tr("O&K"), tr("Starts search"),
                             QStyle::SP_DialogOkButton, QRect(236, 128, 87, 27));
-    m_cancelButton = makeButton(this, "sqCancelBtn", QStringLiteral("&Cancel"),
-                                QStringLiteral("Cancels entry & closes this box"),
+    m_cancelButton = makeButton(this, "sqCancelBtn", tr("&Cancel"),
+                                tr("Cancels entry & closes this box"),
                                 QStyle::SP_DialogCancelButton, QRect(236, 176, 87, 27));
-    m_helpButton = makeButton(this, "sqHelpBtn", QStringLiteral("&Help"), QString(),
+    m_helpButton = makeButton(this, "sqHelpBtn", tr("&Help"), QString(),
                               QStyle::SP_DialogHelpButton, QRect(236, 224, 87, 27));
     m_okButton->setDefault(true);
 
@@ -181,7 +181,7 @@ void TfmSQLSearchDialog::search()
 {
     if (m_fieldName.isEmpty()) {
         Platform::dialogs().message(this, MsgKind::Information,
-                                    QStringLiteral("Please select a field first"), false);
+                                    tr("Please select a field first"), false);
         m_fieldName = m_fieldList->item(kFallbackEntry)->text();
     }
     guarded(this, [this] {

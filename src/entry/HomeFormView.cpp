@@ -39,7 +39,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     : QWidget(parent), m_frameStandIn(frameStandIn)
 {
     setObjectName(QStringLiteral("fmHomeForm"));
-    setWindowTitle(QStringLiteral("Varnel 3 Form View"));
+    setWindowTitle(tr("Varnel 3 Form View"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -70,10 +70,10 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     DBEdit *firstName = edit(nameBand, Firstname, "DBEdit2");
     DBEdit *middleName = edit(nameBand, Midname, "DBEdit3");
     DBEdit *surname = edit(nameBand, Surname, "DBEdit1");
-    setHint(surname, QStringLiteral("You must complete this field"));
-    const std::pair<QString, DBEdit *> top[] = {{QStringLiteral("Firstname"), firstName},
-                                                {QStringLiteral("Midname"), middleName},
-                                                {QStringLiteral("Surname"), surname}};
+    setHint(surname, tr("You must complete this field"));
+    const std::pair<QString, DBEdit *> top[] = {{tr("Firstname"), firstName},
+                                                {tr("Midname"), middleName},
+                                                {tr("Surname"), surname}};
     for (int i = 0; i < 3; ++i) {
         QLabel *l = label(nameBand, top[i].first, ("Label" + std::to_string(i + 1)).c_str());
         l->setBuddy(top[i].second);
@@ -99,11 +99,11 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
         int chars; // width of the field, in characters
     };
     const Row page1[] = {
-        {"Address1", Address1, "DBEdit4", 30},  {"Address2", Address2, "DBEdit5", 30},
-        {"Village", A3_Village, "DBEdit6", 24}, {"Town", Town, "DBEdit7", 24},
-        {"County", County, "DBEdit8", 24},      {"PostCode", PostCode, "DBEdit9", 12},
-        {"Country", Country, "DBEdit10", 30},   {"Tel", Tel, "DBEdit11", 18},
-        {"Cell", Cell, "DBEdit12", 18},         {"Email", Email, "DBEdit13", 0},
+        {QT_TR_NOOP("Address1"), Address1, "DBEdit4", 30},  {QT_TR_NOOP("Address2"), Address2, "DBEdit5", 30},
+        {QT_TR_NOOP("Village"), A3_Village, "DBEdit6", 24}, {QT_TR_NOOP("Town"), Town, "DBEdit7", 24},
+        {QT_TR_NOOP("County"), County, "DBEdit8", 24},      {QT_TR_NOOP("PostCode"), PostCode, "DBEdit9", 12},
+        {QT_TR_NOOP("Country"), Country, "DBEdit10", 30},   {QT_TR_NOOP("Tel"), Tel, "DBEdit11", 18},
+        {QT_TR_NOOP("Cell"), Cell, "DBEdit12", 18},         {QT_TR_NOOP("Email"), Email, "DBEdit13", 0},
     };
     QList<QWidget *> pageOneFields;
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('n'));
@@ -113,7 +113,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
             p1->setRowMinimumHeight(r, 8);
             ++r;
         }
-        QLabel *l = label(firstPage, QLatin1String(page1[i].text),
+        QLabel *l = label(firstPage, tr(page1[i].text),
                           (std::string("lb") + page1[i].name).c_str());
         DBEdit *e = edit(firstPage, page1[i].field, page1[i].name);
         pageOneFields << e;
@@ -129,10 +129,10 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     }
     // A hint for the status bar only.
     firstPage->findChild<QLabel *>(QStringLiteral("lbDBEdit6"))
-        ->setStatusTip(QStringLiteral("Suburb, ward, extra address line"));
+        ->setStatusTip(tr("Suburb, ward, extra address line"));
     p1->setColumnStretch(1, 1);
     p1->setRowStretch(r, 1);
-    m_pages->addTab(firstPage, QStringLiteral("Name Address Phones"));
+    m_pages->addTab(firstPage, tr("Name Address Phones"));
 
     auto *secondPage = new QWidget;
     secondPage->setObjectName(QStringLiteral("TabSheet2"));
@@ -140,7 +140,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     p2->setContentsMargins(8, 10, 8, 8);
     p2->setHorizontalSpacing(8);
     p2->setVerticalSpacing(5);
-    QLabel *notesLabel = label(secondPage, QStringLiteral("Notes"), "lbDBMemo1");
+    QLabel *notesLabel = label(secondPage, tr("Notes"), "lbDBMemo1");
     auto *notes = new DBMemo(m_source, Notes, secondPage);
     notes->setObjectName(QStringLiteral("DBMemo1"));
     notes->setTabChangesFocus(true);
@@ -153,14 +153,14 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     DBEdit *workTel = edit(secondPage, WorkTel, "DBEdit16");
     DBEdit *flag = edit(secondPage, Flag, "DBEdit17");
     DBEdit *flag2 = edit(secondPage, Flag2, "DBEdit18");
-    setHint(flag, QStringLiteral("Use to select records for lists etc."));
+    setHint(flag, tr("Use to select records for lists etc."));
     birthday->setFixedWidth(18 * charWidth);
     workTel->setFixedWidth(18 * charWidth);
     for (DBEdit *e : {flag, flag2})
         e->setFixedWidth(8 * charWidth);
-    const std::pair<QString, DBEdit *> page2[] = {{QStringLiteral("Birthday"), birthday},
-                                                  {QStringLiteral(" Workplace"), workplace},
-                                                  {QStringLiteral(" Work Tel"), workTel}};
+    const std::pair<QString, DBEdit *> page2[] = {{tr("Birthday"), birthday},
+                                                  {tr(" Workplace"), workplace},
+                                                  {tr(" Work Tel"), workTel}};
     for (int i = 0; i < 3; ++i) {
         QLabel *l = label(secondPage, page2[i].first,
                           ("lb" + page2[i].second->objectName().toStdString()).c_str());
@@ -168,8 +168,8 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
         p2->addWidget(l, i + 1, 0);
         p2->addWidget(page2[i].second, i + 1, 1, 1, 3, i == 1 ? Qt::Alignment() : Qt::AlignLeft);
     }
-    QLabel *flagLabel = label(secondPage, QStringLiteral("Flags 1"), "lbDBEdit17");
-    QLabel *flag2Label = label(secondPage, QStringLiteral("Flag 2"), "lbDBEdit18");
+    QLabel *flagLabel = label(secondPage, tr("Flags 1"), "lbDBEdit17");
+    QLabel *flag2Label = label(secondPage, tr("Flag 2"), "lbDBEdit18");
     flagLabel->setBuddy(flag);
     flag2Label->setBuddy(flag2);
     auto *flags = new QHBoxLayout;
@@ -183,7 +183,7 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
     p2->addLayout(flags, 4, 1, 1, 3);
     p2->setColumnStretch(3, 1);
     p2->setRowStretch(5, 1);
-    m_pages->addTab(secondPage, QStringLiteral("More Info"));
+    m_pages->addTab(secondPage, tr("More Info"));
     outer->addWidget(m_pages, 1);
 
     auto *buttonBand = new QWidget(this);
@@ -196,21 +196,21 @@ TfmHomeForm::TfmHomeForm(AdoQuery *query, const QWidget *frameStandIn, QWidget *
         {DBNavigator::First, DBNavigator::Prior, DBNavigator::Next, DBNavigator::Last,
          DBNavigator::Insert, DBNavigator::Delete, DBNavigator::Edit, DBNavigator::Post,
          DBNavigator::Cancel},
-        {QStringLiteral("First record"), QStringLiteral("Prior record"),
-         QStringLiteral("Next record"), QStringLiteral("Last record"),
-         QStringLiteral("Insert record"), QStringLiteral("Delete record"),
-         QStringLiteral("Edit record"), QStringLiteral("Post edit"), QStringLiteral("Cancel edit")},
+        {tr("First record"), tr("Prior record"),
+         tr("Next record"), tr("Last record"),
+         tr("Insert record"), tr("Delete record"),
+         tr("Edit record"), tr("Post edit"), tr("Cancel edit")},
         buttonBand);
     navigator->setObjectName(QStringLiteral("DBNavigator1"));
     navigator->setFixedWidth(9 * 24);
     navigator->confirmDelete = [this] {
-        return Platform::dialogs().message(this, MsgKind::Confirm, QStringLiteral("Delete record?"),
+        return Platform::dialogs().message(this, MsgKind::Confirm, tr("Delete record?"),
                                            true);
     };
     bottom->addWidget(navigator);
     bottom->addStretch(1);
     auto *closeButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                        QStringLiteral("&Close"), buttonBand);
+                                        tr("&Close"), buttonBand);
     closeButton->setObjectName(QStringLiteral("BitBtn1"));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     bottom->addWidget(closeButton);

@@ -77,7 +77,7 @@ double TfmRecCard::ruleY(int line)
 TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("fmRecCard"));
-    setWindowTitle(QStringLiteral("Record Card"));
+    setWindowTitle(tr("Record Card"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -105,22 +105,22 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
     using namespace AddressFields;
     // The fields, in their tab order.
     QList<QWidget *> order;
-    m_firstNameEdit = addField(Firstname, 1, false, QStringLiteral("First name"), "DBEdit1");
+    m_firstNameEdit = addField(Firstname, 1, false, tr("First name"), "DBEdit1");
     order << m_firstNameEdit;
-    order << addField(Midname, 2, false, QStringLiteral("Middle name"), "DBEdit2");
-    order << addField(Surname, 3, false, QStringLiteral("Surname"), "DBEdit3");
-    order << addField(Address1, 4, false, QStringLiteral("Address"), "DBEdit4");
+    order << addField(Midname, 2, false, tr("Middle name"), "DBEdit2");
+    order << addField(Surname, 3, false, tr("Surname"), "DBEdit3");
+    order << addField(Address1, 4, false, tr("Address"), "DBEdit4");
     order << addField(Address2, 5, false, QString(), "DBEdit5");
-    order << addField(A3_Village, 6, false, QStringLiteral("Village"), "DBEdit6");
-    order << addField(Town, 7, false, QStringLiteral("Town"), "DBEdit7");
-    order << addField(County, 8, false, QStringLiteral("County / State"), "DBEdit8");
-    order << addField(PostCode, 9, false, QStringLiteral("PostCode"), "DBEdit9");
-    order << addField(Tel, 11, false, QStringLiteral("Phone"), "DBEdit10");
-    order << addField(Cell, 12, false, QStringLiteral("Mobile"), "DBEdit11");
-    m_emailEdit = addField(Email, 13, false, QStringLiteral("Email"), "DBEdit12");
+    order << addField(A3_Village, 6, false, tr("Village"), "DBEdit6");
+    order << addField(Town, 7, false, tr("Town"), "DBEdit7");
+    order << addField(County, 8, false, tr("County / State"), "DBEdit8");
+    order << addField(PostCode, 9, false, tr("PostCode"), "DBEdit9");
+    order << addField(Tel, 11, false, tr("Phone"), "DBEdit10");
+    order << addField(Cell, 12, false, tr("Mobile"), "DBEdit11");
+    m_emailEdit = addField(Email, 13, false, tr("Email"), "DBEdit12");
     order << m_emailEdit;
 
-    auto *notesLabel = new QLabel(QStringLiteral("Notes:"), m_face);
+    auto *notesLabel = new QLabel(tr("Notes:"), m_face);
     notesLabel->setObjectName(QStringLiteral("lbNotes"));
     notesLabel->setGeometry(kRightLabelX, qRound(ruleY(1)) - kFieldHeight, 42, kFieldHeight);
     QPalette blue = notesLabel->palette();
@@ -140,11 +140,11 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
     notes->setPalette(paper);
     order << notes;
 
-    order << addField(Flag, 9, true, QStringLiteral("Flag"), "DBEdit20");
-    order << addField(Flag2, 10, true, QStringLiteral("Flag 2"), "DBEdit13");
-    order << addField(Birthday, 11, true, QStringLiteral("Birthday"), "DBEdit21");
-    order << addField(Workplace, 13, true, QStringLiteral("Work place"), "DBEdit19");
-    order << addField(WorkTel, 14, true, QStringLiteral("Work Tel"), "DBEdit17");
+    order << addField(Flag, 9, true, tr("Flag"), "DBEdit20");
+    order << addField(Flag2, 10, true, tr("Flag 2"), "DBEdit13");
+    order << addField(Birthday, 11, true, tr("Birthday"), "DBEdit21");
+    order << addField(Workplace, 13, true, tr("Work place"), "DBEdit19");
+    order << addField(WorkTel, 14, true, tr("Work Tel"), "DBEdit17");
 
     // The e-mail address behaves like a link.
     QFont link = m_emailEdit->font();
@@ -176,16 +176,16 @@ TfmRecCard::TfmRecCard(AdoQuery *query, QWidget *parent) : QWidget(parent)
         void (TfmRecCard::*handler)();
     };
     const Button buttons[] = {
-        {"Panel5", "<< Back", &TfmRecCard::back},
-        {"Panel7", "+ New Record", &TfmRecCard::newRecord},
-        {"Panel8", "- Delete Record", &TfmRecCard::deleteRecord},
-        {"Panel9", "Cancel", &TfmRecCard::cancelChanges},
-        {"Panel4", "Next >>", &TfmRecCard::next},
-        {"Panel6", "Close", &TfmRecCard::closeCard},
+        {"Panel5", QT_TR_NOOP("<< Back"), &TfmRecCard::back},
+        {"Panel7", QT_TR_NOOP("+ New Record"), &TfmRecCard::newRecord},
+        {"Panel8", QT_TR_NOOP("- Delete Record"), &TfmRecCard::deleteRecord},
+        {"Panel9", QT_TR_NOOP("Cancel"), &TfmRecCard::cancelChanges},
+        {"Panel4", QT_TR_NOOP("Next >>"), &TfmRecCard::next},
+        {"Panel6", QT_TR_NOOP("Close"), &TfmRecCard::closeCard},
     };
     const int width = 90, gap = 4, left = (kClientWidth - 6 * width - 5 * gap) / 2;
     for (int i = 0; i < 6; ++i) {
-        auto *p = new ClickPanel(QLatin1String(buttons[i].caption), bar);
+        auto *p = new ClickPanel(tr(buttons[i].caption), bar);
         p->setObjectName(QLatin1String(buttons[i].name));
         p->setGeometry(left + i * (width + gap), 2, width, kBarHeight - 4);
         connect(p, &ClickPanel::clicked, this, buttons[i].handler);
@@ -292,7 +292,7 @@ void TfmRecCard::newRecord()
 void TfmRecCard::deleteRecord()
 {
     if (!Platform::dialogs().message(this, MsgKind::Confirm,
-                                     QStringLiteral("You are about to delete a record"), true))
+                                     tr("You are about to delete a record"), true))
         return;
     guarded(this, [this] { m_source->dataSet()->deleteRecord(); });
 }
@@ -322,7 +322,7 @@ void TfmRecCard::startMessage()
         const QString shown = text.size() > 80 ? text.left(77) + QStringLiteral("...") : text;
         Platform::dialogs().message(
             this, MsgKind::Error,
-            QStringLiteral("\"%1\" is not an e-mail address, so no message is started").arg(shown),
+            tr("\"%1\" is not an e-mail address, so no message is started").arg(shown),
             false);
         return;
     }

@@ -12,7 +12,7 @@ TfmCredits::TfmCredits()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("fmCredits"));
-    setWindowTitle(QStringLiteral("Credits"));
+    setWindowTitle(tr("Credits"));
     setWindowIcon(Pictures::programIcon());
     resize(404, 184);
 
@@ -23,7 +23,7 @@ TfmCredits::TfmCredits()
     pal.setColor(QPalette::Base, QColor(255, 251, 240)); // cream
     pal.setColor(QPalette::Text, Qt::black);
     m_thanks->setPalette(pal);
-    m_thanks->setPlainText(QStringLiteral("Thanks to \n"
+    m_thanks->setPlainText(tr("Thanks to \n"
                                           "\n"
                                           "Alasdair Penrose, for his programming books\n"
                                           "Miriam Oakes and the Wirebridge Developer Pages,\n"

@@ -9,7 +9,8 @@
 #include <QTextEdit>
 
 namespace {
-const char *const kNote =
+const char *const kNote = QT_TRANSLATE_NOOP(
+    "TfmHelpMemo",
     "GETTING STARTED\n"
     "\n"
     "Varnel is designed to be simple to use. You can store, find and use your data without having to "
@@ -30,7 +31,7 @@ const char *const kNote =
     "\n"
     "E-mail us at comments@pennyford-software.example\n"
     "Leave a message on our web site, www.pennyford-software.example\n"
-    "Or write to Pennyford Software, 7 Tanners Row, Ludlow SY8 4QX\n";
+    "Or write to Pennyford Software, 7 Tanners Row, Ludlow SY8 4QX\n");
 } // namespace
 
 TfmHelpMemo::TfmHelpMemo()
@@ -38,7 +39,7 @@ TfmHelpMemo::TfmHelpMemo()
                            | Qt::WindowMinMaxButtonsHint)
 {
     setObjectName(QStringLiteral("fmHelpMemo"));
-    setWindowTitle(QStringLiteral("Varnel"));
+    setWindowTitle(tr("Varnel"));
     setWindowIcon(Pictures::programIcon());
     setFont(windowFont());
     setFixedSize(442, 339);
@@ -51,7 +52,7 @@ TfmHelpMemo::TfmHelpMemo()
     pal.setColor(QPalette::Window, pal.color(QPalette::Active, QPalette::Highlight));
     m_titleBand->setPalette(pal);
     m_titleBand->setAutoFillBackground(true);
-    m_title = new QLabel(QStringLiteral("Help Information"), m_titleBand);
+    m_title = new QLabel(tr("Help Information"), m_titleBand);
     m_title->setObjectName(QStringLiteral("Label1"));
     m_title->setFont(windowFont(12, true));
     QPalette white = m_title->palette();
@@ -65,7 +66,7 @@ TfmHelpMemo::TfmHelpMemo()
     m_note->setGeometry(0, 32, 442, 339 - 32);
     m_note->setReadOnly(true);
     m_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_note->setPlainText(QString::fromUtf8(kNote));
+    m_note->setPlainText(tr(kNote));
 
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -100,41 +100,34 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setCentralWidget(m_text);
 
-    m_newCommand = makeCommand("FileNew", tr("&New"), {}, tr("Create File"),
-                               EditorGlyphs::New);
-    m_openCommand =
-        makeCommand("FileOpen1", tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
-                    tr("Open|Opens an existing file"), EditorGlyphs::Open);
-    m_saveCommand =
-        makeCommand("FileSave", tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                    tr("Save File"), EditorGlyphs::Save);
-    m_saveAsCommand = makeCommand("FileSaveAs1", tr("Save &As..."), {},
-                                  tr("Save As|Saves the active file with a new name"),
-                                  EditorGlyphs::SaveAs);
-    m_closeCommand =
-        makeCommand("FileClose", tr("&Close"), {}, QString(), EditorGlyphs::Close);
+    m_newCommand = makeCommand("FileNew", tr("&New"), {}, tr("Create File"), EditorGlyphs::New);
+    m_openCommand = makeCommand("FileOpen1", tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+                                tr("Open|Opens an existing file"), EditorGlyphs::Open);
+    m_saveCommand = makeCommand("FileSave", tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                                tr("Save File"), EditorGlyphs::Save);
+    m_saveAsCommand =
+        makeCommand("FileSaveAs1", tr("Save &As..."), {},
+                    tr("Save As|Saves the active file with a new name"), EditorGlyphs::SaveAs);
+    m_closeCommand = makeCommand("FileClose", tr("&Close"), {}, QString(), EditorGlyphs::Close);
     m_closeCommand->setIconText(tr("C&lose"));
-    m_cutCommand = makeCommand(
-        "EditCut1", tr("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-        tr("Cut|Cuts the selection and puts it on the Clipboard"), EditorGlyphs::Cut);
-    m_copyCommand =
-        makeCommand("EditCopy1", tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                    tr("Copy|Copies the selection and puts it on the Clipboard"),
-                    EditorGlyphs::Copy);
-    m_pasteCommand =
-        makeCommand("EditPaste1", tr("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
-                    tr("Paste|Inserts Clipboard contents"), EditorGlyphs::Paste);
-    m_fontCommand = makeCommand("FontChange", tr("&Font Change"), {}, QString(),
-                                EditorGlyphs::FontChange);
-    m_boldCommand =
-        makeCommand("RichEditBold1", tr("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
-                    tr("Bold"), EditorGlyphs::Bold);
-    m_italicCommand = makeCommand("RichEditItalic1", tr("&Italic"),
-                                  QKeySequence(Qt::CTRL | Qt::Key_I), tr("Italic"),
-                                  EditorGlyphs::Italic);
-    m_underlineCommand = makeCommand("RichEditUnderline1", tr("&Underline"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_U),
-                                     tr("Underline"), EditorGlyphs::Underline);
+    m_cutCommand =
+        makeCommand("EditCut1", tr("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                    tr("Cut|Cuts the selection and puts it on the Clipboard"), EditorGlyphs::Cut);
+    m_copyCommand = makeCommand("EditCopy1", tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                                tr("Copy|Copies the selection and puts it on the Clipboard"),
+                                EditorGlyphs::Copy);
+    m_pasteCommand = makeCommand("EditPaste1", tr("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                                 tr("Paste|Inserts Clipboard contents"), EditorGlyphs::Paste);
+    m_fontCommand =
+        makeCommand("FontChange", tr("&Font Change"), {}, QString(), EditorGlyphs::FontChange);
+    m_boldCommand = makeCommand("RichEditBold1", tr("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
+                                tr("Bold"), EditorGlyphs::Bold);
+    m_italicCommand =
+        makeCommand("RichEditItalic1", tr("&Italic"), QKeySequence(Qt::CTRL | Qt::Key_I),
+                    tr("Italic"), EditorGlyphs::Italic);
+    m_underlineCommand =
+        makeCommand("RichEditUnderline1", tr("&Underline"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                    tr("Underline"), EditorGlyphs::Underline);
     for (QAction *a : {m_boldCommand, m_italicCommand, m_underlineCommand})
         a->setCheckable(true);
 
@@ -276,9 +269,9 @@ bool TfmMailMergeEdit::mayClose()
     if (!isVisible())
         show();
     raise();
-    const int answer = Platform::dialogs().ask(
-        this, MsgKind::Confirm, tr("Save the changes to %1?").arg(m_fileName),
-        {tr("Save"), tr("Discard"), tr("Cancel")});
+    const int answer = Platform::dialogs().ask(this, MsgKind::Confirm,
+                                               tr("Save the changes to %1?").arg(m_fileName),
+                                               {tr("Save"), tr("Discard"), tr("Cancel")});
     if (answer == 1)
         return true;
     if (answer != 0)
@@ -325,8 +318,7 @@ void TfmMailMergeEdit::openFile()
 {
     FileDialogRequest r;
     r.caption = tr("Open file");
-    r.filters = {tr("Test Files (*.txt)"),
-                 tr("Rich Test Format *.rtf) (*.rtf)"),
+    r.filters = {tr("Test Files (*.txt)"), tr("Rich Test Format *.rtf) (*.rtf)"),
                  tr("All files (*)")};
     r.defaultSuffix = QStringLiteral("txt");
     r.mustExist = false;
@@ -348,8 +340,8 @@ void TfmMailMergeEdit::openFileNamed(const QString &fileName)
 QString TfmMailMergeEdit::picturesLeftOutText()
 {
     return tr("This letter holds pictures or objects, which the Text Editor cannot "
-                          "keep. They are left out here and in the merged letters, and saving "
-                          "the letter leaves them out of the file.");
+              "keep. They are left out here and in the merged letters, and saving "
+              "the letter leaves them out of the file.");
 }
 
 void TfmMailMergeEdit::saveFile()
@@ -367,8 +359,7 @@ void TfmMailMergeEdit::saveFileAs()
     FileDialogRequest r;
     r.caption = tr("Save As");
     r.folder = folderPart(m_fileName);
-    r.filters = {tr("Text Files (*.txt)"), tr("Rich Text Format (*.rtf)"),
-                 tr("All Files (*)")};
+    r.filters = {tr("Text Files (*.txt)"), tr("Rich Text Format (*.rtf)"), tr("All Files (*)")};
     r.defaultSuffix = QStringLiteral("txt");
     // What is written is RTF whatever the name: a bare name says so, or other
     // programs would open "letter.txt" as raw markup.

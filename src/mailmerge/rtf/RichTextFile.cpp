@@ -35,16 +35,17 @@ QString fullPath(const QString &path)
 
 [[noreturn]] void cannotCreate(const QString &path)
 {
-    throw VarnelError(QCoreApplication::translate("RichTextFile", "Cannot create file %1").arg(path));
+    throw VarnelError(
+        QCoreApplication::translate("RichTextFile", "Cannot create file %1").arg(path));
 }
 
 } // namespace
 
 void RichTextFile::load(const QString &path, QTextDocument *doc, bool *droppedPictures)
 {
-    loadBytes(InputFile::read(path, kSizeLimit,
-                              QCoreApplication::translate("RichTextFile", "a letter")),
-              doc, droppedPictures);
+    loadBytes(
+        InputFile::read(path, kSizeLimit, QCoreApplication::translate("RichTextFile", "a letter")),
+        doc, droppedPictures);
 }
 
 void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc, bool *droppedPictures)

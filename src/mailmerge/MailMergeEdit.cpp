@@ -78,7 +78,7 @@ QString folderPart(const QString &fileName)
 TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("fmMailMergeEdit"));
-    setWindowTitle(QStringLiteral("Text Editor"));
+    setWindowTitle(tr("Text Editor"));
     setWindowIcon(Pictures::programIcon());
     setFont(windowFont());
     resize(731, 382);
@@ -100,41 +100,34 @@ TfmMailMergeEdit::TfmMailMergeEdit(QWidget *parent) : QMainWindow(parent)
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setCentralWidget(m_text);
 
-    m_newCommand = makeCommand("FileNew", QStringLiteral("&New"), {}, QStringLiteral("Create File"),
-                               EditorGlyphs::New);
-    m_openCommand =
-        makeCommand("FileOpen1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
-                    QStringLiteral("Open|Opens an existing file"), EditorGlyphs::Open);
-    m_saveCommand =
-        makeCommand("FileSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                    QStringLiteral("Save File"), EditorGlyphs::Save);
-    m_saveAsCommand = makeCommand("FileSaveAs1", QStringLiteral("Save &As..."), {},
-                                  QStringLiteral("Save As|Saves the active file with a new name"),
-                                  EditorGlyphs::SaveAs);
-    m_closeCommand =
-        makeCommand("FileClose", QStringLiteral("&Close"), {}, QString(), EditorGlyphs::Close);
-    m_closeCommand->setIconText(QStringLiteral("C&lose"));
-    m_cutCommand = makeCommand(
-        "EditCut1", QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-        QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"), EditorGlyphs::Cut);
-    m_copyCommand =
-        makeCommand("EditCopy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                    QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"),
-                    EditorGlyphs::Copy);
-    m_pasteCommand =
-        makeCommand("EditPaste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
-                    QStringLiteral("Paste|Inserts Clipboard contents"), EditorGlyphs::Paste);
-    m_fontCommand = makeCommand("FontChange", QStringLiteral("&Font Change"), {}, QString(),
-                                EditorGlyphs::FontChange);
-    m_boldCommand =
-        makeCommand("RichEditBold1", QStringLiteral("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
-                    QStringLiteral("Bold"), EditorGlyphs::Bold);
-    m_italicCommand = makeCommand("RichEditItalic1", QStringLiteral("&Italic"),
-                                  QKeySequence(Qt::CTRL | Qt::Key_I), QStringLiteral("Italic"),
-                                  EditorGlyphs::Italic);
-    m_underlineCommand = makeCommand("RichEditUnderline1", QStringLiteral("&Underline"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_U),
-                                     QStringLiteral("Underline"), EditorGlyphs::Underline);
+    m_newCommand = makeCommand("FileNew", tr("&New"), {}, tr("Create File"), EditorGlyphs::New);
+    m_openCommand = makeCommand("FileOpen1", tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+                                tr("Open|Opens an existing file"), EditorGlyphs::Open);
+    m_saveCommand = makeCommand("FileSave", tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                                tr("Save File"), EditorGlyphs::Save);
+    m_saveAsCommand =
+        makeCommand("FileSaveAs1", tr("Save &As..."), {},
+                    tr("Save As|Saves the active file with a new name"), EditorGlyphs::SaveAs);
+    m_closeCommand = makeCommand("FileClose", tr("&Close"), {}, QString(), EditorGlyphs::Close);
+    m_closeCommand->setIconText(tr("C&lose"));
+    m_cutCommand =
+        makeCommand("EditCut1", tr("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                    tr("Cut|Cuts the selection and puts it on the Clipboard"), EditorGlyphs::Cut);
+    m_copyCommand = makeCommand("EditCopy1", tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                                tr("Copy|Copies the selection and puts it on the Clipboard"),
+                                EditorGlyphs::Copy);
+    m_pasteCommand = makeCommand("EditPaste1", tr("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                                 tr("Paste|Inserts Clipboard contents"), EditorGlyphs::Paste);
+    m_fontCommand =
+        makeCommand("FontChange", tr("&Font Change"), {}, QString(), EditorGlyphs::FontChange);
+    m_boldCommand = makeCommand("RichEditBold1", tr("&Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
+                                tr("Bold"), EditorGlyphs::Bold);
+    m_italicCommand =
+        makeCommand("RichEditItalic1", tr("&Italic"), QKeySequence(Qt::CTRL | Qt::Key_I),
+                    tr("Italic"), EditorGlyphs::Italic);
+    m_underlineCommand =
+        makeCommand("RichEditUnderline1", tr("&Underline"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                    tr("Underline"), EditorGlyphs::Underline);
     for (QAction *a : {m_boldCommand, m_italicCommand, m_underlineCommand})
         a->setCheckable(true);
 
@@ -226,20 +219,20 @@ void TfmMailMergeEdit::buildMenus()
     m_menuBar->setNativeMenuBar(false);
     setMenuBar(m_menuBar);
 
-    m_fileMenu = new PersonalizedMenu(QStringLiteral("&File"), m_menuBar);
+    m_fileMenu = new PersonalizedMenu(tr("&File"), m_menuBar);
     m_fileMenu->setObjectName(QStringLiteral("File1"));
     m_fileMenu->addCommand(m_newCommand, m_newCommand->text());
     m_fileMenu->addCommand(m_openCommand, m_openCommand->text());
     m_fileMenu->addCommand(m_saveCommand, m_saveCommand->text());
     m_fileMenu->addCommand(m_saveAsCommand, m_saveAsCommand->text());
 
-    m_editMenu = new PersonalizedMenu(QStringLiteral("&Edit"), m_menuBar);
+    m_editMenu = new PersonalizedMenu(tr("&Edit"), m_menuBar);
     m_editMenu->setObjectName(QStringLiteral("Edit1"));
-    m_editMenu->addCommand(m_cutCommand, QStringLiteral("Cu&t"));
+    m_editMenu->addCommand(m_cutCommand, tr("Cu&t"));
     m_editMenu->addCommand(m_copyCommand, m_copyCommand->text());
     m_editMenu->addCommand(m_pasteCommand, m_pasteCommand->text());
 
-    m_formatMenu = new PersonalizedMenu(QStringLiteral("F&ormat"), m_menuBar);
+    m_formatMenu = new PersonalizedMenu(tr("F&ormat"), m_menuBar);
     m_formatMenu->setObjectName(QStringLiteral("Format1"));
     m_formatMenu->addCommand(m_fontCommand, m_fontCommand->text());
     m_formatMenu->addCommand(m_boldCommand, m_boldCommand->text());
@@ -276,9 +269,9 @@ bool TfmMailMergeEdit::mayClose()
     if (!isVisible())
         show();
     raise();
-    const int answer = Platform::dialogs().ask(
-        this, MsgKind::Confirm, QStringLiteral("Save the changes to %1?").arg(m_fileName),
-        {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")});
+    const int answer = Platform::dialogs().ask(this, MsgKind::Confirm,
+                                               tr("Save the changes to %1?").arg(m_fileName),
+                                               {tr("Save"), tr("Discard"), tr("Cancel")});
     if (answer == 1)
         return true;
     if (answer != 0)
@@ -324,10 +317,9 @@ void TfmMailMergeEdit::newFile()
 void TfmMailMergeEdit::openFile()
 {
     FileDialogRequest r;
-    r.caption = QStringLiteral("Open file");
-    r.filters = {QStringLiteral("Test Files (*.txt)"),
-                 QStringLiteral("Rich Test Format *.rtf) (*.rtf)"),
-                 QStringLiteral("All files (*)")};
+    r.caption = tr("Open file");
+    r.filters = {tr("Test Files (*.txt)"), tr("Rich Test Format *.rtf) (*.rtf)"),
+                 tr("All files (*)")};
     r.defaultSuffix = QStringLiteral("txt");
     r.mustExist = false;
     const QString chosen = Platform::dialogs().openFile(this, r);
@@ -347,9 +339,9 @@ void TfmMailMergeEdit::openFileNamed(const QString &fileName)
 
 QString TfmMailMergeEdit::picturesLeftOutText()
 {
-    return QStringLiteral("This letter holds pictures or objects, which the Text Editor cannot "
-                          "keep. They are left out here and in the merged letters, and saving "
-                          "the letter leaves them out of the file.");
+    return tr("This letter holds pictures or objects, which the Text Editor cannot "
+              "keep. They are left out here and in the merged letters, and saving "
+              "the letter leaves them out of the file.");
 }
 
 void TfmMailMergeEdit::saveFile()
@@ -365,10 +357,9 @@ void TfmMailMergeEdit::saveFile()
 void TfmMailMergeEdit::saveFileAs()
 {
     FileDialogRequest r;
-    r.caption = QStringLiteral("Save As");
+    r.caption = tr("Save As");
     r.folder = folderPart(m_fileName);
-    r.filters = {QStringLiteral("Text Files (*.txt)"), QStringLiteral("Rich Text Format (*.rtf)"),
-                 QStringLiteral("All Files (*)")};
+    r.filters = {tr("Text Files (*.txt)"), tr("Rich Text Format (*.rtf)"), tr("All Files (*)")};
     r.defaultSuffix = QStringLiteral("txt");
     // What is written is RTF whatever the name: a bare name says so, or other
     // programs would open "letter.txt" as raw markup.

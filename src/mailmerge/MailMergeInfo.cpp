@@ -32,7 +32,7 @@ protected:
 
 QString TfmMailMergeHelp::helpText()
 {
-    return QStringLiteral(
+    return tr(
         "To perform a mail merge, you need a document, and a selected list of names (with "
         "addresses).\n"
         "\n"
@@ -65,7 +65,7 @@ TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
                           Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("fmMailMergeHelp"));
-    setWindowTitle(QStringLiteral("i"));
+    setWindowTitle(tr("i"));
     setWindowIcon(Pictures::programIcon());
     setModal(false);
     setFont(windowFont());
@@ -78,7 +78,7 @@ TfmMailMergeHelp::TfmMailMergeHelp(QWidget *parent)
     m_titleBand->setObjectName(QStringLiteral("Panel1"));
     m_titleBand->setFixedHeight(41);
     auto *title = new QVBoxLayout(m_titleBand);
-    m_title = new QLabel(QStringLiteral("Helpful Information"), m_titleBand);
+    m_title = new QLabel(tr("Helpful Information"), m_titleBand);
     m_title->setObjectName(QStringLiteral("Label1"));
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setFont(windowFont(14));

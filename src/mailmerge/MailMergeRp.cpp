@@ -49,7 +49,7 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
 
     auto *RpLabel1 = RpBand1->addControl<TRpLabel>(0.794, 34.925, 7.408, 4.498);
     RpLabel1->setName(QStringLiteral("RpLabel1"));
-    RpLabel1->setCaption(QStringLiteral("Dear"));
+    RpLabel1->setCaption(tr("Dear"));
     RpLabel1->setAutoSize(true);
 
     auto *RpExprMemo2 = RpBand1->addControl<TRpExprMemo>(9.790, 34.925, 39.952, 4.498);
@@ -78,7 +78,7 @@ void TfmMailRp::buildLayout(TReport *report, ReportDataSet *data, QTextDocument 
 TfmMailRp::TfmMailRp(ReportDataSet *data, QTextDocument *letter, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("fmMailRp"));
-    setWindowTitle(QStringLiteral("Mail Merged"));
+    setWindowTitle(tr("Mail Merged"));
     m_report = new TReport(this);
     m_report->setObjectName(QStringLiteral("Report1"));
     buildLayout(m_report, data, letter);

@@ -13,7 +13,7 @@
 TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("fmMailMergeSetup"));
-    setWindowTitle(QStringLiteral("Varnel Mail Merge"));
+    setWindowTitle(tr("Varnel Mail Merge"));
     setWindowIcon(Pictures::programIcon());
     setFont(windowFont());
     setAutoFillBackground(true);
@@ -31,7 +31,7 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
     titleBand->setFixedHeight(34);
     auto *titleRow = new QHBoxLayout(titleBand);
     titleRow->setContentsMargins(12, 0, 8, 0);
-    auto *title = new QLabel(QStringLiteral("Setup Mail Merge"), titleBand);
+    auto *title = new QLabel(tr("Setup Mail Merge"), titleBand);
     title->setObjectName(QStringLiteral("Label1"));
     title->setFont(windowFont(14, true));
     titleRow->addWidget(title);
@@ -49,13 +49,13 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
         b->setMinimumWidth(88);
         return b;
     };
-    QLabel *letterLabel = makeLabel("Label2", QStringLiteral("Select, edit or create letter:"));
+    QLabel *letterLabel = makeLabel("Label2", tr("Select, edit or create letter:"));
     // Stored as "Select names && addresses:"; a label shows one ampersand.
-    QLabel *namesLabel = makeLabel("Label3", QStringLiteral("Select names & addresses:"));
-    QLabel *mergeLabel = makeLabel("Label4", QStringLiteral("Preview Merged Report:"));
-    m_documentButton = makeButton("btnDocument", QStringLiteral("&Document"));
-    m_selectNamesButton = makeButton("btnMAilSearch", QStringLiteral("&Select Names"));
-    m_mergeButton = makeButton("btnMerge", QStringLiteral("&Merge"));
+    QLabel *namesLabel = makeLabel("Label3", tr("Select names & addresses:"));
+    QLabel *mergeLabel = makeLabel("Label4", tr("Preview Merged Report:"));
+    m_documentButton = makeButton("btnDocument", tr("&Document"));
+    m_selectNamesButton = makeButton("btnMAilSearch", tr("&Select Names"));
+    m_mergeButton = makeButton("btnMerge", tr("&Merge"));
 
     auto *rows = new QGridLayout;
     rows->setContentsMargins(12, 0, 12, 0);
@@ -70,10 +70,10 @@ TfmMailMergeSetup::TfmMailMergeSetup(QWidget *parent) : QWidget(parent, Qt::Wind
     outer->addLayout(rows);
     outer->addStretch(1);
 
-    m_matchFontButton = makeButton("btnChangeFont", QStringLiteral("Match Font"));
-    m_helpButton = makeButton("btnHelp", QStringLiteral("&Help"));
+    m_matchFontButton = makeButton("btnChangeFont", tr("Match Font"));
+    m_helpButton = makeButton("btnHelp", tr("&Help"));
     m_helpButton->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    m_closeButton = makeButton("BitBtn1", QStringLiteral("&Close"));
+    m_closeButton = makeButton("BitBtn1", tr("&Close"));
     m_closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     auto *bottom = new QHBoxLayout;
     bottom->setContentsMargins(12, 0, 12, 0);

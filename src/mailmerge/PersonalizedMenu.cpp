@@ -17,7 +17,7 @@ PersonalizedMenu::PersonalizedMenu(const QString &title, QWidget *parent) : QMen
     m_expandButton->setAutoRaise(true);
     m_expandButton->setFocusPolicy(Qt::NoFocus);
     m_expandButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setHint(m_expandButton, QStringLiteral("Expand"));
+    setHint(m_expandButton, tr("Expand"));
     m_expand->setDefaultWidget(m_expandButton);
     // Chosen with the keyboard the button's action fires instead of a click.
     connect(m_expand, &QAction::triggered, this, [this] {

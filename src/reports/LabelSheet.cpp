@@ -4,6 +4,8 @@
 #include "reports/ReportControls.h"
 #include "reports/ReportUnits.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -45,7 +47,7 @@ const LabelSheet &LabelSheet::perSheet21()
         x.memoHeight = 37.571;
         x.fontPoints = 10;
         x.printIfEmpty = false;
-        x.title = "Address Labels";
+        x.title = QT_TRANSLATE_NOOP("LabelSheet", "Address Labels");
         x.outputBin = obFirst;
         return x;
     }();
@@ -115,7 +117,7 @@ TRpExprMemo *LabelSheet::buildLayout(TReport &report) const
     report.setFont(arial(11));
     report.setOptions({});
     report.setPrintIfEmpty(printIfEmpty);
-    report.setReportTitle(QString::fromLatin1(title));
+    report.setReportTitle(QCoreApplication::translate("LabelSheet", title));
     report.printerSettings() = TRpPrinterSettings();
     report.printerSettings().OutputBin = outputBin;
 

@@ -5,6 +5,7 @@
 #include "platform/VarnelError.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
@@ -97,7 +98,8 @@ public:
 
     [[noreturn]] static void damaged()
     {
-        throw VarnelError(QStringLiteral("The file is not a saved report or is damaged"));
+        throw VarnelError(QCoreApplication::translate(
+            "PreparedReport", "The file is not a saved report or is damaged"));
     }
     qint64 remaining() const { return m_body.size() - m_pos; }
     void need(qint64 n) const
@@ -155,7 +157,8 @@ private:
 
 QString newerVersionMessage()
 {
-    return QStringLiteral("The report was saved by a newer version of Varnel and cannot be read");
+    return QCoreApplication::translate(
+        "PreparedReport", "The report was saved by a newer version of Varnel and cannot be read");
 }
 
 // The least bytes an item or a page takes, to refuse counts the body cannot hold.
@@ -297,7 +300,9 @@ void PreparedReport::save(QIODevice &device) const
     }
     const QByteArray file = framed(body);
     if (device.write(file) != file.size())
-        throw VarnelError(QStringLiteral("Cannot write the report: %1").arg(device.errorString()));
+        throw VarnelError(
+            QCoreApplication::translate("PreparedReport", "Cannot write the report: %1")
+                .arg(device.errorString()));
 }
 
 QByteArray PreparedReport::framed(const QByteArray &body)
@@ -369,11 +374,13 @@ void PreparedReport::saveToFile(const QString &fileName) const
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         throw VarnelError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+            QCoreApplication::translate("PreparedReport", "Cannot create file \"%1\". %2")
+                .arg(fileName, file.errorString()));
     save(file);
     if (!file.commit())
         throw VarnelError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+            QCoreApplication::translate("PreparedReport", "Cannot write file \"%1\". %2")
+                .arg(fileName, file.errorString()));
 }
 
 PreparedReport PreparedReport::loadFromFile(const QString &fileName)
@@ -382,7 +389,8 @@ PreparedReport PreparedReport::loadFromFile(const QString &fileName)
     // a device or a runaway file would fill the memory. Thousands of pages
     // stay far below the limit.
     constexpr qint64 sizeLimit = 256 * 1024 * 1024;
-    QByteArray bytes = InputFile::read(fileName, sizeLimit, QStringLiteral("a saved report"));
+    QByteArray bytes = InputFile::read(
+        fileName, sizeLimit, QCoreApplication::translate("PreparedReport", "a saved report"));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     try {

@@ -13,6 +13,7 @@
 #include "store/AdoQuery.h"
 #include "store/SelectionStatements.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
@@ -43,8 +44,8 @@ FontValue parseFont(const QString &text)
     const qreal size = comma < 0 ? 0 : text.mid(comma + 1).trimmed().toDouble(&ok);
     const QString family = comma < 0 ? QString() : text.left(comma).trimmed();
     if (!ok || family.isEmpty() || !(size > 0) || size > 1000)
-        throw UsageError{QStringLiteral(
-            "--font takes a face and a size in points, such as \"Arial,12\"")};
+        throw UsageError{QCoreApplication::translate(
+            "PrintCommand", "--font takes a face and a size in points, such as \"Arial,12\"")};
     FontValue f;
     f.font = QFont(family);
     f.font.setPointSizeF(size);
@@ -61,19 +62,20 @@ Options parse(const QStringList &args)
         const QString &a = args[i];
         auto value = [&](const char *what) {
             if (i + 1 >= args.size())
-                throw UsageError{QStringLiteral("%1 needs %2").arg(a, QLatin1String(what))};
+                throw UsageError{QCoreApplication::translate("PrintCommand", "%1 needs %2")
+                                     .arg(a, QCoreApplication::translate("PrintCommand", what))};
             return args[++i];
         };
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o.help = true;
         } else if (a == QLatin1String("--letter")) {
-            const QString x = value("a letter");
+            const QString x = value(QT_TRANSLATE_NOOP("PrintCommand", "a letter"));
             if (x.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) {
                 o.statement = SelectionStatements::all();
             } else {
                 if (x.size() != 1)
-                    throw UsageError{
-                        QStringLiteral("--letter takes one letter from A to Z, or All")};
+                    throw UsageError{QCoreApplication::translate(
+                        "PrintCommand", "--letter takes one letter from A to Z, or All")};
                 try {
                     o.statement = SelectionStatements::letter(x[0]);
                 } catch (const VarnelError &e) {
@@ -82,24 +84,30 @@ Options parse(const QStringList &args)
             }
             letter = true;
         } else if (a == QLatin1String("--search")) {
-            const QString field = value("a field name and a word");
-            const QString word = value("a word after the field name");
+            const QString field =
+                value(QT_TRANSLATE_NOOP("PrintCommand", "a field name and a word"));
+            const QString word =
+                value(QT_TRANSLATE_NOOP("PrintCommand", "a word after the field name"));
             if (AddressFields::indexOf(field) < 0)
-                throw UsageError{QStringLiteral("The book has no field \"%1\"").arg(field)};
+                throw UsageError{
+                    QCoreApplication::translate("PrintCommand", "The book has no field \"%1\"")
+                        .arg(field)};
             searchField = field;
             searchWord = word;
             search = true;
         } else if (a == QLatin1String("--font")) {
-            o.font = parseFont(value("a face and a size"));
+            o.font = parseFont(value(QT_TRANSLATE_NOOP("PrintCommand", "a face and a size")));
             o.hasFont = true;
         } else if (a == QLatin1String("--body")) {
-            o.body = value("a letter file");
+            o.body = value(QT_TRANSLATE_NOOP("PrintCommand", "a letter file"));
             if (o.body.isEmpty())
-                throw UsageError{QStringLiteral("--body needs a letter file")};
+                throw UsageError{
+                    QCoreApplication::translate("PrintCommand", "--body needs a letter file")};
         } else if (a == QLatin1String("--not")) {
             exclude = true;
         } else if (a.startsWith(QLatin1String("--"))) {
-            throw UsageError{QStringLiteral("Unknown option %1").arg(a)};
+            throw UsageError{
+                QCoreApplication::translate("PrintCommand", "Unknown option %1").arg(a)};
         } else {
             positional << a;
         }
@@ -107,13 +115,15 @@ Options parse(const QStringList &args)
     if (o.help)
         return o;
     if (letter && search)
-        throw UsageError{QStringLiteral("--letter and --search cannot be used together")};
+        throw UsageError{QCoreApplication::translate(
+            "PrintCommand", "--letter and --search cannot be used together")};
     if (exclude && !search)
-        throw UsageError{QStringLiteral("--not goes with --search")};
+        throw UsageError{QCoreApplication::translate("PrintCommand", "--not goes with --search")};
     if (search)
         o.statement = SelectionStatements::search(searchField, searchWord, exclude);
     if (positional.size() != 3)
-        throw UsageError{QStringLiteral("Expected BOOK LAYOUT OUT.pdf")};
+        throw UsageError{
+            QCoreApplication::translate("PrintCommand", "Expected BOOK LAYOUT OUT.pdf")};
     o.book = positional[0];
     o.layout = positional[1];
     o.output = positional[2];
@@ -127,21 +137,24 @@ void loadBody(const QString &path, QTextDocument *doc)
 {
     try {
         const QByteArray data =
-            InputFile::read(path, RichTextFile::kSizeLimit, QStringLiteral("a letter"));
+            InputFile::read(path, RichTextFile::kSizeLimit,
+                            QCoreApplication::translate("PrintCommand", "a letter"));
         if (RtfReader::looksLikeRtf(data.left(16))) {
             try {
                 RtfReader::read(data, doc);
                 return;
             } catch (const RtfError &e) {
-                throw VarnelError(QStringLiteral("%1 is damaged RTF (byte %2: %3)")
-                                      .arg(QFileInfo(path).absoluteFilePath())
-                                      .arg(e.offset())
-                                      .arg(e.reason()));
+                throw VarnelError(
+                    QCoreApplication::translate("PrintCommand", "%1 is damaged RTF (byte %2: %3)")
+                        .arg(QFileInfo(path).absoluteFilePath())
+                        .arg(e.offset())
+                        .arg(e.reason()));
             }
         }
         RichTextFile::loadBytes(data, doc);
     } catch (const VarnelError &e) {
-        throw VarnelError(QStringLiteral("Letter body: %1").arg(e.message()));
+        throw VarnelError(
+            QCoreApplication::translate("PrintCommand", "Letter body: %1").arg(e.message()));
     }
 }
 
@@ -149,7 +162,8 @@ void loadBody(const QString &path, QTextDocument *doc)
 
 QString PrintCommand::usage()
 {
-    QString text = QStringLiteral(
+    QString text = QCoreApplication::translate(
+        "PrintCommand",
         "Usage: varnel-print BOOK.vdf LAYOUT OUT.pdf [--letter X | --search FIELD WORD [--not]]\n"
         "                    [--font \"FACE,SIZE\"]\n"
         "                    [--body LETTER.rtf]\n"
@@ -166,7 +180,10 @@ QString PrintCommand::usage()
         "\n"
         "Layouts:\n");
     for (const ReportLayoutEntry &e : ReportLayouts::all())
-        text += QStringLiteral("  %1  %2\n").arg(e.name, -20).arg(e.description);
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(e.name, -20)
+                    .arg(QCoreApplication::translate("ReportLayouts",
+                                                     e.description.toUtf8().constData()));
     return text;
 }
 
@@ -190,21 +207,27 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         QStringList names;
         for (const ReportLayoutEntry &e : ReportLayouts::all())
             names << e.name;
-        err << "varnel-print: Unknown layout \"" << o.layout
-            << "\"; the layouts are: " << names.join(QLatin1String(", ")) << "\n";
+        err << "varnel-print: " << QCoreApplication::translate("PrintCommand", "Unknown layout \"")
+            << o.layout << QCoreApplication::translate("PrintCommand", "\"; the layouts are: ")
+            << names.join(QLatin1String(", ")) << "\n";
         err.flush();
         return BadUsage;
     }
     if (o.hasFont && !layout->setFont) {
-        err << "varnel-print: --font goes with the label layouts only\n";
+        err << "varnel-print: "
+            << QCoreApplication::translate("PrintCommand",
+                                           "--font goes with the label layouts only")
+            << "\n";
         err.flush();
         return BadUsage;
     }
     if (layout->takesBody() != !o.body.isEmpty()) {
         err << "varnel-print: "
-            << (layout->takesBody()
-                    ? QStringLiteral("The %1 layout needs --body LETTER.rtf").arg(layout->name)
-                    : QStringLiteral("--body goes with the letters layout"))
+            << (layout->takesBody() ? QCoreApplication::translate(
+                                          "PrintCommand", "The %1 layout needs --body LETTER.rtf")
+                                          .arg(layout->name)
+                                    : QCoreApplication::translate(
+                                          "PrintCommand", "--body goes with the letters layout"))
             << "\n";
         err.flush();
         return BadUsage;
@@ -216,7 +239,9 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
             loadBody(o.body, &body);
         const bool server = BookAddress::isServer(o.book);
         if (!server && !QFileInfo(o.book).isFile())
-            throw VarnelError(QStringLiteral("Address book \"%1\" not found").arg(o.book));
+            throw VarnelError(
+                QCoreApplication::translate("PrintCommand", "Address book \"%1\" not found")
+                    .arg(o.book));
         AdoConnection connection;
         connection.setBook(server ? o.book : QFileInfo(o.book).absoluteFilePath());
         AdoQuery query(&connection);
@@ -232,10 +257,13 @@ int PrintCommand::run(const QStringList &args, QTextStream &out, QTextStream &er
         PdfPageWriter pdf(o.output, report->reportTitle(), report->page().Orientation);
         report->run([&pdf](const PreparedPage &page, int) { pdf.addPage(page); });
         if (pdf.pageCount() == 0)
-            throw VarnelError(QStringLiteral("The selection is empty; no page was written"));
+            throw VarnelError(QCoreApplication::translate(
+                "PrintCommand", "The selection is empty; no page was written"));
         pdf.finish();
-        out << pdf.pageCount() << (pdf.pageCount() == 1 ? " page" : " pages") << " written to "
-            << o.output << "\n";
+        out << pdf.pageCount()
+            << (pdf.pageCount() == 1 ? QCoreApplication::translate("PrintCommand", " page")
+                                     : QCoreApplication::translate("PrintCommand", " pages"))
+            << QCoreApplication::translate("PrintCommand", " written to ") << o.output << "\n";
         out.flush();
         return Done;
     } catch (const VarnelError &e) {

@@ -7,6 +7,7 @@
 #include "reports/ReportText.h"
 #include "reports/ReportUnits.h"
 
+#include <QCoreApplication>
 #include <QTextDocument>
 
 using ReportUnits::fromMm;
@@ -169,8 +170,8 @@ void TRpDBText::prepare(TRpRunContext &ctx)
 {
     TRpCustomLabel::prepare(ctx);
     if (ctx.dataSet && !ctx.dataSet->hasField(m_dataField))
-        throw VarnelError(
-            QStringLiteral("%1: Field '%2' not found").arg(ctx.dataSet->name(), m_dataField));
+        throw VarnelError(QCoreApplication::translate("TRpDBText", "%1: Field '%2' not found")
+                              .arg(ctx.dataSet->name(), m_dataField));
 }
 
 QString TRpDBText::printedText(const TRpRunContext &ctx) const

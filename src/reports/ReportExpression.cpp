@@ -3,6 +3,8 @@
 #include "platform/VarnelError.h"
 #include "reports/ReportDataSet.h"
 
+#include <QCoreApplication>
+
 struct ReportExpression::Node
 {
     enum Kind
@@ -38,18 +40,21 @@ public:
     {
         skipBlanks();
         if (atEnd())
-            fail(QStringLiteral("empty expression"));
+            fail(QCoreApplication::translate("ReportExpression", "empty expression"));
         NodePtr n = parseSum();
         skipBlanks();
         if (!atEnd())
-            fail(QStringLiteral("unexpected '%1'").arg(m_text.at(m_pos)));
+            fail(QCoreApplication::translate("ReportExpression", "unexpected '%1'")
+                     .arg(m_text.at(m_pos)));
         return n;
     }
 
 private:
     [[noreturn]] void fail(const QString &why) const
     {
-        throw VarnelError(QStringLiteral("Invalid expression \"%1\": %2").arg(m_text, why));
+        throw VarnelError(
+            QCoreApplication::translate("ReportExpression", "Invalid expression \"%1\": %2")
+                .arg(m_text, why));
     }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
@@ -71,8 +76,10 @@ private:
     void expect(QChar c)
     {
         if (!accept(c))
-            fail(atEnd() ? QStringLiteral("'%1' expected").arg(c)
-                         : QStringLiteral("'%1' expected before '%2'").arg(c, peek()));
+            fail(atEnd()
+                     ? QCoreApplication::translate("ReportExpression", "'%1' expected").arg(c)
+                     : QCoreApplication::translate("ReportExpression", "'%1' expected before '%2'")
+                           .arg(c, peek()));
     }
     static bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
     static bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
@@ -89,10 +96,10 @@ private:
     {
         const int close = m_text.indexOf(QLatin1Char(']'), m_pos + 1);
         if (close < 0)
-            fail(QStringLiteral("']' expected"));
+            fail(QCoreApplication::translate("ReportExpression", "']' expected"));
         const QString name = m_text.mid(m_pos + 1, close - m_pos - 1).trimmed();
         if (name.isEmpty())
-            fail(QStringLiteral("empty field name"));
+            fail(QCoreApplication::translate("ReportExpression", "empty field name"));
         m_pos = close + 1;
         return name;
     }
@@ -113,13 +120,13 @@ private:
     {
         skipBlanks();
         if (atEnd())
-            fail(QStringLiteral("operand expected"));
+            fail(QCoreApplication::translate("ReportExpression", "operand expected"));
         const QChar c = peek();
         auto n = std::make_shared<Node>();
         if (c == QLatin1Char('\'')) {
             const int close = m_text.indexOf(QLatin1Char('\''), m_pos + 1);
             if (close < 0)
-                fail(QStringLiteral("unterminated string"));
+                fail(QCoreApplication::translate("ReportExpression", "unterminated string"));
             n->kind = Node::Literal;
             n->text = m_text.mid(m_pos + 1, close - m_pos - 1);
             m_pos = close + 1;
@@ -145,12 +152,13 @@ private:
             return n;
         }
         if (!isNameStart(c))
-            fail(QStringLiteral("unexpected '%1'").arg(c));
+            fail(QCoreApplication::translate("ReportExpression", "unexpected '%1'").arg(c));
         const QString name = readName();
         skipBlanks();
         if (peek() == QLatin1Char('(')) {
             if (name.compare(QLatin1String("COPY"), Qt::CaseInsensitive) != 0)
-                fail(QStringLiteral("unknown function '%1'").arg(name));
+                fail(QCoreApplication::translate("ReportExpression", "unknown function '%1'")
+                         .arg(name));
             ++m_pos;
             n->kind = Node::Copy;
             n->args.push_back(parseSum());
@@ -171,7 +179,9 @@ private:
             else if (isNameStart(peek()))
                 n->text = readName();
             else
-                fail(QStringLiteral("field name expected after '%1.'").arg(name));
+                fail(QCoreApplication::translate("ReportExpression",
+                                                 "field name expected after '%1.'")
+                         .arg(name));
         } else {
             n->text = name;
         }
@@ -187,7 +197,9 @@ int toInteger(const QString &value)
     bool ok = false;
     const int n = value.trimmed().toInt(&ok);
     if (!ok)
-        throw VarnelError(QStringLiteral("'%1' is not a valid integer value").arg(value));
+        throw VarnelError(
+            QCoreApplication::translate("ReportExpression", "'%1' is not a valid integer value")
+                .arg(value));
     return n;
 }
 
@@ -216,10 +228,13 @@ void checkNode(const Node &n, const ReportDataSet &dataSet)
 {
     if (n.kind == Node::Field) {
         if (!n.qualifier.isEmpty() && n.qualifier.compare(dataSet.name(), Qt::CaseInsensitive) != 0)
-            throw VarnelError(QStringLiteral("Unknown data set '%1'").arg(n.qualifier));
+            throw VarnelError(
+                QCoreApplication::translate("ReportExpression", "Unknown data set '%1'")
+                    .arg(n.qualifier));
         if (!dataSet.hasField(n.text))
             throw VarnelError(
-                QStringLiteral("%1: Field '%2' not found").arg(dataSet.name(), n.text));
+                QCoreApplication::translate("ReportExpression", "%1: Field '%2' not found")
+                    .arg(dataSet.name(), n.text));
     }
     for (const NodePtr &a : n.args)
         checkNode(*a, dataSet);

@@ -31,20 +31,30 @@ std::unique_ptr<TReport> makeLetters(ReportDataSet *data, QTextDocument *body)
 const std::vector<ReportLayoutEntry> &ReportLayouts::all()
 {
     static const std::vector<ReportLayoutEntry> table{
-        {QStringLiteral("phone-list"), QStringLiteral("the phone list, one line per person"),
+        {QStringLiteral("phone-list"),
+         QStringLiteral(QT_TRANSLATE_NOOP("ReportLayouts", "the phone list, one line per person")),
          &RpPhoneList::makeReport},
-        labels("labels-21", "address labels, 21 per A4 sheet (Avery L7160)",
+        labels("labels-21",
+               QT_TRANSLATE_NOOP("ReportLayouts", "address labels, 21 per A4 sheet (Avery L7160)"),
                LabelSheet::perSheet21()),
-        labels("labels-16", "address labels, 16 per A4 sheet (Avery L7162)",
+        labels("labels-16",
+               QT_TRANSLATE_NOOP("ReportLayouts", "address labels, 16 per A4 sheet (Avery L7162)"),
                LabelSheet::perSheet16()),
-        labels("labels-14", "address labels, 14 per A4 sheet", LabelSheet::perSheet14()),
-        {QStringLiteral("filofax"), QStringLiteral("Filofax pages, 10 entries per A4 sheet"),
+        labels("labels-14", QT_TRANSLATE_NOOP("ReportLayouts", "address labels, 14 per A4 sheet"),
+               LabelSheet::perSheet14()),
+        {QStringLiteral("filofax"),
+         QStringLiteral(
+             QT_TRANSLATE_NOOP("ReportLayouts", "Filofax pages, 10 entries per A4 sheet")),
          &RpFilo2::makeReport},
         {QStringLiteral("a5-diary"),
-         QStringLiteral("A5 diary pages, 16 entries per A4 landscape sheet"),
+         QStringLiteral(QT_TRANSLATE_NOOP("ReportLayouts",
+                                          "A5 diary pages, 16 entries per A4 landscape sheet")),
          &A5DiaryLayout::makeReport},
         {QStringLiteral("letters"),
-         QStringLiteral("the mail merge: one letter per person, the body from --body"), nullptr, {},
+         QStringLiteral(QT_TRANSLATE_NOOP(
+             "ReportLayouts", "the mail merge: one letter per person, the body from --body")),
+         nullptr,
+         {},
          &makeLetters},
     };
     return table;

@@ -6,6 +6,7 @@
 #include "reports/ReportText.h"
 #include "reports/ReportUnits.h"
 
+#include <QCoreApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -111,7 +112,8 @@ PdfPageWriter::PdfPageWriter(const QString &fileName, const QString &title,
     : m_out(std::make_unique<Output>(fileName)), m_fileName(fileName)
 {
     if (!m_out->file.open(QIODevice::WriteOnly))
-        throw VarnelError(QStringLiteral("Cannot create file \"%1\"").arg(fileName));
+        throw VarnelError(QCoreApplication::translate("ReportPainter", "Cannot create file \"%1\"")
+                              .arg(fileName));
     QPdfWriter &writer = m_out->writer;
     writer.setResolution(kPdfDpi);
     writer.setCreator(QStringLiteral("Varnel 3"));
@@ -132,7 +134,9 @@ void PdfPageWriter::addPage(const PreparedPage &page)
     // writes nothing at all.
     if (m_pages == 0) {
         if (!m_out->painter.begin(&m_out->writer))
-            throw VarnelError(QStringLiteral("Cannot create file \"%1\"").arg(m_fileName));
+            throw VarnelError(
+                QCoreApplication::translate("ReportPainter", "Cannot create file \"%1\"")
+                    .arg(m_fileName));
     } else {
         m_out->writer.newPage();
     }
@@ -143,15 +147,18 @@ void PdfPageWriter::addPage(const PreparedPage &page)
 void PdfPageWriter::finish()
 {
     if (m_pages == 0)
-        throw VarnelError(QStringLiteral("The report has no page to export"));
+        throw VarnelError(
+            QCoreApplication::translate("ReportPainter", "The report has no page to export"));
     if (!m_out->painter.end() || !m_out->file.commit())
-        throw VarnelError(QStringLiteral("Cannot write file \"%1\"").arg(m_fileName));
+        throw VarnelError(QCoreApplication::translate("ReportPainter", "Cannot write file \"%1\"")
+                              .arg(m_fileName));
 }
 
 void exportPdf(const PreparedReport &report, const QString &fileName)
 {
     if (report.pages.isEmpty())
-        throw VarnelError(QStringLiteral("The report has no page to export"));
+        throw VarnelError(
+            QCoreApplication::translate("ReportPainter", "The report has no page to export"));
     PdfPageWriter writer(fileName, report.title, report.orientation);
     for (const PreparedPage &page : report.pages)
         writer.addPage(page);

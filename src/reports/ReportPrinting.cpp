@@ -176,7 +176,7 @@ bool ReportPrinting::printerSetup(TCustomReport &report, int pageCount, QWidget 
 TfmPrintProgress::TfmPrintProgress(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmPrintProgress"));
-    setWindowTitle(QStringLiteral("Printing progress"));
+    setWindowTitle(tr("Printing progress"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint);
     // Nothing else may start while the job is being made.
     setWindowModality(Qt::ApplicationModal);
@@ -189,7 +189,7 @@ TfmPrintProgress::TfmPrintProgress(QWidget *parent) : QDialog(parent)
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setAlignment(Qt::AlignCenter);
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton = new QPushButton(tr("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("CancelBtn"));
     layout->addWidget(m_progressBar);
     layout->addWidget(m_label);
@@ -208,7 +208,7 @@ void TfmPrintProgress::setPercent(int percent)
         return;
     m_shown = step;
     m_progressBar->setValue(step);
-    m_label->setText(QStringLiteral("%1%  Completed").arg(step));
+    m_label->setText(tr("%1%  Completed").arg(step));
 }
 
 void TfmPrintProgress::reject()

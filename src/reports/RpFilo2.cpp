@@ -1,6 +1,8 @@
 #include "reports/RpFilo2.h"
 #include "reports/LayoutFont.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // One line of an entry: auto-size, left-aligned, opaque white, so the widths
@@ -57,7 +59,7 @@ void RpFilo2::buildLayout(TReport &report)
     auto *work = entryLine<TRpDBText>(entry, "RpDBText1", 6.350, 25.929, 12.965);
     work->setDataField(QStringLiteral("Work Tel"));
     auto *t2 = entryLine<TRpLabel>(entry, "RpLabel1", 1.058, 25.929, 5.556);
-    t2->setCaption(QStringLiteral("T2: "));
+    t2->setCaption(QCoreApplication::translate("RpFilo2", "T2: "));
 
     // A line may run on into the next column, but not off the strip the
     // entries are printed on.

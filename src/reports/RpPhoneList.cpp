@@ -1,6 +1,8 @@
 #include "reports/RpPhoneList.h"
 #include "reports/LayoutFont.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 template <typename Control>
@@ -50,7 +52,7 @@ void RpPhoneList::buildLayout(TReport &report)
     TRpBand *title = report.addBand(rbTitle, 7.938);
     title->setName(QStringLiteral("TitleBand1"));
     auto *heading = place<TRpLabel>(title, "RpLabel1", 64.558, 0.265, 60.854, 6.085);
-    heading->setCaption(QStringLiteral("Varnel Phone List"));
+    heading->setCaption(QCoreApplication::translate("RpPhoneList", "Varnel Phone List"));
     heading->setFont(arial(14, true));
     heading->setAlignment(taCenter);
     heading->setAlignToBand(true);
@@ -59,12 +61,18 @@ void RpPhoneList::buildLayout(TReport &report)
     TRpBand *columns = report.addBand(rbColumnHeader, 5.821);
     columns->setName(QStringLiteral("ColumnHeaderBand1"));
     columns->setFont(arial(10, true));
-    headerLabel(columns, "RpLabel2", QStringLiteral("Surname"), 0.529, 0, 26.194, false);
-    headerLabel(columns, "RpLabel3", QStringLiteral("Firstname"), 25.135, 0, 24.871, false);
-    headerLabel(columns, "RpLabel6", QStringLiteral("Tel"), 58.473, 0, 28.046, false);
-    headerLabel(columns, "RpLabel8", QStringLiteral("Cell Phone"), 84.402, 0, 18.785, true);
-    headerLabel(columns, "RpLabel4", QStringLiteral("Work Tel"), 114.300, 0.265, 15.346, true);
-    headerLabel(columns, "RpLabel5", QStringLiteral("email"), 140.229, 0.265, 9.790, true);
+    headerLabel(columns, "RpLabel2", QCoreApplication::translate("RpPhoneList", "Surname"), 0.529,
+                0, 26.194, false);
+    headerLabel(columns, "RpLabel3", QCoreApplication::translate("RpPhoneList", "Firstname"),
+                25.135, 0, 24.871, false);
+    headerLabel(columns, "RpLabel6", QCoreApplication::translate("RpPhoneList", "Tel"), 58.473, 0,
+                28.046, false);
+    headerLabel(columns, "RpLabel8", QCoreApplication::translate("RpPhoneList", "Cell Phone"),
+                84.402, 0, 18.785, true);
+    headerLabel(columns, "RpLabel4", QCoreApplication::translate("RpPhoneList", "Work Tel"),
+                114.300, 0.265, 15.346, true);
+    headerLabel(columns, "RpLabel5", QCoreApplication::translate("RpPhoneList", "email"), 140.229,
+                0.265, 9.790, true);
 
     const QString initial = QStringLiteral("COPY(HomeQuery.Surname,1,1)");
     TRpGroup *group = report.addGroup(initial, 4.763);
@@ -90,7 +98,7 @@ void RpPhoneList::buildLayout(TReport &report)
     footer->setName(QStringLiteral("PageFooterBand1"));
     auto *number = place<TRpSysData>(footer, "RpSysData1", 0, 0, 10, 3.969);
     number->setData(rpsPageNumber);
-    number->setText(QStringLiteral("Page "));
+    number->setText(QCoreApplication::translate("RpPhoneList", "Page "));
     number->setAutoSize(true);
     number->setAlignment(taRightJustify);
     number->setAlignToBand(true);

@@ -13,6 +13,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -29,8 +30,17 @@
 
 namespace {
 const QString kReportSuffix = QStringLiteral("VRP");
-const QStringList kReportFilters{QStringLiteral("Saved reports (*.vrp *.VRP)"),
-                                 QStringLiteral("All files (*)")};
+const char *const kReportFilters[] = {
+    QT_TRANSLATE_NOOP("TRpStandardPreview", "Saved reports (*.vrp *.VRP)"),
+    QT_TRANSLATE_NOOP("TRpStandardPreview", "All files (*)")};
+
+QStringList reportFilters()
+{
+    QStringList filters;
+    for (const char *f : kReportFilters)
+        filters << QCoreApplication::translate("TRpStandardPreview", f);
+    return filters;
+}
 
 // A name typed without an extension gets the default one, as the file
 // dialogs give it.
@@ -96,7 +106,7 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
 {
     setObjectName(QStringLiteral("RpStandardPreview"));
     setWindowTitle(report && !report->reportTitle().isEmpty() ? report->reportTitle()
-                                                              : QStringLiteral("Print Preview"));
+                                                              : tr("Print Preview"));
 
     auto *bar = new QToolBar(QStringLiteral("ToolBar1"), this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
@@ -104,20 +114,19 @@ TRpStandardPreview::TRpStandardPreview(TCustomReport *report, QWidget *parent)
     bar->setFloatable(false);
     addToolBar(Qt::TopToolBarArea, bar);
 
-    m_zoomFitButton = addButton("ZoomFit", QStringLiteral("Fit"), QStringLiteral("Zoom to fit"));
-    m_zoom100Button = addButton("Zoom100", QStringLiteral("100%"), QStringLiteral("100%"));
-    m_zoomToWidthButton =
-        addButton("ZoomToWidth", QStringLiteral("Width"), QStringLiteral("Zoom to width"));
-    m_firstPageButton = addButton("FirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
-    m_previousPageButton = addButton("PreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
-    m_nextPageButton = addButton("ToolButton2", QStringLiteral(">"), QStringLiteral("Next page"));
-    m_lastPageButton = addButton("LastPage", QStringLiteral(">|"), QStringLiteral("Last page"));
-    m_printSetupButton = addButton("PrintSetup", QStringLiteral("Setup"), QStringLiteral("Printer setup"));
-    m_printButton = addButton("Print", QStringLiteral("Print"), QStringLiteral("Print"));
-    m_saveButton = addButton("SaveReport", QStringLiteral("Save"), QStringLiteral("Save Report"));
-    m_loadButton = addButton("LoadReport", QStringLiteral("Load"), QStringLiteral("Load Report"));
-    m_exportPdfButton = addButton("ExportPdf", QStringLiteral("PDF"), QStringLiteral("Export PDF"));
-    m_closeButton = addButton("ExitButton", QStringLiteral("&Close"), QString());
+    m_zoomFitButton = addButton("ZoomFit", tr("Fit"), tr("Zoom to fit"));
+    m_zoom100Button = addButton("Zoom100", tr("100%"), tr("100%"));
+    m_zoomToWidthButton = addButton("ZoomToWidth", tr("Width"), tr("Zoom to width"));
+    m_firstPageButton = addButton("FirstPage", tr("|<"), tr("First page"));
+    m_previousPageButton = addButton("PreviousPage", tr("<"), tr("Previous page"));
+    m_nextPageButton = addButton("ToolButton2", tr(">"), tr("Next page"));
+    m_lastPageButton = addButton("LastPage", tr(">|"), tr("Last page"));
+    m_printSetupButton = addButton("PrintSetup", tr("Setup"), tr("Printer setup"));
+    m_printButton = addButton("Print", tr("Print"), tr("Print"));
+    m_saveButton = addButton("SaveReport", tr("Save"), tr("Save Report"));
+    m_loadButton = addButton("LoadReport", tr("Load"), tr("Load Report"));
+    m_exportPdfButton = addButton("ExportPdf", tr("PDF"), tr("Export PDF"));
+    m_closeButton = addButton("ExitButton", tr("&Close"), QString());
 
     const QList<QToolButton *> buttons{m_zoomFitButton,     m_zoom100Button,   m_zoomToWidthButton, m_firstPageButton, m_previousPageButton,
                                        m_nextPageButton, m_lastPageButton,  m_printSetupButton,  m_printButton,     m_saveButton,
@@ -353,7 +362,7 @@ bool TRpStandardPreview::eventFilter(QObject *watched, QEvent *e)
 
 void TRpStandardPreview::updatePageStatus()
 {
-    m_panels[1]->setText(QStringLiteral("Page %1 of %2").arg(m_pageNumber).arg(m_pageCount));
+    m_panels[1]->setText(tr("Page %1 of %2").arg(m_pageNumber).arg(m_pageCount));
 }
 
 void TRpStandardPreview::updateButtons()
@@ -410,8 +419,8 @@ void TRpStandardPreview::print()
 void TRpStandardPreview::saveReport()
 {
     FileDialogRequest request;
-    request.caption = QStringLiteral("Save report");
-    request.filters = kReportFilters;
+    request.caption = tr("Save report");
+    request.filters = reportFilters();
     request.defaultSuffix = kReportSuffix;
     QString path = Platform::dialogs().saveFile(this, request);
     if (path.isEmpty())
@@ -429,8 +438,8 @@ void TRpStandardPreview::saveReport()
 void TRpStandardPreview::loadReport()
 {
     FileDialogRequest request;
-    request.caption = QStringLiteral("Load report");
-    request.filters = kReportFilters;
+    request.caption = tr("Load report");
+    request.filters = reportFilters();
     request.defaultSuffix = kReportSuffix;
     // A name that does not exist is ours to answer, not the dialog's.
     request.mustExist = false;
@@ -440,8 +449,7 @@ void TRpStandardPreview::loadReport()
     if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty())
         path = withSuffix(path, kReportSuffix);
     if (!QFileInfo(path).isFile()) {
-        Platform::dialogs().message(this, MsgKind::Error, QStringLiteral("File does not exist"),
-                                    false);
+        Platform::dialogs().message(this, MsgKind::Error, tr("File does not exist"), false);
         return;
     }
     // Read whole before anything on show changes: a bad file leaves the
@@ -471,8 +479,8 @@ void TRpStandardPreview::loadReport()
 void TRpStandardPreview::exportToPdf()
 {
     FileDialogRequest request;
-    request.caption = QStringLiteral("Export PDF");
-    request.filters = QStringList{QStringLiteral("PDF files (*.pdf)")};
+    request.caption = tr("Export PDF");
+    request.filters = QStringList{tr("PDF files (*.pdf)")};
     request.defaultSuffix = QStringLiteral("pdf");
     QString path = Platform::dialogs().saveFile(this, request);
     if (path.isEmpty())

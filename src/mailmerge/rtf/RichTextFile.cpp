@@ -6,6 +6,7 @@
 #include "mailmerge/rtf/RtfWriter.h"
 #include "platform/InputFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -24,24 +25,27 @@ QString fullPath(const QString &path)
 
 [[noreturn]] void failToLoad()
 {
-    throw VarnelError(QStringLiteral("Failed to Load Stream"));
+    throw VarnelError(QCoreApplication::translate("RichTextFile", "Failed to Load Stream"));
 }
 
 [[noreturn]] void failToSave()
 {
-    throw VarnelError(QStringLiteral("Failed to Save Stream"));
+    throw VarnelError(QCoreApplication::translate("RichTextFile", "Failed to Save Stream"));
 }
 
 [[noreturn]] void cannotCreate(const QString &path)
 {
-    throw VarnelError(QStringLiteral("Cannot create file %1").arg(path));
+    throw VarnelError(
+        QCoreApplication::translate("RichTextFile", "Cannot create file %1").arg(path));
 }
 
 } // namespace
 
 void RichTextFile::load(const QString &path, QTextDocument *doc, bool *droppedPictures)
 {
-    loadBytes(InputFile::read(path, kSizeLimit, QStringLiteral("a letter")), doc, droppedPictures);
+    loadBytes(
+        InputFile::read(path, kSizeLimit, QCoreApplication::translate("RichTextFile", "a letter")),
+        doc, droppedPictures);
 }
 
 void RichTextFile::loadBytes(const QByteArray &data, QTextDocument *doc, bool *droppedPictures)

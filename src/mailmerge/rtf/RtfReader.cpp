@@ -4,6 +4,7 @@
 #include "mailmerge/rtf/RtfError.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QHash>
 #include <QList>
 #include <QTextCursor>
@@ -281,7 +282,8 @@ private:
 void Parser::parse()
 {
     if (!RtfReader::looksLikeRtf(m_data))
-        fail(0, QStringLiteral("the data does not begin with \"{\\rtf\""));
+        fail(0,
+             QCoreApplication::translate("RtfReader", "the data does not begin with \"{\\rtf\""));
 
     const qsizetype size = m_data.size();
     bool first = true;
@@ -299,7 +301,8 @@ void Parser::parse()
         } else if (c == '\\') {
             ++m_pos;
             if (m_pos >= size)
-                fail(at, QStringLiteral("the data ends after a backslash"));
+                fail(at,
+                     QCoreApplication::translate("RtfReader", "the data ends after a backslash"));
             const char n = m_data.at(m_pos);
             if (isLetter(n)) {
                 const qsizetype start = m_pos;
@@ -322,13 +325,15 @@ void Parser::parse()
                     ++m_pos;
                 const int param = int(negative ? -value : value);
                 if (first && word != "rtf")
-                    fail(at, QStringLiteral("the first control word is not \\rtf"));
+                    fail(at, QCoreApplication::translate("RtfReader",
+                                                         "the first control word is not \\rtf"));
                 first = false;
                 if (word == "bin" && hasParam) {
                     // Raw bytes follow; they may hold braces and backslashes.
                     if (param < 0 || param > size - m_pos)
-                        fail(at,
-                             QStringLiteral("\\bin%1 runs past the end of the data").arg(param));
+                        fail(at, QCoreApplication::translate(
+                                     "RtfReader", "\\bin%1 runs past the end of the data")
+                                     .arg(param));
                     m_pos += param;
                     if (m_skip > 0)
                         --m_skip;
@@ -341,11 +346,13 @@ void Parser::parse()
                 controlWord(word, hasParam, param);
             } else if (n == '\'') {
                 if (m_pos + 2 >= size)
-                    fail(at, QStringLiteral("the data ends inside a \\' escape"));
+                    fail(at, QCoreApplication::translate("RtfReader",
+                                                         "the data ends inside a \\' escape"));
                 const char h = m_data.at(m_pos + 1);
                 const char l = m_data.at(m_pos + 2);
                 if (!isHex(h) || !isHex(l))
-                    fail(at, QStringLiteral("\\' is not followed by two hexadecimal digits"));
+                    fail(at, QCoreApplication::translate(
+                                 "RtfReader", "\\' is not followed by two hexadecimal digits"));
                 m_pos += 3;
                 if (m_skip > 0) {
                     --m_skip;
@@ -376,20 +383,24 @@ void Parser::parse()
     if (!m_stack.isEmpty())
         fail(size,
              m_stack.size() == 1
-                 ? QStringLiteral("the data ends with 1 group still open")
-                 : QStringLiteral("the data ends with %1 groups still open").arg(m_stack.size()));
+                 ? QCoreApplication::translate("RtfReader", "the data ends with 1 group still open")
+                 : QCoreApplication::translate("RtfReader",
+                                               "the data ends with %1 groups still open")
+                       .arg(m_stack.size()));
     // Producers pad files with blanks or NULs; a further brace means the braces do not match.
     for (qsizetype i = m_pos; i < size; ++i) {
         const char c = m_data.at(i);
         if (c == '{' || c == '}')
-            fail(i, QStringLiteral("'%1' after the end of the document").arg(QLatin1Char(c)));
+            fail(i, QCoreApplication::translate("RtfReader", "'%1' after the end of the document")
+                        .arg(QLatin1Char(c)));
     }
 }
 
 void Parser::openGroup(qsizetype at)
 {
     if (m_stack.size() >= kMaxDepth)
-        fail(at, QStringLiteral("groups are nested more than %1 deep").arg(kMaxDepth));
+        fail(at, QCoreApplication::translate("RtfReader", "groups are nested more than %1 deep")
+                     .arg(kMaxDepth));
     m_skip = 0;
     m_ignorable = false;
     if (m_stack.isEmpty())
@@ -401,7 +412,7 @@ void Parser::openGroup(qsizetype at)
 void Parser::closeGroup(qsizetype at)
 {
     if (m_stack.isEmpty())
-        fail(at, QStringLiteral("'}' without a matching '{'"));
+        fail(at, QCoreApplication::translate("RtfReader", "'}' without a matching '{'"));
     m_skip = 0;
     m_ignorable = false;
     const Group g = m_stack.takeLast();

@@ -229,12 +229,10 @@ void TfmHomeAddMain::copyBookTo(const QString &target)
     Platform::dialogs().plain(
         this, tr("%1 of %2 records copied to %3").arg(counts.written).arg(counts.read).arg(shown));
     // The program goes on in the copy, on the same selection.
-    const QStringList statement = query()->sql();
     m_book->disconnect();
     m_book->useFile(target);
     setStatusPanel(2, fileInUseCaption(m_book->fileInUse()));
-    m_book->connection()->open();
-    m_book->select(statement);
+    m_book->reconnect();
 }
 
 QString TfmHomeAddMain::askPassword(const QString &address)

@@ -49,6 +49,7 @@ ServerBookDialog::ServerBookDialog(const QString &title, const QString &current,
     setFont(windowFont());
     setMinimumWidth(380);
     const BookAddress::Server s = startingPoint(current);
+    m_options = s.options;
 
     m_hostEdit = field(this, "edHost", s.host);
     m_hostEdit->setToolTip(tr("Server name or address, or the folder of its socket"));
@@ -96,5 +97,6 @@ QString ServerBookDialog::address() const
     s.port = m_portBox->value();
     s.database = m_databaseEdit->text().trimmed();
     s.user = m_userEdit->text().trimmed();
+    s.options = m_options;
     return BookAddress::uriFor(s);
 }

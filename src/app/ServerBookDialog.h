@@ -27,4 +27,5 @@ private:
     QLineEdit *m_databaseEdit;
     QLineEdit *m_userEdit;
     QPushButton *m_okButton;
+    QString m_options; // the starting address's further parameters, kept
 };

@@ -117,24 +117,15 @@ bool AdoConnection::isServerBook() const
 
 void AdoConnection::openServer()
 {
-    std::unique_ptr<ServerBook> server;
-    for (;;) {
-        server = std::make_unique<ServerBook>(fileName(), m_name);
-        m_passwordWanted = false;
-        try {
-            server->open(m_password);
-            break;
-        } catch (const VarnelError &) {
-            m_passwordWanted = server->passwordWanted();
-            if (!m_passwordWanted || !m_passwordPrompt)
-                throw;
-            server.reset();
-            const QString typed = m_passwordPrompt(BookAddress::display(fileName()));
-            if (typed.isNull())
-                throw;
-            m_password = typed;
-        }
+    auto server = std::make_unique<ServerBook>(fileName(), m_name);
+    m_passwordWanted = false;
+    try {
+        server->open(m_password, m_passwordPrompt);
+    } catch (const VarnelError &) {
+        m_passwordWanted = server->passwordWanted();
+        throw;
     }
+    m_password = server->password();
     if (!server->hasTable())
         throw VarnelError(tr("%1 holds no table %2")
                               .arg(BookAddress::display(fileName()), QLatin1String(kTable)));

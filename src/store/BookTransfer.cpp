@@ -46,19 +46,7 @@ BookTransfer::Counts BookTransfer::copy(AdoConnection &source, const Destination
 
     if (BookAddress::isServer(to)) {
         ServerBook server(to, QStringLiteral("varnel-transfer"));
-        QString password = BookAddress::parse(to).password;
-        for (;;) {
-            try {
-                server.open(password);
-                break;
-            } catch (const VarnelError &) {
-                if (!server.passwordWanted() || !destination.askPassword)
-                    throw;
-                password = destination.askPassword(BookAddress::display(to));
-                if (password.isNull())
-                    throw;
-            }
-        }
+        server.open(BookAddress::parse(to).password, destination.askPassword);
         if (!server.hasTable()) {
             if (!destination.confirmCreate || !destination.confirmCreate(BookAddress::display(to)))
                 throw VarnelError(

@@ -79,11 +79,23 @@ QString ServerBook::describe() const
     return m_address;
 }
 
-void ServerBook::open(const QString &password)
+void ServerBook::open(const QString &password, const PasswordPrompt &prompt)
 {
     if (!password.isEmpty())
         m_server.password = password;
-    connectServer();
+    for (;;) {
+        try {
+            connectServer();
+            break;
+        } catch (const VarnelError &) {
+            if (!m_passwordWanted || !prompt)
+                throw;
+            const QString typed = prompt(m_address);
+            if (typed.isNull())
+                throw;
+            m_server.password = typed;
+        }
+    }
     m_open = true;
 }
 

@@ -4,6 +4,7 @@
 #include "store/BookAddress.h"
 
 #include <QObject>
+#include <functional>
 
 // An address book kept in a PostgreSQL database, reached through Qt's QPSQL
 // driver: the server side of AdoConnection, with the same operations and the
@@ -27,9 +28,15 @@ public:
     ServerBook(const QString &address, const QString &connectionName, QObject *parent = nullptr);
     ~ServerBook() override;
 
+    // Asked for the password, with the book's address, when the server wants
+    // one it was not given or refuses the one given; a null answer gives up.
+    using PasswordPrompt = std::function<QString(const QString &address)>;
+
     // Throws VarnelError with a plain sentence; passwordWanted() tells that
     // the server asked for a password that was not given.
-    void open(const QString &password);
+    void open(const QString &password, const PasswordPrompt &prompt = {});
+    // The password the book was opened with, to open it again.
+    QString password() const { return m_server.password; }
     void close();
     bool passwordWanted() const { return m_passwordWanted; }
     bool readOnly() const { return !m_readOnlyReason.isEmpty(); }
